@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Aerolune needs, and only when one is missing.
+#   scripts/install-deps.sh build   what building and running the saver needs
+#   scripts/install-deps.sh test    that, plus what the tests and benchmarks need
+set -euo pipefail
+
+build_packages=(
+    g++ cmake ninja-build pkg-config
+    libcairo2-dev libpango1.0-dev fonts-dejavu-core
+    libx11-dev libxext-dev libgtkmm-3.0-dev
+    tzdata
+)
+test_packages=(
+    libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xdotool imagemagick x11-utils xscreensaver
+    dpkg-dev file
+)
+
+packages=("${build_packages[@]}")
+if [ "${1:-build}" = test ]; then
+    packages+=("${test_packages[@]}")
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    status=$(dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null || true)
+    [ "$status" = installed ] || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+    command -v sudo >/dev/null || { echo "Run as root or install sudo to install: ${missing[*]}" >&2; exit 1; }
+    sudo=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+# Try without refreshing first; refresh the lists only when they are stale or absent.
+if ! "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"; then
+    "${sudo[@]}" apt-get update
+    "${sudo[@]}" apt-get install -y --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Aerolune and runs every test: once in a
+# normal build and once with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Tests that need a display get a private Xvfb.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+"$here/scripts/install-deps.sh" test
+jobs=$(nproc)
+
+echo "== build"
+"$here/scripts/build.sh" "$here/build"
+echo "== tests"
+"$here/scripts/with-display.sh" ctest --test-dir "$here/build" --output-on-failure -j"$jobs" --timeout 300
+
+echo "== build with sanitizers"
+"$here/scripts/build.sh" "$here/build-sanitize" -DAEROLUNE_SANITIZE=ON -DAEROLUNE_BENCHMARKS=OFF
+echo "== tests with sanitizers"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    "$here/scripts/with-display.sh" ctest --test-dir "$here/build-sanitize" --output-on-failure \
+    -j"$jobs" --timeout 600 --label-exclude nosanitize
+echo "== all tests passed"

@@ -1,0 +1,76 @@
+#pragma once
+
+// Test helpers that swap a piece of process-wide state for the length of a scope.
+
+#include "platform/Clock.h"
+#include "platform/Log.h"
+#include "platform/ManualClock.h"
+#include "platform/RecordingLogSink.h"
+
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace aerolune::test {
+
+// Sets TZ (an IANA name or a POSIX string) and restores the old value.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone) {
+        if (const char* old = std::getenv("TZ"))
+            old_ = old;
+        ::setenv("TZ", zone, 1);
+    }
+    ~ScopedTimeZone() {
+        if (old_)
+            ::setenv("TZ", old_->c_str(), 1);
+        else
+            ::unsetenv("TZ");
+    }
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    std::optional<std::string> old_;
+};
+
+// Installs a ManualClock as the process clock.
+class ScopedManualClock {
+public:
+    explicit ScopedManualClock(TimePoint start = 0)
+        : clock_(std::make_shared<ManualClock>(start)), old_(Clock::currentShared()) {
+        Clock::setCurrent(clock_);
+    }
+    ~ScopedManualClock() { Clock::setCurrent(old_); }
+    ScopedManualClock(const ScopedManualClock&) = delete;
+    ScopedManualClock& operator=(const ScopedManualClock&) = delete;
+
+    ManualClock& operator*() const { return *clock_; }
+    ManualClock* operator->() const { return clock_.get(); }
+    const std::shared_ptr<ManualClock>& shared() const { return clock_; }
+
+private:
+    std::shared_ptr<ManualClock> clock_;
+    std::shared_ptr<Clock> old_;
+};
+
+// Records every log line.
+class ScopedLogRecorder {
+public:
+    ScopedLogRecorder() : sink_(std::make_shared<RecordingLogSink>()), old_(logSink()) {
+        setLogSink(sink_);
+    }
+    ~ScopedLogRecorder() { setLogSink(old_); }
+    ScopedLogRecorder(const ScopedLogRecorder&) = delete;
+    ScopedLogRecorder& operator=(const ScopedLogRecorder&) = delete;
+
+    const std::vector<std::string>& lines() const { return sink_->lines(); }
+    void clear() { sink_->clear(); }
+
+private:
+    std::shared_ptr<RecordingLogSink> sink_;
+    std::shared_ptr<LogSink> old_;
+};
+
+} // namespace aerolune::test
