@@ -37,3 +37,15 @@ TEST(TimeTest, ParsesDurations) {
     EXPECT_FALSE(parseDuration("3x"));
     EXPECT_FALSE(parseDuration("inf"));
 }
+
+#include "platform/CLLocationCoordinate2D.h"
+
+TEST(TimeTest, ShortestDecimalsReadBackExactly) {
+    EXPECT_EQ(shortestDecimal(48.5), "48.5");
+    EXPECT_EQ(shortestDecimal(0.0), "0.0");
+    EXPECT_EQ(shortestDecimal(-420.0), "-420.0");
+    EXPECT_EQ(shortestDecimal(0.1), "0.1");
+    EXPECT_EQ(std::stod(shortestDecimal(1.0 / 3.0)), 1.0 / 3.0);
+    EXPECT_EQ(describe(CLLocationCoordinate2D{48.5, 2.25}),
+              "CLLocationCoordinate2D(latitude: 48.5, longitude: 2.25)");
+}
