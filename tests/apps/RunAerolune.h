@@ -1,13 +1,11 @@
 #pragma once
 
-// Runs the built aerolune program with arguments, in this process's
-// environment (so ScopedConfigHome and ScopedTimeZone reach it), and collects
-// its exit status and both output streams.
+// Runs the built aerolune program in this process's environment (so
+// ScopedConfigHome and ScopedTimeZone reach it) and collects its exit status
+// and both output streams, written to files in `scratch`.
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <string>
+#include "support/ScopedConfigHome.h"
+
 #include <sys/wait.h>
 #include <vector>
 
@@ -15,8 +13,7 @@ namespace aerolune::test {
 
 struct ProgramRun {
     int status = -1;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 inline std::string shellQuoted(const std::string& text) {
@@ -26,13 +23,6 @@ inline std::string shellQuoted(const std::string& text) {
     return quoted + "'";
 }
 
-inline std::string fileText(const std::filesystem::path& path) {
-    std::ostringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
-}
-
-// `scratch` is a folder for the captured streams.
 inline ProgramRun runAerolune(const std::vector<std::string>& arguments,
                               const std::filesystem::path& scratch) {
     std::string command = shellQuoted(AEROLUNE_PROGRAM);

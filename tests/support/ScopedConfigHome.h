@@ -1,17 +1,25 @@
 #pragma once
 
-// Points the stored location at a fresh temporary folder for the length of a
-// scope: XDG_CONFIG_HOME is set to it and the preference suite is forgotten on
-// the way in and out. The folder is removed afterwards.
+// Points XDG_CONFIG_HOME at a fresh temporary folder for the length of a scope
+// and makes the stored location find it (the preference suite is forgotten on
+// the way in and out). The folder is removed afterwards.
 
 #include "settings/Prefs.h"
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 
 namespace aerolune::test {
+
+inline std::string fileText(const std::filesystem::path& path) {
+    std::ostringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+}
 
 // Sets (or, with nullptr, unsets) an environment variable and restores it.
 class ScopedEnvironmentVariable {
@@ -32,14 +40,10 @@ private:
 
 class ScopedConfigHome {
 public:
-    ScopedConfigHome() : root_(makeTemporaryFolder()), variable_("XDG_CONFIG_HOME", root_.c_str()) {
-        Prefs::resetForTesting();
-    }
+    ScopedConfigHome() : variable_("XDG_CONFIG_HOME", root_.c_str()) { Prefs::resetForTesting(); }
     ~ScopedConfigHome() {
         Prefs::resetForTesting();
-        std::error_code ignored;
-        std::filesystem::permissions(root_, std::filesystem::perms::owner_all, ignored);
-        std::filesystem::remove_all(root_, ignored);
+        std::filesystem::remove_all(root_);
     }
     ScopedConfigHome(const ScopedConfigHome&) = delete;
     ScopedConfigHome& operator=(const ScopedConfigHome&) = delete;
@@ -49,12 +53,10 @@ public:
     std::filesystem::path storeFile() const { return folder() / "AeroluneSaverPrefs.conf"; }
 
 private:
-    static std::filesystem::path makeTemporaryFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "aerolune-test-XXXXXX");
-        return ::mkdtemp(pattern.data());
-    }
-
-    std::filesystem::path root_;
+    std::filesystem::path root_ = [] {
+        std::string pattern = std::filesystem::temp_directory_path() / "aerolune-test-XXXXXX";
+        return std::filesystem::path(::mkdtemp(pattern.data()));
+    }();
     ScopedEnvironmentVariable variable_;
 };
 
