@@ -11,7 +11,7 @@ namespace {
 
 using Problem = std::optional<std::string>;
 
-struct OptionSpec {
+struct OptionRow {
     std::string_view name;      // without dashes
     std::string_view valueName; // empty for an option without a value
     std::string_view help;      // lines separated by '\n'
@@ -96,7 +96,7 @@ Problem setLocation(Options& options, std::string_view value) {
     return setCommand(options, Options::Command::setLocation);
 }
 
-const std::array<OptionSpec, 7> kOptions{{
+const std::array<OptionRow, 7> kOptions{{
     {"forecast", "",
      "print today's sunrise and sunset (UTC), the sky\n"
      "mode now and the next change of sky, then exit",
@@ -135,10 +135,10 @@ const std::array<OptionSpec, 7> kOptions{{
      [](Options& o, std::string_view) { return setCommand(o, Options::Command::help); }},
 }};
 
-const OptionSpec* find(std::string_view name) {
-    for (const auto& spec : kOptions)
-        if (spec.name == name)
-            return &spec;
+const OptionRow* find(std::string_view name) {
+    for (const auto& row : kOptions)
+        if (row.name == name)
+            return &row;
     return nullptr;
 }
 
@@ -170,18 +170,18 @@ std::variant<Options, std::string> Options::parse(const std::vector<std::string_
             value = name.substr(equals + 1);
             name = name.substr(0, equals);
         }
-        const OptionSpec* spec = find(name);
-        if (!spec)
+        const OptionRow* row = find(name);
+        if (!row)
             return "unknown option " + quoted(argument) + " (see --help)";
-        const std::string display = "--" + std::string(spec->name);
-        if (spec->valueName.empty() && value)
+        const std::string display = "--" + std::string(row->name);
+        if (row->valueName.empty() && value)
             return display + " takes no value";
-        if (!spec->valueName.empty() && !value) {
+        if (!row->valueName.empty() && !value) {
             if (i + 1 == arguments.size())
-                return display + " needs a value: " + display + " " + std::string(spec->valueName);
+                return display + " needs a value: " + display + " " + std::string(row->valueName);
             value = arguments[++i];
         }
-        if (auto problem = spec->apply(options, value.value_or("")))
+        if (auto problem = row->apply(options, value.value_or("")))
             return *problem;
     }
     if (auto problem = checkCombinations(options))
@@ -198,13 +198,13 @@ std::string Options::helpText() {
                        "as the next argument or after '=' (--lat=48.85).\n"
                        "\n";
     constexpr std::size_t column = 26;
-    for (const auto& spec : kOptions) {
-        std::string head = "  --" + std::string(spec.name);
-        if (!spec.valueName.empty())
-            head += " " + std::string(spec.valueName);
+    for (const auto& row : kOptions) {
+        std::string head = "  --" + std::string(row.name);
+        if (!row.valueName.empty())
+            head += " " + std::string(row.valueName);
         head += head.size() + 1 < column ? std::string(column - head.size(), ' ')
                                          : "\n" + std::string(column, ' ');
-        std::string_view help = spec.help;
+        std::string_view help = row.help;
         for (std::size_t line = 0; !help.empty(); ++line) {
             const auto end = help.find('\n');
             text += (line == 0 ? head : std::string(column, ' ')) +
