@@ -1,0 +1,81 @@
+#include "aerolune/ForecastCommand.h"
+
+#include "astronomy/Solar.h"
+#include "platform/Clock.h"
+#include "platform/ManualClock.h"
+#include "schedule/TransitionForecaster.h"
+
+#include <ostream>
+
+namespace aerolune {
+namespace {
+
+std::string utc(const std::optional<TimePoint>& t) {
+    return t ? formatUtc(*t) : "none";
+}
+
+// The forecaster reads the process clock; it is stopped at the requested
+// moment for the length of one forecast.
+class StoppedClock {
+public:
+    explicit StoppedClock(TimePoint moment) : previous_(Clock::currentShared()) {
+        Clock::setCurrent(std::make_shared<ManualClock>(moment));
+    }
+    ~StoppedClock() { Clock::setCurrent(previous_); }
+    StoppedClock(const StoppedClock&) = delete;
+    StoppedClock& operator=(const StoppedClock&) = delete;
+
+private:
+    std::shared_ptr<Clock> previous_;
+};
+
+} // namespace
+
+int ForecastCommand::run(const Options& options, std::ostream& out, std::ostream& err) {
+    const TimePoint now = options.at.value_or(Clock::current().now());
+    const StoppedClock clock(now);
+    const auto report = std::make_shared<ForecastCommand>();
+    const auto forecaster = TransitionForecaster::create();
+    forecaster->setDelegate(report);
+    if (options.latitude && options.longitude)
+        forecaster->forecast(Clock::current().now(), {*options.latitude, *options.longitude});
+    else
+        forecaster->getLocation();
+    return report->print(out, err);
+}
+
+void ForecastCommand::transitionForecasterDidDetermine(SkyMode skyMode) {
+    mode_ = skyMode;
+}
+
+void ForecastCommand::transitionForecasterDidForecast(SkyMode skyMode, TimePoint date) {
+    next_ = SkyTransition{skyMode, date};
+}
+
+void ForecastCommand::transitionForecasterDidFail(std::optional<LocationError> error) {
+    failed_ = true;
+    error_ = error;
+}
+
+void ForecastCommand::transitionForecasterDidCalculate(const Solar& today) {
+    sunrise_ = today.sunrise();
+    sunset_ = today.sunset();
+}
+
+int ForecastCommand::print(std::ostream& out, std::ostream& err) const {
+    if (failed_ || !mode_) {
+        err << (error_ ? errorDescription(*error_)
+                       : "aerolune: no forecast could be made for this place and day")
+            << '\n';
+        return 1;
+    }
+    out << "sunrise: " << utc(sunrise_) << '\n'
+        << "sunset: " << utc(sunset_) << '\n'
+        << "mode: " << describe(*mode_) << '\n'
+        << "next: "
+        << (next_ ? std::string(describe(next_->skyMode)) + " " + formatUtc(next_->date) : "none")
+        << '\n';
+    return 0;
+}
+
+} // namespace aerolune

@@ -1,0 +1,40 @@
+#pragma once
+
+// Everything the command line can say. Options take one dash or two, as
+// XScreenSaver hacks do (-forecast is --forecast), and a value follows either
+// as the next argument or after '=' (--lat=48.85, --lat 48.85); a value that
+// starts with '-' is still taken as the value (--lat -33.9).
+//
+// Each option is one row of a table in Options.cpp, which also writes the
+// help text, so a new option is one new field and one new row.
+
+#include "platform/CLLocationCoordinate2D.h"
+#include "platform/Time.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace aerolune {
+
+struct Options {
+    enum class Command { none, help, forecast, setLocation };
+
+    Command command = Command::none;
+    std::optional<double> latitude;                 // --lat
+    std::optional<double> longitude;                // --lon
+    std::optional<TimePoint> at;                    // --at
+    std::optional<CLLocationCoordinate2D> location; // --set-location
+    bool logStderr = false;                         // --log-stderr
+
+    // The options in `arguments` (without the program's name), or a one-line
+    // message saying what is wrong with them.
+    static std::variant<Options, std::string> parse(const std::vector<std::string_view>& arguments);
+
+    // What --help prints.
+    static std::string helpText();
+};
+
+} // namespace aerolune

@@ -1,0 +1,25 @@
+#include "aerolune/SetLocationCommand.h"
+
+#include "settings/Prefs.h"
+
+#include <ostream>
+
+namespace aerolune {
+
+int SetLocationCommand::run(const Options& options, std::ostream& out, std::ostream& err) {
+    const CLLocationCoordinate2D place = options.location.value();
+    if (const auto failure = Prefs::setCoordinates(place)) {
+        err << "aerolune: the location was not stored: " << *failure << '\n';
+        return 1;
+    }
+    out << "location: " << shortestDecimal(place.latitude) << ", "
+        << shortestDecimal(place.longitude) << '\n';
+    // Zero on either axis is how the store says "no location"; say so rather
+    // than let the next forecast fail without a reason.
+    if (place.latitude == 0.0 || place.longitude == 0.0)
+        err << "aerolune: note: a latitude or longitude of exactly 0 reads back as no location;"
+               " use a value such as 0.0001 instead\n";
+    return 0;
+}
+
+} // namespace aerolune

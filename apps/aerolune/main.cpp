@@ -1,0 +1,38 @@
+// The aerolune program: reads the options and runs the one command they name.
+
+#include "aerolune/ForecastCommand.h"
+#include "aerolune/Options.h"
+#include "aerolune/SetLocationCommand.h"
+#include "platform/Log.h"
+#include "platform/SyslogSink.h"
+
+#include <iostream>
+#include <memory>
+
+using namespace aerolune;
+
+int main(int argc, char** argv) {
+    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    const auto parsed = Options::parse(arguments);
+    if (const auto* problem = std::get_if<std::string>(&parsed)) {
+        std::cerr << "aerolune: " << *problem << '\n';
+        return 2;
+    }
+    const Options& options = std::get<Options>(parsed);
+    if (options.logStderr)
+        setLogSink(std::make_shared<SyslogSink>(SyslogSink::Echo::toStderr));
+
+    switch (options.command) {
+    case Options::Command::help:
+        std::cout << Options::helpText();
+        return 0;
+    case Options::Command::forecast:
+        return ForecastCommand::run(options, std::cout, std::cerr);
+    case Options::Command::setLocation:
+        return SetLocationCommand::run(options, std::cout, std::cerr);
+    case Options::Command::none:
+        break;
+    }
+    std::cerr << "aerolune: nothing to do: give --forecast or --set-location (see --help)\n";
+    return 2;
+}

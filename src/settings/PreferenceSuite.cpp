@@ -1,0 +1,151 @@
+#include "settings/PreferenceSuite.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace aerolune {
+namespace {
+
+namespace fs = std::filesystem;
+
+// More than any settings file needs; a larger file is not ours.
+constexpr std::size_t kMaximumSize = 64 * 1024;
+
+std::string systemError(const fs::path& path, const char* what, int error) {
+    return path.string() + " " + what + ": " + std::strerror(error);
+}
+
+// The base folder of user configuration. Relative paths are ignored, as the
+// XDG base directory rules require.
+std::optional<fs::path> configurationHome() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && fs::path(xdg).is_absolute())
+        return fs::path(xdg);
+    const char* home = std::getenv("HOME");
+    if (home && fs::path(home).is_absolute())
+        return fs::path(home) / ".config";
+    return std::nullopt;
+}
+
+// mkdir -p, giving new folders mode 0700; the reason on failure.
+std::optional<std::string> makeFolder(const fs::path& folder) {
+    fs::path partial;
+    for (const auto& part : folder) {
+        partial /= part;
+        if (::mkdir(partial.c_str(), 0700) != 0 && errno != EEXIST)
+            return systemError(partial, "cannot be made", errno);
+    }
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0)
+        return systemError(folder, "cannot be found", errno);
+    if (!S_ISDIR(info.st_mode))
+        return folder.string() + " is not a folder";
+    return std::nullopt;
+}
+
+bool writeAll(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n == 0)
+            errno = EIO;
+        if (n <= 0)
+            return false;
+        done += std::size_t(n);
+    }
+    return true;
+}
+
+// Makes a rename durable; a failure here leaves the new file in place, so it
+// is not reported.
+void syncFolder(const fs::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+PreferenceSuite::Opened PreferenceSuite::open(const std::string& name) {
+    const auto home = configurationHome();
+    if (!home)
+        return {std::nullopt, "neither XDG_CONFIG_HOME nor HOME names an absolute folder"};
+    const fs::path folder = *home / "aerolune";
+    if (auto problem = makeFolder(folder))
+        return {std::nullopt, *problem};
+    return {PreferenceSuite(name, folder / (name + ".conf")), {}};
+}
+
+PreferenceSuite::Reading PreferenceSuite::read() const {
+    const int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return {};
+        return {{}, systemError(file_, "cannot be read", errno)};
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return {{}, file_.string() + " is not a regular file"};
+    }
+    std::string text(kMaximumSize + 1, '\0');
+    std::size_t size = 0;
+    for (;;) {
+        const ssize_t n = ::read(fd, text.data() + size, text.size() - size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            return {{}, systemError(file_, "cannot be read", error)};
+        }
+        size += std::size_t(n);
+        if (n == 0 || size == text.size())
+            break;
+    }
+    ::close(fd);
+    if (size > kMaximumSize)
+        return {{}, file_.string() + " is larger than 64 KiB"};
+    text.resize(size);
+    auto parsed = KeyFile::parse(text, name_);
+    if (parsed.problem)
+        return {{}, file_.string() + ": " + *parsed.problem};
+    return {std::move(parsed.entries), std::nullopt};
+}
+
+std::optional<std::string> PreferenceSuite::write(const KeyFile::Entries& changes) const {
+    // A file that cannot be read is replaced as a whole: an explicit save wins.
+    auto current = read();
+    KeyFile::Entries entries = current.problem ? KeyFile::Entries{} : std::move(current.entries);
+    for (const auto& [key, value] : changes)
+        entries[key] = value;
+    const std::string text = KeyFile::format(name_, entries);
+
+    std::string temporary = file_.string() + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return systemError(file_.parent_path(), "cannot take a new file", errno);
+    if (!writeAll(fd, text) || ::fsync(fd) != 0) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return systemError(file_, "cannot be written", error);
+    }
+    if (::close(fd) != 0 || ::rename(temporary.c_str(), file_.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return systemError(file_, "cannot be written", error);
+    }
+    syncFolder(file_.parent_path());
+    return std::nullopt;
+}
+
+} // namespace aerolune

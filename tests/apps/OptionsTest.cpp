@@ -1,0 +1,72 @@
+#include "aerolune/Options.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace aerolune;
+
+namespace {
+std::variant<Options, std::string> parse(std::vector<std::string_view> arguments) {
+    return Options::parse(arguments);
+}
+} // namespace
+
+TEST(OptionsTest, OneOrTwoDashesAndValuesAfterASpaceOrEquals) {
+    for (const auto& arguments : std::vector<std::vector<std::string_view>>{
+             {"--forecast", "--lat", "-33.5", "--lon", "18.5", "--at", "2024-06-21T12:00:00Z"},
+             {"-forecast", "-lat", "-33.5", "-lon=+18.5", "-at=2024-06-21T14:00:00+02:00"},
+         }) {
+        const auto options = std::get<Options>(parse(arguments));
+        EXPECT_EQ(options.command, Options::Command::forecast);
+        EXPECT_EQ(options.latitude, -33.5);
+        EXPECT_EQ(options.longitude, 18.5);
+        EXPECT_EQ(options.at, parseIso8601("2024-06-21T12:00:00Z"));
+    }
+    EXPECT_TRUE(std::get<Options>(parse({"-log-stderr", "--forecast"})).logStderr);
+    EXPECT_EQ(std::get<Options>(parse({"--set-location", " -90 , 180"})).location,
+              (CLLocationCoordinate2D{-90, 180}));
+    EXPECT_EQ(std::get<Options>(parse({"--forecast", "-help"})).command, Options::Command::help);
+    EXPECT_EQ(std::get<Options>(parse({})).command, Options::Command::none);
+}
+
+TEST(OptionsTest, RefusesWhatItCannotReadWithOneLine) {
+    for (const auto& [arguments, message] :
+         std::vector<std::pair<std::vector<std::string_view>, std::string>>{
+             {{"--bogus"}, "unknown option \"--bogus\" (see --help)"},
+             {{"forecast"}, "unexpected argument \"forecast\" (see --help)"},
+             {{"--forecast=yes"}, "--forecast takes no value"},
+             {{"--forecast", "--lat"}, "--lat needs a value: --lat DEG"},
+             {{"--forecast", "--lat", "nan", "--lon", "2"},
+              "--lat needs a number of degrees, not \"nan\""},
+             {{"--forecast", "--lat", "90.0000001", "--lon", "0"},
+              "--lat 90.0000001 is outside [-90, 90]"},
+             {{"--forecast", "--lat", "0", "--lon", "-180.5"},
+              "--lon -180.5 is outside [-180, 180]"},
+             {{"--forecast", "--lat", "48"}, "--lat and --lon go together"},
+             {{"--at", "2024-06-21T12:00:00Z"}, "--lat, --lon and --at go with --forecast"},
+             {{"--forecast", "--at", "2024-06-21T12:00:00"},
+              "--at needs an ISO 8601 date-time with Z or +HH:MM, such as "
+              "2024-06-21T12:00:00+02:00, "
+              "not \"2024-06-21T12:00:00\""},
+             {{"--forecast", "--set-location", "1,2"},
+              "--forecast and --set-location cannot be used together"},
+             {{"--set-location", "48.5,2.5,1"},
+              "--set-location needs LAT,LON: two numbers of degrees such as 48.85,2.35, not "
+              "\"48.5,2.5,1\""},
+             {{"--set-location", "-90.5,2"}, "--set-location: latitude -90.5 is outside [-90, 90]"},
+         }) {
+        const auto result = parse(arguments);
+        const auto* problem = std::get_if<std::string>(&result);
+        EXPECT_EQ(problem ? *problem : "accepted", message);
+    }
+}
+
+TEST(OptionsTest, HelpDescribesEveryOptionWithinEightyColumns) {
+    const std::string help = Options::helpText();
+    for (const char* option : {"  --forecast  ", "  --lat DEG  ", "  --lon DEG  ", "  --at WHEN  ",
+                               "  --set-location LAT,LON  ", "  --log-stderr  ", "  --help  "})
+        EXPECT_THAT(help, ::testing::HasSubstr(option));
+    for (std::size_t start = 0, end; (end = help.find('\n', start)) != std::string::npos;
+         start = end + 1)
+        EXPECT_LE(end - start, 79u) << help.substr(start, end - start);
+}

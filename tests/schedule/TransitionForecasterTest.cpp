@@ -1,0 +1,152 @@
+#include "schedule/TransitionForecaster.h"
+
+#include "astronomy/Solar.h"
+#include "platform/Calendar.h"
+#include "support/ScopedConfigHome.h"
+#include "support/ScopedEnvironment.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace aerolune;
+using namespace aerolune::test;
+using Events = std::vector<std::string>;
+
+namespace {
+
+TimePoint at(const char* iso) {
+    return parseIso8601(iso).value();
+}
+
+// Reports as text, moments to the last bit, so whole sequences compare.
+std::string next(SkyMode mode, TimePoint date) {
+    return "next " + std::string(describe(mode)) + " " + shortestDecimal(date);
+}
+std::string mode(SkyMode mode) {
+    return "mode " + std::string(describe(mode));
+}
+
+struct Recorder final : TransitionForecasterDelegate {
+    void transitionForecasterDidDetermine(SkyMode m) override { events.push_back(mode(m)); }
+    void transitionForecasterDidForecast(SkyMode m, TimePoint d) override {
+        events.push_back(next(m, d));
+    }
+    void transitionForecasterDidFail(std::optional<LocationError> error) override {
+        events.push_back(error ? "fail " + errorDescription(*error) : "fail");
+    }
+    Events events;
+};
+
+struct Fixture {
+    std::shared_ptr<Recorder> recorder = std::make_shared<Recorder>();
+    std::shared_ptr<TransitionForecaster> forecaster = TransitionForecaster::create();
+    Fixture() { forecaster->setDelegate(recorder); }
+    Events forecast(TimePoint now, CLLocationCoordinate2D place) {
+        recorder->events.clear();
+        forecaster->forecast(now, place);
+        return recorder->events;
+    }
+};
+
+TimePoint startOf(LocalDate date) {
+    return Calendar::startOfDay(date).value();
+}
+
+} // namespace
+
+TEST(TransitionForecasterTest, TheDayTableAtAndAroundEachBoundary) {
+    struct Case {
+        const char* zone;
+        LocalDate date;
+        CLLocationCoordinate2D place;
+    };
+    for (const Case& c : {
+             Case{"<+02>-2", {2024, 6, 21}, {48.5, 2.5}},
+             Case{"Europe/Paris", {2024, 3, 30}, {48.85, 2.35}}, // tomorrow lasts 23 h
+             Case{"Europe/Paris", {2024, 3, 31}, {48.85, 2.35}},
+             Case{"America/New_York", {2024, 11, 3}, {40.7, -74.0}},
+             Case{"America/Havana", {2024, 3, 10}, {23.1, -82.4}},
+             Case{"Australia/Sydney", {2024, 4, 6}, {-33.9, 151.2}},
+         }) {
+        SCOPED_TRACE(std::string(c.zone) + " " + std::to_string(c.date.day));
+        ScopedTimeZone zone(c.zone);
+        Fixture f;
+        const TimePoint first = startOf(c.date);
+        const TimePoint firstTomorrow =
+            startOf(Calendar::fromJulianDayNumber(Calendar::julianDayNumber(c.date) + 1));
+        const Solar today(first, c.place);
+        const TimePoint rise = *today.sunrise(), set = *today.sunset();
+        const auto morning = next(SkyMode::sunrise, rise), evening = next(SkyMode::sunset, set);
+        const auto tomorrow = next(SkyMode::sunrise, *Solar(firstTomorrow, c.place).sunrise());
+        const auto night = mode(SkyMode::night), day = mode(SkyMode::day);
+        for (const auto& [now, expected] : std::vector<std::pair<TimePoint, Events>>{
+                 {first, {morning, night}},
+                 {std::nextafter(rise, 0.0), {morning, night}},
+                 {rise, {mode(SkyMode::sunrise)}},
+                 {rise + 3600, {mode(SkyMode::sunrise)}},
+                 {rise + 3601, {evening, day}},
+                 {set - 1, {evening, day}},
+                 {set, {mode(SkyMode::sunset)}},
+                 {set + 3600, {mode(SkyMode::sunset)}},
+                 {set + 3601, {tomorrow, night}},
+                 {firstTomorrow - 1, {tomorrow, night}}, // through justAfterMidnight
+                 {firstTomorrow + 1, {tomorrow, night}}, // as today's sunrise
+             }) {
+            EXPECT_EQ(f.forecast(now, c.place), expected) << "+" << (now - first) << " s";
+        }
+    }
+}
+
+TEST(TransitionForecasterTest, ShortAndPolarDays) {
+    ScopedTimeZone zone("Europe/Oslo");
+    Fixture f;
+    const Solar shortDay(at("2024-12-21T12:00:00Z"), {67.22, 0.0});
+    ASSERT_LT(*shortDay.sunset() - *shortDay.sunrise(), 3600);
+    EXPECT_EQ(f.forecast(*shortDay.sunset() + 1, {67.22, 0.0}), (Events{mode(SkyMode::sunrise)}));
+    ScopedLogRecorder log;
+    EXPECT_EQ(f.forecast(at("2024-06-21T03:00:00+02:00"), {78.5, 15.5}),
+              (Events{mode(SkyMode::day)}));
+    EXPECT_THAT(log.lines(),
+                ::testing::ElementsAre("today's sunrise: none (the sun never sets today)",
+                                       "today's sunset: none (the sun never sets today)"));
+    EXPECT_EQ(f.forecast(at("2024-12-21T12:00:00+01:00"), {69.5, 19.0}),
+              (Events{mode(SkyMode::night)}));
+    // The last evening before the polar night: tomorrow has no sunrise to announce.
+    EXPECT_EQ(f.forecast(at("2024-11-27T23:00:00+01:00"), {69.5, 19.0}),
+              (Events{mode(SkyMode::night)}));
+    EXPECT_EQ(f.forecast(at("2024-11-27T23:00:00+01:00"), {NAN, 19.0}), (Events{"fail"}));
+}
+
+TEST(TransitionForecasterTest, GetLocationForecastsTheStoredPlaceAtTheClocksMoment) {
+    ScopedTimeZone zone("<+02>-2");
+    ScopedConfigHome home;
+    ScopedManualClock clock(at("2024-06-21T12:00:00+02:00"));
+    Fixture f;
+    ScopedLogRecorder log;
+    f.forecaster->getLocation();
+    EXPECT_EQ(f.recorder->events, Events{"fail Missing location preference."});
+    EXPECT_EQ(log.lines().size(), 4u);
+
+    ASSERT_FALSE(Prefs::setCoordinates({48.5, 2.5}));
+    f.recorder->events.clear();
+    log.clear();
+    f.forecaster->getLocation();
+    const Solar today(clock->now(), {48.5, 2.5});
+    EXPECT_EQ(f.recorder->events,
+              (Events{next(SkyMode::sunset, *today.sunset()), mode(SkyMode::day)}));
+    EXPECT_THAT(
+        log.lines(),
+        ::testing::ElementsAre(
+            "[vemo] TransitionForecaster.getLocation", "[vemo] Prefs. coordinates: 48.5, 2.5",
+            "[vemo] getLocation \u2026\u00a0Optional(CLLocationCoordinate2D(latitude: 48.5, "
+            "longitude: 2.5))",
+            "[vemo] Prefs. coordinates: 48.5, 2.5",
+            // The description truncates: sunrise is at 03:48:14.6.
+            "today's sunrise: 2024-06-21 03:48:14 +0000",
+            "today's sunset: 2024-06-21 19:55:36 +0000"));
+
+    f.recorder.reset(); // held weakly: without a delegate only the log is written
+    log.clear();
+    f.forecaster->getLocation();
+    EXPECT_EQ(log.lines().size(), 6u);
+}
