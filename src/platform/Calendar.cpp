@@ -19,7 +19,9 @@ bool toLocal(TimePoint t, std::tm& out) {
     return ::localtime_r(&seconds, &out) != nullptr;
 }
 
-LocalDate dateOf(const std::tm& tm) { return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday}; }
+LocalDate dateOf(const std::tm& tm) {
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
+}
 
 } // namespace
 
@@ -43,7 +45,9 @@ std::int64_t Calendar::daysSinceEpoch(LocalDate date) {
     return sys_days{ymd}.time_since_epoch().count();
 }
 
-std::int64_t Calendar::julianDayNumber(LocalDate date) { return daysSinceEpoch(date) + kJdnOfEpoch; }
+std::int64_t Calendar::julianDayNumber(LocalDate date) {
+    return daysSinceEpoch(date) + kJdnOfEpoch;
+}
 
 LocalDate Calendar::fromJulianDayNumber(std::int64_t jdn) {
     using namespace std::chrono;
@@ -60,7 +64,8 @@ std::optional<TimePoint> Calendar::startOfDay(LocalDate date) {
     if (localDate(low) >= date || localDate(high) < date)
         return std::nullopt;
     // Fast path: one offset lookup, verified. Covers every day whose midnight exists.
-    const double guess = midnightAsUtc - double(utcOffset(midnightAsUtc - utcOffset(midnightAsUtc)));
+    const double guess =
+        midnightAsUtc - double(utcOffset(midnightAsUtc - utcOffset(midnightAsUtc)));
     if (localDate(guess) == date && localDate(guess - 1) < date)
         return guess;
     // Otherwise search the whole seconds for the first one on `date`; zone

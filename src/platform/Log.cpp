@@ -12,12 +12,16 @@ std::shared_ptr<LogSink>& slot() {
 
 } // namespace
 
-void systemLog(std::string_view line) { slot()->write(line); }
+void systemLog(std::string_view line) {
+    slot()->write(line);
+}
 
 void setLogSink(std::shared_ptr<LogSink> sink) {
     slot() = sink ? std::move(sink) : std::make_shared<SyslogSink>(SyslogSink::Echo::none);
 }
 
-std::shared_ptr<LogSink> logSink() { return slot(); }
+std::shared_ptr<LogSink> logSink() {
+    return slot();
+}
 
 } // namespace aerolune

@@ -7,7 +7,9 @@ Random& Random::shared() {
     return source;
 }
 
-void Random::reseedShared(std::uint64_t seed) { shared() = Random(seed); }
+void Random::reseedShared(std::uint64_t seed) {
+    shared() = Random(seed);
+}
 
 double Random::uniform(double low, double high) {
     if (!(low < high))

@@ -19,12 +19,8 @@ UtcFields utcFields(TimePoint t) {
     const auto days = floor<std::chrono::days>(sys_seconds{seconds{whole}});
     const year_month_day ymd{days};
     const auto rest = whole - static_cast<long long>(days.time_since_epoch().count()) * 86400;
-    return {int(ymd.year()),
-            unsigned(ymd.month()),
-            unsigned(ymd.day()),
-            unsigned(rest / 3600),
-            unsigned(rest / 60 % 60),
-            unsigned(rest % 60)};
+    return {int(ymd.year()),       unsigned(ymd.month()),    unsigned(ymd.day()),
+            unsigned(rest / 3600), unsigned(rest / 60 % 60), unsigned(rest % 60)};
 }
 
 // Reads exactly `width` digits at `pos`, advancing it.
@@ -78,8 +74,7 @@ std::optional<TimePoint> parseIso8601(std::string_view text) {
         !readDigits(text, pos, 2, hour) || !expect(text, pos, ':') ||
         !readDigits(text, pos, 2, minute))
         return std::nullopt;
-    if (pos < text.size() && text[pos] == ':' &&
-        (++pos, !readDigits(text, pos, 2, second)))
+    if (pos < text.size() && text[pos] == ':' && (++pos, !readDigits(text, pos, 2, second)))
         return std::nullopt;
     int offset = 0;
     if (pos < text.size() && text[pos] == 'Z') {
@@ -110,11 +105,20 @@ std::optional<double> parseDuration(std::string_view text) {
         return std::nullopt;
     double scale = 1;
     switch (text.back()) {
-    case 's': scale = 1; break;
-    case 'm': scale = 60; break;
-    case 'h': scale = 3600; break;
-    case 'd': scale = 86400; break;
-    default: scale = 0;
+    case 's':
+        scale = 1;
+        break;
+    case 'm':
+        scale = 60;
+        break;
+    case 'h':
+        scale = 3600;
+        break;
+    case 'd':
+        scale = 86400;
+        break;
+    default:
+        scale = 0;
     }
     if (scale != 0)
         text.remove_suffix(1);
