@@ -1,4 +1,5 @@
 #include "platform/Calendar.h"
+
 #include "platform/Time.h"
 #include "support/ScopedEnvironment.h"
 
@@ -8,7 +9,9 @@ using namespace aerolune;
 using aerolune::test::ScopedTimeZone;
 
 namespace {
-TimePoint at(const char* iso) { return parseIso8601(iso).value(); }
+TimePoint at(const char* iso) {
+    return parseIso8601(iso).value();
+}
 } // namespace
 
 TEST(CalendarTest, LocalDateFollowsTheZoneReadAfreshOnEveryCall) {

@@ -1,8 +1,7 @@
 #include "platform/Random.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <map>
 
 using namespace aerolune;
