@@ -1,5 +1,4 @@
 #include "platform/Calendar.h"
-
 #include "platform/Time.h"
 #include "support/ScopedEnvironment.h"
 
@@ -9,9 +8,7 @@ using namespace aerolune;
 using aerolune::test::ScopedTimeZone;
 
 namespace {
-TimePoint at(const char* iso) {
-    return parseIso8601(iso).value();
-}
+TimePoint at(const char* iso) { return parseIso8601(iso).value(); }
 } // namespace
 
 TEST(CalendarTest, LocalDateFollowsTheZoneReadAfreshOnEveryCall) {

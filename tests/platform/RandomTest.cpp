@@ -1,7 +1,8 @@
 #include "platform/Random.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <map>
 
 using namespace aerolune;
