@@ -1,0 +1,1 @@
+aerolune_add_benchmark(LayerBench LIBS aerolune_platform)
