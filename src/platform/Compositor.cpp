@@ -1,12 +1,35 @@
 #include "platform/Compositor.h"
 
+#include "platform/DirectFill.h"
 #include "platform/GradientLayer.h"
+#include "platform/TextLayer.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <optional>
+#include <tuple>
 
 namespace aerolune {
+
+struct Compositor::Placement {
+    // Moved only: drawn at whole pixels from a copy shifted by quarter pixels.
+    bool onGrid = false;
+    long stepsX = 0, stepsY = 0;
+    // Otherwise: from picture pixels to device pixels.
+    cairo_matrix_t matrix{};
+    // The device pixels it touches.
+    Rect box;
+
+    bool samePlace(const Placement& other) const {
+        if (onGrid != other.onGrid)
+            return false;
+        return onGrid ? stepsX == other.stepsX && stepsY == other.stepsY
+                      : matrix.xx == other.matrix.xx && matrix.yx == other.matrix.yx &&
+                            matrix.xy == other.matrix.xy && matrix.yy == other.matrix.yy &&
+                            matrix.x0 == other.matrix.x0 && matrix.y0 == other.matrix.y0;
+    }
+};
 
 struct Compositor::NodeState final : RenderState {
     explicit NodeState(std::uint64_t owner) : owner(owner) { cairo_matrix_init_identity(&parent); }
@@ -20,9 +43,15 @@ struct Compositor::NodeState final : RenderState {
     // What animations showed when last drawn, rounded as the screen rounds.
     int opacity8 = -1;
     std::vector<Color> colors;
-    // A rasterised copy of the subtree, covering pictureBox in local coordinates.
+    // A rasterised copy of the subtree, covering pictureBox in local coordinates,
+    // and copies of it shifted by fractions of a pixel (see drawPicture).
     CairoSurface picture;
     Rect pictureBox;
+    std::vector<std::pair<int, CairoSurface>> shifted;
+    // Where the picture was put last.
+    std::optional<Placement> placed;
+    // Shifted copies composited over a plain colour: (shift, colour, copy).
+    std::vector<std::tuple<int, Color, CairoSurface>> flattened;
 };
 
 namespace {
@@ -32,6 +61,10 @@ namespace {
 // drawn the same way and a partial redraw matches a full one.
 constexpr int pictureMinimumLayers = 16;
 constexpr double pictureMaximumSide = 4096;
+// A picture moved by a fraction of a pixel is shown at the nearest quarter
+// pixel, from a copy resampled once for that quarter: moving it is then a plain
+// copy of pixels.
+constexpr int pictureSteps = 4;
 
 std::uint64_t nextCompositorId() {
     static std::atomic<std::uint64_t> next{1};
@@ -65,6 +98,11 @@ int shownOpacity(Layer& layer, double now) {
     if (layer.changes() & Layer::animated)
         layer.removeEndedAnimations(now);
     return layer.isHidden() ? 0 : quantize(layer.presentationOpacity(now));
+}
+
+// Whole pixels below a number of quarter pixels.
+long floorDivide(long steps) {
+    return steps >= 0 ? steps / pictureSteps : -((-steps + pictureSteps - 1) / pictureSteps);
 }
 
 bool sameMatrix(const cairo_matrix_t& a, const cairo_matrix_t& b) {
@@ -217,12 +255,13 @@ std::vector<PixelRect> Compositor::render(View& root, double now) {
         redrawn.push_back({r.x, r.y, r.width, r.height});
     }
     cairo_clip(cr.get());
-    cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_rgb(cr.get(), 0, 0, 0);
-    cairo_paint(cr.get());
-    cairo_set_operator(cr.get(), CAIRO_OPERATOR_OVER);
+    // The damage starts black, unless the first thing drawn covers it opaquely.
+    clearPending_ = true;
     clip_ = Rect(0, 0, width(), height());
     drawView(cr.get(), root, 0, 0, true);
+    clearIfPending(cr.get());
+    materialise(nullptr);
+    flat_.reset();
     writable_.reset();
     cairo_surface_flush(image_.get());
     return redrawn;
@@ -296,9 +335,15 @@ Rect Compositor::updateLayer(Layer& layer, const cairo_matrix_t& parent) {
     Rect box;
     if (usePicture(layer, state, colorsChanged ? changes | Layer::contentChanged : changes,
                    rebuilt)) {
-        box = transformedBox(local, state.pictureBox);
-        appearance = appearance || rebuilt;
+        // A move that lands on the same quarter pixel shows the same pixels.
+        const Placement placement = place(state, local);
+        box = placement.box;
+        appearance = state.fresh || rebuilt || colorsChanged || opacity != state.opacity8 ||
+                     (changes & (Layer::contentChanged | Layer::sublayersChanged)) ||
+                     !state.placed || !placement.samePlace(*state.placed);
+        state.placed = placement;
     } else {
+        state.placed.reset();
         box = transformedBox(local, layer.bounds());
         for (const auto& sublayer : layer.sublayers())
             box = box.united(updateLayer(*sublayer, local));
@@ -321,6 +366,8 @@ bool Compositor::usePicture(Layer& layer, NodeState& state, std::uint8_t changes
         return true;
     if (state.picture) {
         state.picture.reset();
+        state.shifted.clear();
+        state.flattened.clear();
         rebuilt = true; // the old picture's place must be redrawn either way
     }
     if (!hasAtLeast(layer, pictureMinimumLayers) || !rasterisePicture(layer, state))
@@ -348,6 +395,8 @@ bool Compositor::rasterisePicture(Layer& layer, NodeState& state) {
     }
     cairo_surface_mark_dirty(picture.get());
     state.picture = std::move(picture);
+    state.shifted.clear();
+    state.flattened.clear();
     state.pictureBox = Rect(pixels.x, pixels.y, pixels.width, pixels.height);
     ++picturesRasterised_;
     return true;
@@ -386,6 +435,105 @@ void Compositor::settle(View& view) {
     settleLayers(view, settleLayers);
 }
 
+void Compositor::clearIfPending(cairo_t* cr) {
+    if (!clearPending_)
+        return;
+    clearPending_ = false;
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_paint(cr);
+    cairo_restore(cr);
+}
+
+void Compositor::beforePainting(cairo_t* cr, const Layer& layer, const std::vector<Color>& colors,
+                                double alpha) {
+    if (!clearPending_ || paintsNothing(layer, colors))
+        return;
+    if (groupDepth_ > 0 || alpha < 1 || !coversDamage(cr, layer, colors))
+        clearIfPending(cr);
+    clearPending_ = false;
+}
+
+void Compositor::paintLayer(cairo_t* cr, const Layer& layer, const std::vector<Color>& colors,
+                            double alpha) {
+    beforePainting(cr, layer, colors, alpha);
+    if (paintsNothing(layer, colors))
+        return;
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    if (deferFill(layer, colors, alpha, m))
+        return;
+    const Rect box = transformedBox(m, layer.bounds());
+    materialise(&box);
+    painter_.paint(cr, layer, alpha, colors, directAccess());
+}
+
+bool Compositor::deferFill(const Layer& layer, const std::vector<Color>& colors, double alpha,
+                           const cairo_matrix_t& m) {
+    const Color& color = layer.backgroundColor();
+    if (groupDepth_ > 0 || !writable_ || alpha < 1 || colors.size() >= 2 || color.alpha() < 1 ||
+        layer.cornerRadius() > 0 || dynamic_cast<const TextLayer*>(&layer))
+        return false;
+    const auto pixels = alignedPixels(m, layer.bounds().size);
+    if (!pixels)
+        return false;
+    materialise(nullptr);
+    flat_.reset(cairo_region_copy(writable_.get()));
+    cairo_region_intersect_rectangle(flat_.get(), &*pixels);
+    flatColor_ = color;
+    return true;
+}
+
+void Compositor::materialise(const Rect* deviceBox) {
+    if (!flat_ || cairo_region_is_empty(flat_.get()))
+        return;
+    CairoRegion part(cairo_region_copy(flat_.get()));
+    if (deviceBox) {
+        if (deviceBox->isNull() || deviceBox->isEmpty())
+            return;
+        const cairo_rectangle_int_t pixels = pixelsCovering(*deviceBox);
+        cairo_region_intersect_rectangle(part.get(), &pixels);
+    }
+    fillRegionDirect(image_.get(), part.get(), flatColor_);
+    cairo_region_subtract(flat_.get(), part.get());
+}
+
+bool Compositor::coversDamage(cairo_t* cr, const Layer& layer,
+                              const std::vector<Color>& colors) const {
+    const bool gradient = colors.size() >= 2;
+    if (gradient) {
+        for (const auto& color : colors)
+            if (color.alpha() < 1)
+                return false;
+    } else if (layer.backgroundColor().alpha() < 1 || layer.cornerRadius() > 0) {
+        return false;
+    }
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    if (!((m.xy == 0 && m.yx == 0) || (m.xx == 0 && m.yy == 0)))
+        return false;
+    const Rect device = transformedBox(m, layer.bounds()).intersection(clip_);
+    const cairo_rectangle_int_t pixels = pixelsCovering(device);
+    // Only whole pixels: a partly covered edge pixel would still show the black beneath.
+    if (device.isNull() || pixels.x != device.minX() || pixels.y != device.minY() ||
+        pixels.width != device.width() || pixels.height != device.height())
+        return false;
+    return cairo_region_contains_rectangle(damage_.get(), &pixels) == CAIRO_REGION_OVERLAP_IN ||
+           [&] {
+               cairo_rectangle_int_t extents;
+               cairo_region_get_extents(damage_.get(), &extents);
+               return extents.x >= pixels.x && extents.y >= pixels.y &&
+                      extents.x + extents.width <= pixels.x + pixels.width &&
+                      extents.y + extents.height <= pixels.y + pixels.height;
+           }();
+}
+
+bool Compositor::paintsNothing(const Layer& layer, const std::vector<Color>& colors) {
+    return colors.size() < 2 && !(layer.backgroundColor().alpha() > 0) &&
+           !dynamic_cast<const TextLayer*>(&layer);
+}
+
 bool Compositor::isDamaged(const Rect& deviceRect) const {
     if (deviceRect.isNull() || deviceRect.isEmpty())
         return false;
@@ -393,8 +541,23 @@ bool Compositor::isDamaged(const Rect& deviceRect) const {
     return cairo_region_contains_rectangle(damage_.get(), &pixels) != CAIRO_REGION_OVERLAP_OUT;
 }
 
-LayerPainter::DirectAccess Compositor::directAccess(bool inGroup) const {
-    if (inGroup || !writable_)
+void Compositor::pushGroup(cairo_t* cr) {
+    clearIfPending(cr);
+    materialise(nullptr);
+    cairo_push_group(cr);
+    ++groupDepth_;
+}
+
+void Compositor::popGroup(cairo_t* cr, double opacity) {
+    --groupDepth_;
+    cairo_pop_group_to_source(cr);
+    cairo_identity_matrix(cr);
+    cairo_paint_with_alpha(cr, opacity);
+}
+
+LayerPainter::DirectAccess Compositor::directAccess() const {
+    // Inside a group, drawing goes to the group's surface, not to the image.
+    if (groupDepth_ > 0 || !writable_)
         return {};
     return {image_.get(), writable_.get()};
 }
@@ -420,63 +583,151 @@ void Compositor::drawView(cairo_t* cr, View& view, double x, double y, bool isRo
     writable_.reset(cairo_region_copy(damage_.get()));
     cairo_region_intersect_rectangle(writable_.get(), &visible);
     if (group)
-        cairo_push_group(cr);
+        pushGroup(cr);
 
     cairo_matrix_t matrix;
     cairo_matrix_init(&matrix, 1, 0, 0, -1, vx, height() - vy);
     if (Layer* layer = view.layer()) {
         cairo_set_matrix(cr, &matrix);
-        painter_.paint(cr, *layer, 1.0, state.colors, directAccess(group));
+        paintLayer(cr, *layer, state.colors, 1.0);
         for (const auto& sublayer : layer->sublayers())
-            drawLayer(cr, *sublayer, matrix, group);
+            drawLayer(cr, *sublayer, matrix);
     }
     for (const auto& subview : view.subviews())
         drawView(cr, *subview, vx, vy, false);
 
-    if (group) {
-        cairo_pop_group_to_source(cr);
-        cairo_identity_matrix(cr);
-        cairo_paint_with_alpha(cr, opacity);
-    }
+    if (group)
+        popGroup(cr, opacity);
     writable_ = std::move(parentWritable);
     clip_ = parentClip;
     cairo_restore(cr);
 }
 
-void Compositor::drawLayer(cairo_t* cr, Layer& layer, const cairo_matrix_t& parent, bool inGroup) {
+void Compositor::drawLayer(cairo_t* cr, Layer& layer, const cairo_matrix_t& parent) {
     NodeState& state = stateOf(layer);
     if (state.opacity8 <= 0 || !isDamaged(state.drawn))
         return;
     const cairo_matrix_t local = layerMatrix(layer, parent);
     const double opacity = state.opacity8 / 255.0;
     if (state.picture) {
+        clearIfPending(cr);
         drawPicture(cr, state, local, opacity);
         return;
     }
     const bool group = opacity < 1 && !layer.sublayers().empty();
     if (group)
-        cairo_push_group(cr);
+        pushGroup(cr);
     cairo_set_matrix(cr, &local);
-    painter_.paint(cr, layer, group ? 1.0 : opacity, state.colors, directAccess(inGroup || group));
+    paintLayer(cr, layer, state.colors, group ? 1.0 : opacity);
     for (const auto& sublayer : layer.sublayers())
-        drawLayer(cr, *sublayer, local, inGroup || group);
-    if (group) {
-        cairo_pop_group_to_source(cr);
-        cairo_identity_matrix(cr);
-        cairo_paint_with_alpha(cr, opacity);
-    }
+        drawLayer(cr, *sublayer, local);
+    if (group)
+        popGroup(cr, opacity);
 }
 
-void Compositor::drawPicture(cairo_t* cr, const NodeState& state, const cairo_matrix_t& local,
-                             double opacity) {
+cairo_surface_t* Compositor::shiftedPicture(NodeState& state, int stepX, int stepY) {
+    if (stepX == 0 && stepY == 0)
+        return state.picture.get();
+    const int key = stepY * pictureSteps + stepX;
+    for (const auto& [shift, surface] : state.shifted)
+        if (shift == key)
+            return surface.get();
+    const int w = cairo_image_surface_get_width(state.picture.get());
+    const int h = cairo_image_surface_get_height(state.picture.get());
+    CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w + 1, h + 1));
+    {
+        CairoContext cr(cairo_create(surface.get()));
+        cairo_set_source_surface(cr.get(), state.picture.get(),
+                                 static_cast<double>(stepX) / pictureSteps,
+                                 static_cast<double>(stepY) / pictureSteps);
+        cairo_pattern_set_filter(cairo_get_source(cr.get()), CAIRO_FILTER_BILINEAR);
+        cairo_paint(cr.get());
+    }
+    state.shifted.emplace_back(key, std::move(surface));
+    return state.shifted.back().second.get();
+}
+
+Compositor::Placement Compositor::place(const NodeState& state, const cairo_matrix_t& local) {
     // Picture pixels (y down from its top) to the layer's local coordinates, then on.
-    cairo_matrix_t toLocal, matrix;
+    cairo_matrix_t toLocal;
+    Placement placement;
     cairo_matrix_init(&toLocal, 1, 0, 0, -1, state.pictureBox.minX(), state.pictureBox.maxY());
-    cairo_matrix_multiply(&matrix, &toLocal, &local);
+    cairo_matrix_multiply(&placement.matrix, &toLocal, &local);
+    const cairo_matrix_t& m = placement.matrix;
+    const double w = state.pictureBox.width(), h = state.pictureBox.height();
+    placement.onGrid = m.xx == 1 && m.yy == 1 && m.xy == 0 && m.yx == 0;
+    if (!placement.onGrid) {
+        placement.box = transformedBox(m, Rect(0, 0, w, h));
+        return placement;
+    }
+    placement.stepsX = std::lround(m.x0 * pictureSteps);
+    placement.stepsY = std::lround(m.y0 * pictureSteps);
+    const long x = floorDivide(placement.stepsX), y = floorDivide(placement.stepsY);
+    const bool shiftedX = placement.stepsX != x * pictureSteps;
+    const bool shiftedY = placement.stepsY != y * pictureSteps;
+    // A shifted copy spreads into one more column or row; both when shifted either way.
+    const double grow = shiftedX || shiftedY ? 1 : 0;
+    placement.box = Rect(static_cast<double>(x), static_cast<double>(y), w + grow, h + grow);
+    return placement;
+}
+
+void Compositor::compositeOnGrid(NodeState& state, cairo_surface_t* picture, int shift, int x,
+                                 int y) {
+    const cairo_rectangle_int_t bounds{x, y, cairo_image_surface_get_width(picture),
+                                       cairo_image_surface_get_height(picture)};
+    // Where only the deferred plain fill lies beneath: copy the picture as
+    // composited over that colour, and leave those pixels filled.
+    CairoRegion onFlat(flat_ ? cairo_region_copy(flat_.get()) : cairo_region_create());
+    cairo_region_intersect(onFlat.get(), writable_.get());
+    cairo_region_intersect_rectangle(onFlat.get(), &bounds);
+    if (!cairo_region_is_empty(onFlat.get())) {
+        copyPictureDirect(image_.get(), onFlat.get(), flattenedPicture(state, picture, shift), x,
+                          y);
+        cairo_region_subtract(flat_.get(), onFlat.get());
+    }
+    CairoRegion rest(cairo_region_copy(writable_.get()));
+    cairo_region_subtract(rest.get(), onFlat.get());
+    compositePictureDirect(image_.get(), rest.get(), picture, x, y, 1.0);
+}
+
+cairo_surface_t* Compositor::flattenedPicture(NodeState& state, cairo_surface_t* picture,
+                                              int shift) {
+    for (const auto& [key, color, surface] : state.flattened)
+        if (key == shift && color == flatColor_)
+            return surface.get();
+    if (state.flattened.size() >= 2 * pictureSteps * pictureSteps)
+        state.flattened.clear();
+    state.flattened.emplace_back(shift, flatColor_, flattenPicture(picture, flatColor_));
+    return std::get<2>(state.flattened.back()).get();
+}
+
+void Compositor::drawPicture(cairo_t* cr, NodeState& state, const cairo_matrix_t& local,
+                             double opacity) {
+    const Placement placement = place(state, local);
     cairo_save(cr);
-    cairo_set_matrix(cr, &matrix);
-    cairo_set_source_surface(cr, state.picture.get(), 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
+    if (placement.onGrid) {
+        const long x = floorDivide(placement.stepsX), y = floorDivide(placement.stepsY);
+        cairo_surface_t* picture =
+            shiftedPicture(state, static_cast<int>(placement.stepsX - x * pictureSteps),
+                           static_cast<int>(placement.stepsY - y * pictureSteps));
+        const auto direct = directAccess();
+        if (direct.image && opacity >= 1) {
+            const int shift =
+                static_cast<int>((placement.stepsY - y * pictureSteps) * pictureSteps +
+                                 (placement.stepsX - x * pictureSteps));
+            compositeOnGrid(state, picture, shift, static_cast<int>(x), static_cast<int>(y));
+            cairo_restore(cr);
+            return;
+        }
+        materialise(&placement.box);
+        cairo_identity_matrix(cr);
+        cairo_set_source_surface(cr, picture, static_cast<double>(x), static_cast<double>(y));
+    } else {
+        materialise(&placement.box);
+        cairo_set_matrix(cr, &placement.matrix);
+        cairo_set_source_surface(cr, state.picture.get(), 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
+    }
     if (opacity >= 1)
         cairo_paint(cr);
     else
