@@ -24,6 +24,7 @@ RANGES = [
     (0x1E00, 0x1EFF),  # Latin extended additional (Vietnamese and others)
     (0x2000, 0x206F),  # general punctuation
     (0x2070, 0x209F),  # superscripts and subscripts
+    (0xFB00, 0xFB06),  # Latin ligatures
     (0xFF00, 0xFF65),  # full-width forms
 ]
 
