@@ -61,22 +61,29 @@ std::vector<std::uint32_t> rank(const Gazetteer& gazetteer, const Reading& readi
             !taken(key.place))
             ranked.push_back(key.place);
     }
-    std::vector<std::uint32_t> longer;
+    // Of the names that only start with the text, keep the largest places
+    // that still fit, with one comparison for most: a short prefix spans
+    // tens of thousands of names. Places are looked at only when a qualifier
+    // needs them, since they lie all over memory.
+    const std::size_t room = limit - std::min(limit, ranked.size());
+    std::vector<std::uint32_t> longer; // ascending, at most room
     for (const auto& key : gazetteer.prefixMatches(reading.name)) {
-        // Places are only looked at when a qualifier needs them: the range
-        // of a short prefix is long, and the places lie all over memory.
-        if (key.length > reading.name.size() &&
-            (reading.qualifiers.empty() || accepts(places[key.place], reading.qualifiers)))
-            longer.push_back(key.place);
+        const std::uint32_t place = key.place;
+        if (key.length == reading.name.size() ||
+            (longer.size() == room && !longer.empty() && place >= longer.back()))
+            continue;
+        if (room == 0 || taken(place))
+            continue;
+        if (!reading.qualifiers.empty() && !accepts(places[place], reading.qualifiers))
+            continue;
+        const auto at = std::lower_bound(longer.begin(), longer.end(), place);
+        if (at != longer.end() && *at == place)
+            continue;
+        longer.insert(at, place);
+        if (longer.size() > room)
+            longer.pop_back();
     }
-    std::sort(longer.begin(), longer.end());
-    longer.erase(std::unique(longer.begin(), longer.end()), longer.end());
-    for (const auto place : longer) {
-        if (ranked.size() >= limit)
-            break;
-        if (!taken(place))
-            ranked.push_back(place);
-    }
+    ranked.insert(ranked.end(), longer.begin(), longer.end());
     return ranked;
 }
 
