@@ -7,8 +7,9 @@
 // only starts with it; among equals the most populous comes first. Words
 // after a comma narrow the search to a country or a first-level region, by
 // code or by name ("paris, tx", "Paris, Texas", "Springfield, IL",
-// "Paris, France"); without a comma the last one or two words are tried as
-// such a qualifier when the whole text names nothing ("Paris France").
+// "Paris, France"); when the whole text names nothing, its last one to three
+// words are tried as such a qualifier ("Paris France", "Springfield IL"). A
+// place whose own name holds a comma ("Washington, D.C.") is found too.
 // Five digits (optionally "-" and four more) are a US ZIP code.
 //
 // The search is synchronous and touches nothing but the read-only gazetteer,

@@ -47,6 +47,12 @@ MapRenderer shippedRenderer() {
     return MapRenderer(shoreline.value, gazetteer.value);
 }
 
+// Keeps the picture for a person to look at: <test temp dir>/aerolune-map-<name>.png.
+void keep(cairo_surface_t* surface, const std::string& name) {
+    const auto path = testing::TempDir() + "aerolune-map-" + name + ".png";
+    EXPECT_EQ(cairo_surface_write_to_png(surface, path.c_str()), CAIRO_STATUS_SUCCESS);
+}
+
 void expectMarkerAtTheCentre(cairo_surface_t* surface) {
     const int cx = MapRenderer::width / 2, cy = MapRenderer::height / 2;
     for (const auto& [dx, dy] : {std::pair{0, 0}, {-2, 0}, {2, 0}, {0, -2}, {0, 2}})
@@ -58,6 +64,7 @@ void expectMarkerAtTheCentre(cairo_surface_t* surface) {
 
 TEST(MapRendererTest, LisbonShowsTheAtlanticToTheWestAndLandToTheEast) {
     const auto map = shippedRenderer().render({38.71667, -9.13333});
+    keep(map.get(), "lisbon");
     ASSERT_EQ(cairo_image_surface_get_width(map.get()), MapRenderer::width);
     ASSERT_EQ(cairo_image_surface_get_height(map.get()), MapRenderer::height);
     EXPECT_GT(share(map.get(), MapRenderer::water), 0.15);
@@ -69,6 +76,7 @@ TEST(MapRendererTest, LisbonShowsTheAtlanticToTheWestAndLandToTheEast) {
 
 TEST(MapRendererTest, ChicagoShowsLakeMichiganToTheEast) {
     const auto map = shippedRenderer().render({41.85003, -87.65005});
+    keep(map.get(), "chicago");
     EXPECT_GT(share(map.get(), MapRenderer::water), 0.2);
     EXPECT_GT(share(map.get(), MapRenderer::land), 0.3);
     EXPECT_GT(share(map.get(), MapRenderer::water, 170, 10, 200, 50), 0.9) << "the lake";
