@@ -14,17 +14,23 @@ struct GzCloser {
 };
 
 // The gzip trailer holds the uncompressed size modulo 2^32: a good first
-// guess for the buffer, so the data is inflated without copying it again.
+// guess for the buffer, so the data is inflated without copying it again. A
+// damaged file can claim anything, so a claim beyond what the compressed size
+// makes plausible is not believed; the buffer then grows as data arrives.
 std::size_t sizeHint(const std::filesystem::path& path) {
     std::FILE* raw = std::fopen(path.c_str(), "rb");
     if (!raw)
         return 0;
     unsigned char trailer[4] = {};
-    std::size_t hint = 0;
-    if (std::fseek(raw, -4, SEEK_END) == 0 && std::fread(trailer, 1, 4, raw) == 4)
-        hint = trailer[0] | trailer[1] << 8 | trailer[2] << 16 | std::size_t(trailer[3]) << 24;
+    std::size_t claimed = 0;
+    long compressed = 0;
+    if (std::fseek(raw, -4, SEEK_END) == 0 && std::fread(trailer, 1, 4, raw) == 4) {
+        claimed = trailer[0] | trailer[1] << 8 | trailer[2] << 16 | std::size_t(trailer[3]) << 24;
+        compressed = std::ftell(raw);
+    }
     std::fclose(raw);
-    return hint;
+    const std::size_t plausible = std::size_t(std::max(compressed, 0L)) * 16;
+    return claimed <= plausible ? claimed : plausible;
 }
 
 } // namespace
