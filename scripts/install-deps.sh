@@ -6,7 +6,7 @@ set -euo pipefail
 
 build_packages=(
     g++ cmake ninja-build pkg-config
-    libcairo2-dev libpango1.0-dev fonts-dejavu-core
+    libcairo2-dev libpango1.0-dev fonts-dejavu-core zlib1g-dev
     libx11-dev libxext-dev libgtkmm-3.0-dev
     tzdata
 )

