@@ -105,6 +105,11 @@ long floorDivide(long steps) {
     return steps >= 0 ? steps / pictureSteps : -((-steps + pictureSteps - 1) / pictureSteps);
 }
 
+bool isFinite(const cairo_matrix_t& m) {
+    return std::isfinite(m.xx) && std::isfinite(m.yx) && std::isfinite(m.xy) &&
+           std::isfinite(m.yy) && std::isfinite(m.x0) && std::isfinite(m.y0);
+}
+
 bool sameMatrix(const cairo_matrix_t& a, const cairo_matrix_t& b) {
     return a.xx == b.xx && a.yx == b.yx && a.xy == b.xy && a.yy == b.yy && a.x0 == b.x0 &&
            a.y0 == b.y0;
@@ -333,8 +338,12 @@ Rect Compositor::updateLayer(Layer& layer, const cairo_matrix_t& parent) {
     state.colors = std::move(colors);
     bool rebuilt = false;
     Rect box;
-    if (usePicture(layer, state, colorsChanged ? changes | Layer::contentChanged : changes,
-                   rebuilt)) {
+    if (!isFinite(local)) {
+        // Nowhere on the screen (a view given the null rectangle): nothing to draw.
+        box = Rect::null();
+        state.placed.reset();
+    } else if (usePicture(layer, state, colorsChanged ? changes | Layer::contentChanged : changes,
+                          rebuilt)) {
         // A move that lands on the same quarter pixel shows the same pixels.
         const Placement placement = place(state, local);
         box = placement.box;
