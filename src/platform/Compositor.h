@@ -13,8 +13,8 @@
 // a full one.
 //
 // A layer with many sublayers (a cloud of puffs) is rasterised into a picture
-// of its own and then only composited as it moves, at the nearest quarter
-// pixel; a change inside the subtree rasterises it again.
+// of its own and then only composited as it moves, at the nearest half pixel;
+// a change inside the subtree rasterises it again.
 //
 // One compositor per view tree: it keeps its notes in the nodes.
 
