@@ -18,6 +18,14 @@ public:
         wall_ += seconds;
         elapsed_ += seconds;
     }
+    // Moves both clocks forward so that the monotonic time is exactly `monotonic`
+    // (never backwards), so that work due at a deadline sees that very moment.
+    void advanceTo(double monotonic) {
+        if (monotonic <= elapsed_)
+            return;
+        wall_ += monotonic - elapsed_;
+        elapsed_ = monotonic;
+    }
     // Sets the wall time without moving the monotonic clock, as a change of the
     // system clock would.
     void setNow(TimePoint t) { wall_ = t; }

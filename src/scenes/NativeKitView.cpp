@@ -1,0 +1,7 @@
+#include "scenes/NativeKitView.h"
+
+namespace aerolune {
+
+NativeKitView::NativeKitView(const Rect& frame) : View(frame) {}
+
+} // namespace aerolune
