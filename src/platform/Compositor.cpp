@@ -1,5 +1,6 @@
 #include "platform/Compositor.h"
 
+#include "platform/DeviceGeometry.h"
 #include "platform/DirectFill.h"
 #include "platform/GradientLayer.h"
 #include "platform/TextLayer.h"
@@ -8,28 +9,8 @@
 #include <atomic>
 #include <cmath>
 #include <optional>
-#include <tuple>
 
 namespace aerolune {
-
-struct Compositor::Placement {
-    // Moved only: drawn at whole pixels from a copy shifted by quarter pixels.
-    bool onGrid = false;
-    long stepsX = 0, stepsY = 0;
-    // Otherwise: from picture pixels to device pixels.
-    cairo_matrix_t matrix{};
-    // The device pixels it touches.
-    Rect box;
-
-    bool samePlace(const Placement& other) const {
-        if (onGrid != other.onGrid)
-            return false;
-        return onGrid ? stepsX == other.stepsX && stepsY == other.stepsY
-                      : matrix.xx == other.matrix.xx && matrix.yx == other.matrix.yx &&
-                            matrix.xy == other.matrix.xy && matrix.yy == other.matrix.yy &&
-                            matrix.x0 == other.matrix.x0 && matrix.y0 == other.matrix.y0;
-    }
-};
 
 struct Compositor::NodeState final : RenderState {
     explicit NodeState(std::uint64_t owner) : owner(owner) { cairo_matrix_init_identity(&parent); }
@@ -43,15 +24,9 @@ struct Compositor::NodeState final : RenderState {
     // What animations showed when last drawn, rounded as the screen rounds.
     int opacity8 = -1;
     std::vector<Color> colors;
-    // A rasterised copy of the subtree, covering pictureBox in local coordinates,
-    // and copies of it shifted by fractions of a pixel (see drawPicture).
-    CairoSurface picture;
-    Rect pictureBox;
-    std::vector<std::pair<int, CairoSurface>> shifted;
-    // Where the picture was put last.
-    std::optional<Placement> placed;
-    // Shifted copies composited over a plain colour: (shift, colour, copy).
-    std::vector<std::tuple<int, Color, CairoSurface>> flattened;
+    // A rasterised copy of the subtree, and where it was put last.
+    std::optional<LayerPicture> picture;
+    std::optional<LayerPicture::Placement> placed;
 };
 
 namespace {
@@ -61,10 +36,6 @@ namespace {
 // drawn the same way and a partial redraw matches a full one.
 constexpr int pictureMinimumLayers = 16;
 constexpr double pictureMaximumSide = 4096;
-// A picture moved by a fraction of a pixel is shown at the nearest quarter
-// pixel, from a copy resampled once for that quarter: moving it is then a plain
-// copy of pixels.
-constexpr int pictureSteps = 4;
 
 std::uint64_t nextCompositorId() {
     static std::atomic<std::uint64_t> next{1};
@@ -100,9 +71,9 @@ int shownOpacity(Layer& layer, double now) {
     return layer.isHidden() ? 0 : quantize(layer.presentationOpacity(now));
 }
 
-// Whole pixels below a number of quarter pixels.
-long floorDivide(long steps) {
-    return steps >= 0 ? steps / pictureSteps : -((-steps + pictureSteps - 1) / pictureSteps);
+bool isFinite(const cairo_matrix_t& m) {
+    return std::isfinite(m.xx) && std::isfinite(m.yx) && std::isfinite(m.xy) &&
+           std::isfinite(m.yy) && std::isfinite(m.x0) && std::isfinite(m.y0);
 }
 
 bool sameMatrix(const cairo_matrix_t& a, const cairo_matrix_t& b) {
@@ -126,26 +97,6 @@ cairo_matrix_t layerMatrix(const Layer& layer, const cairo_matrix_t& parent) {
     cairo_matrix_t result;
     cairo_matrix_multiply(&result, &local, &parent);
     return result;
-}
-
-Rect transformedBox(const cairo_matrix_t& m, const Rect& rect) {
-    if (rect.isNull())
-        return rect;
-    double xs[4] = {rect.minX(), rect.maxX(), rect.minX(), rect.maxX()};
-    double ys[4] = {rect.minY(), rect.minY(), rect.maxY(), rect.maxY()};
-    for (int i = 0; i < 4; ++i)
-        cairo_matrix_transform_point(&m, &xs[i], &ys[i]);
-    const auto [x0, x1] = std::minmax_element(xs, xs + 4);
-    const auto [y0, y1] = std::minmax_element(ys, ys + 4);
-    return Rect(*x0, *y0, *x1 - *x0, *y1 - *y0);
-}
-
-// Whole pixels covering a rectangle; rounding noise of 1e-7 is not a pixel.
-cairo_rectangle_int_t pixelsCovering(const Rect& rect) {
-    const double x0 = std::floor(rect.minX() + 1e-7), y0 = std::floor(rect.minY() + 1e-7);
-    const double x1 = std::ceil(rect.maxX() - 1e-7), y1 = std::ceil(rect.maxY() - 1e-7);
-    return {static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
-            static_cast<int>(y1 - y0)};
 }
 
 bool hasAtLeast(const Layer& layer, int count) {
@@ -333,10 +284,14 @@ Rect Compositor::updateLayer(Layer& layer, const cairo_matrix_t& parent) {
     state.colors = std::move(colors);
     bool rebuilt = false;
     Rect box;
-    if (usePicture(layer, state, colorsChanged ? changes | Layer::contentChanged : changes,
-                   rebuilt)) {
-        // A move that lands on the same quarter pixel shows the same pixels.
-        const Placement placement = place(state, local);
+    if (!isFinite(local)) {
+        // Nowhere on the screen (a view given the null rectangle): nothing to draw.
+        box = Rect::null();
+        state.placed.reset();
+    } else if (usePicture(layer, state, colorsChanged ? changes | Layer::contentChanged : changes,
+                          rebuilt)) {
+        // A move that lands on the same half pixel shows the same pixels.
+        const LayerPicture::Placement placement = state.picture->place(local);
         box = placement.box;
         appearance = state.fresh || rebuilt || colorsChanged || opacity != state.opacity8 ||
                      (changes & (Layer::contentChanged | Layer::sublayersChanged)) ||
@@ -366,8 +321,6 @@ bool Compositor::usePicture(Layer& layer, NodeState& state, std::uint8_t changes
         return true;
     if (state.picture) {
         state.picture.reset();
-        state.shifted.clear();
-        state.flattened.clear();
         rebuilt = true; // the old picture's place must be redrawn either way
     }
     if (!hasAtLeast(layer, pictureMinimumLayers) || !rasterisePicture(layer, state))
@@ -394,10 +347,8 @@ bool Compositor::rasterisePicture(Layer& layer, NodeState& state) {
         paintSubtree(cr.get(), layer, matrix, true, picture.get());
     }
     cairo_surface_mark_dirty(picture.get());
-    state.picture = std::move(picture);
-    state.shifted.clear();
-    state.flattened.clear();
-    state.pictureBox = Rect(pixels.x, pixels.y, pixels.width, pixels.height);
+    state.picture.emplace(std::move(picture),
+                          Rect(pixels.x, pixels.y, pixels.width, pixels.height));
     ++picturesRasterised_;
     return true;
 }
@@ -611,7 +562,7 @@ void Compositor::drawLayer(cairo_t* cr, Layer& layer, const cairo_matrix_t& pare
     const double opacity = state.opacity8 / 255.0;
     if (state.picture) {
         clearIfPending(cr);
-        drawPicture(cr, state, local, opacity);
+        drawPicture(cr, *state.picture, local, opacity);
         return;
     }
     const bool group = opacity < 1 && !layer.sublayers().empty();
@@ -625,107 +576,41 @@ void Compositor::drawLayer(cairo_t* cr, Layer& layer, const cairo_matrix_t& pare
         popGroup(cr, opacity);
 }
 
-cairo_surface_t* Compositor::shiftedPicture(NodeState& state, int stepX, int stepY) {
-    if (stepX == 0 && stepY == 0)
-        return state.picture.get();
-    const int key = stepY * pictureSteps + stepX;
-    for (const auto& [shift, surface] : state.shifted)
-        if (shift == key)
-            return surface.get();
-    const int w = cairo_image_surface_get_width(state.picture.get());
-    const int h = cairo_image_surface_get_height(state.picture.get());
-    CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w + 1, h + 1));
-    {
-        CairoContext cr(cairo_create(surface.get()));
-        cairo_set_source_surface(cr.get(), state.picture.get(),
-                                 static_cast<double>(stepX) / pictureSteps,
-                                 static_cast<double>(stepY) / pictureSteps);
-        cairo_pattern_set_filter(cairo_get_source(cr.get()), CAIRO_FILTER_BILINEAR);
-        cairo_paint(cr.get());
-    }
-    state.shifted.emplace_back(key, std::move(surface));
-    return state.shifted.back().second.get();
-}
-
-Compositor::Placement Compositor::place(const NodeState& state, const cairo_matrix_t& local) {
-    // Picture pixels (y down from its top) to the layer's local coordinates, then on.
-    cairo_matrix_t toLocal;
-    Placement placement;
-    cairo_matrix_init(&toLocal, 1, 0, 0, -1, state.pictureBox.minX(), state.pictureBox.maxY());
-    cairo_matrix_multiply(&placement.matrix, &toLocal, &local);
-    const cairo_matrix_t& m = placement.matrix;
-    const double w = state.pictureBox.width(), h = state.pictureBox.height();
-    placement.onGrid = m.xx == 1 && m.yy == 1 && m.xy == 0 && m.yx == 0;
-    if (!placement.onGrid) {
-        placement.box = transformedBox(m, Rect(0, 0, w, h));
-        return placement;
-    }
-    placement.stepsX = std::lround(m.x0 * pictureSteps);
-    placement.stepsY = std::lround(m.y0 * pictureSteps);
-    const long x = floorDivide(placement.stepsX), y = floorDivide(placement.stepsY);
-    const bool shiftedX = placement.stepsX != x * pictureSteps;
-    const bool shiftedY = placement.stepsY != y * pictureSteps;
-    // A shifted copy spreads into one more column or row; both when shifted either way.
-    const double grow = shiftedX || shiftedY ? 1 : 0;
-    placement.box = Rect(static_cast<double>(x), static_cast<double>(y), w + grow, h + grow);
-    return placement;
-}
-
-void Compositor::compositeOnGrid(NodeState& state, cairo_surface_t* picture, int shift, int x,
-                                 int y) {
-    const cairo_rectangle_int_t bounds{x, y, cairo_image_surface_get_width(picture),
-                                       cairo_image_surface_get_height(picture)};
+void Compositor::compositeOnGrid(LayerPicture& picture, const LayerPicture::Placement& placement) {
+    cairo_surface_t* image = picture.shifted(placement);
+    const cairo_rectangle_int_t bounds{placement.x, placement.y,
+                                       cairo_image_surface_get_width(image),
+                                       cairo_image_surface_get_height(image)};
     // Where only the deferred plain fill lies beneath: copy the picture as
     // composited over that colour, and leave those pixels filled.
     CairoRegion onFlat(flat_ ? cairo_region_copy(flat_.get()) : cairo_region_create());
     cairo_region_intersect(onFlat.get(), writable_.get());
     cairo_region_intersect_rectangle(onFlat.get(), &bounds);
     if (!cairo_region_is_empty(onFlat.get())) {
-        copyPictureDirect(image_.get(), onFlat.get(), flattenedPicture(state, picture, shift), x,
-                          y);
+        copyPictureDirect(image_.get(), onFlat.get(), picture.flattened(placement, flatColor_),
+                          placement.x, placement.y);
         cairo_region_subtract(flat_.get(), onFlat.get());
     }
     CairoRegion rest(cairo_region_copy(writable_.get()));
     cairo_region_subtract(rest.get(), onFlat.get());
-    compositePictureDirect(image_.get(), rest.get(), picture, x, y, 1.0);
+    compositePictureDirect(image_.get(), rest.get(), image, placement.x, placement.y, 1.0);
 }
 
-cairo_surface_t* Compositor::flattenedPicture(NodeState& state, cairo_surface_t* picture,
-                                              int shift) {
-    for (const auto& [key, color, surface] : state.flattened)
-        if (key == shift && color == flatColor_)
-            return surface.get();
-    if (state.flattened.size() >= 2 * pictureSteps * pictureSteps)
-        state.flattened.clear();
-    state.flattened.emplace_back(shift, flatColor_, flattenPicture(picture, flatColor_));
-    return std::get<2>(state.flattened.back()).get();
-}
-
-void Compositor::drawPicture(cairo_t* cr, NodeState& state, const cairo_matrix_t& local,
+void Compositor::drawPicture(cairo_t* cr, LayerPicture& picture, const cairo_matrix_t& local,
                              double opacity) {
-    const Placement placement = place(state, local);
+    const LayerPicture::Placement placement = picture.place(local);
+    if (placement.onGrid && directAccess().image && opacity >= 1) {
+        compositeOnGrid(picture, placement);
+        return;
+    }
+    materialise(&placement.box);
     cairo_save(cr);
     if (placement.onGrid) {
-        const long x = floorDivide(placement.stepsX), y = floorDivide(placement.stepsY);
-        cairo_surface_t* picture =
-            shiftedPicture(state, static_cast<int>(placement.stepsX - x * pictureSteps),
-                           static_cast<int>(placement.stepsY - y * pictureSteps));
-        const auto direct = directAccess();
-        if (direct.image && opacity >= 1) {
-            const int shift =
-                static_cast<int>((placement.stepsY - y * pictureSteps) * pictureSteps +
-                                 (placement.stepsX - x * pictureSteps));
-            compositeOnGrid(state, picture, shift, static_cast<int>(x), static_cast<int>(y));
-            cairo_restore(cr);
-            return;
-        }
-        materialise(&placement.box);
         cairo_identity_matrix(cr);
-        cairo_set_source_surface(cr, picture, static_cast<double>(x), static_cast<double>(y));
+        cairo_set_source_surface(cr, picture.shifted(placement), placement.x, placement.y);
     } else {
-        materialise(&placement.box);
         cairo_set_matrix(cr, &placement.matrix);
-        cairo_set_source_surface(cr, state.picture.get(), 0, 0);
+        cairo_set_source_surface(cr, picture.image(), 0, 0);
         cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
     }
     if (opacity >= 1)

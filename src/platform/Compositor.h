@@ -13,14 +13,15 @@
 // a full one.
 //
 // A layer with many sublayers (a cloud of puffs) is rasterised into a picture
-// of its own and then only composited as it moves, at the nearest quarter
-// pixel; a change inside the subtree rasterises it again.
+// of its own and then only composited as it moves, at the nearest half pixel;
+// a change inside the subtree rasterises it again.
 //
 // One compositor per view tree: it keeps its notes in the nodes.
 
 #include "platform/CairoHandles.h"
 #include "platform/Geometry.h"
 #include "platform/LayerPainter.h"
+#include "platform/LayerPicture.h"
 #include "platform/View.h"
 
 #include <cairo.h>
@@ -64,7 +65,6 @@ public:
 
 private:
     struct NodeState;
-    struct Placement;
 
     NodeState& stateOf(View& view);
     NodeState& stateOf(Layer& layer);
@@ -80,13 +80,13 @@ private:
 
     void drawView(cairo_t* cr, View& view, double x, double y, bool isRoot);
     void drawLayer(cairo_t* cr, Layer& layer, const cairo_matrix_t& parent);
-    void drawPicture(cairo_t* cr, NodeState& state, const cairo_matrix_t& local, double opacity);
+    void drawPicture(cairo_t* cr, LayerPicture& picture, const cairo_matrix_t& local,
+                     double opacity);
     // Opacity for a layer with sublayers or a view with subviews: drawn apart,
     // then blended once.
     void pushGroup(cairo_t* cr);
     void popGroup(cairo_t* cr, double opacity);
-    cairo_surface_t* shiftedPicture(NodeState& state, int stepX, int stepY);
-    static Placement place(const NodeState& state, const cairo_matrix_t& local);
+
     void paintSubtree(cairo_t* cr, Layer& layer, const cairo_matrix_t& matrix, bool isRoot,
                       cairo_surface_t* directImage);
     bool isDamaged(const Rect& deviceRect) const;
@@ -109,8 +109,7 @@ private:
     bool deferFill(const Layer& layer, const std::vector<Color>& colors, double alpha,
                    const cairo_matrix_t& matrix);
     void materialise(const Rect* deviceBox);
-    void compositeOnGrid(NodeState& state, cairo_surface_t* picture, int shift, int x, int y);
-    cairo_surface_t* flattenedPicture(NodeState& state, cairo_surface_t* picture, int shift);
+    void compositeOnGrid(LayerPicture& picture, const LayerPicture::Placement& placement);
     LayerPainter::DirectAccess directAccess() const;
 
     const std::uint64_t id_;

@@ -1,6 +1,7 @@
 #include "platform/DiscStamps.h"
 
 #include "platform/LayerPainter.h"
+#include "platform/OverBlend.h"
 
 #include <algorithm>
 #include <cmath>
@@ -73,17 +74,19 @@ void DiscStamps::fill(cairo_surface_t* target, double x, double y, double width,
     const int x0 = static_cast<int>(left), y0 = static_cast<int>(top);
     const int firstColumn = std::max(0, -x0);
     const int endColumn = std::min(mask.columns, imageWidth - x0);
+    // Source IN coverage, a row at a time, then OVER what is there.
+    covered_.resize(static_cast<std::size_t>(std::max(0, endColumn - firstColumn)));
     for (int row = std::max(0, -y0); row < mask.rows && y0 + row < imageHeight; ++row) {
         auto* pixels = reinterpret_cast<std::uint32_t*>(data + (y0 + row) * stride) + x0;
         const std::uint8_t* coverage = mask.coverage.data() + row * mask.columns;
         for (int column = firstColumn; column < endColumn; ++column) {
             const std::uint32_t m = coverage[column];
-            if (m == 0)
-                continue;
-            // Source IN coverage, then OVER what is there.
-            const std::uint32_t covered = m == 255 ? source : multiply(source, m);
-            pixels[column] = covered + multiply(pixels[column], 255 - (covered >> 24));
+            covered_[static_cast<std::size_t>(column - firstColumn)] = m == 255 ? source
+                                                                       : m == 0
+                                                                           ? 0
+                                                                           : multiply(source, m);
         }
+        blendOverRow(pixels + firstColumn, covered_.data(), endColumn - firstColumn);
     }
 }
 

@@ -400,3 +400,30 @@ TEST(CompositorTest, PicturesOverAPlainFillMatchPicturesOverTheSameColourDrawnAn
     // Sanity: a cloud really is there, lighter than the sky.
     EXPECT_GT(pixelAt(a, 20, 40).r, 164);
 }
+
+TEST(CompositorTest, AViewWithTheNullRectangleShowsNothingAndHarmsNothing) {
+    auto root = layeredView(Rect(0, 0, 40, 30), white);
+    auto nowhere = layeredView(Rect(0, 0, 40, 30).insetBy(30, 30), red);
+    ASSERT_TRUE(nowhere->frame().isNull());
+    auto cloud = std::make_shared<Layer>();
+    for (int i = 0; i < 20; ++i)
+        cloud->addSublayer(square(Rect(i, 0, 9, 9), blue, 4.5));
+    cloud->setFrame(Rect(0.5, 0.5, 30, 9));
+    nowhere->layer()->addSublayer(cloud);
+    nowhere->layer()->addSublayer(square(Rect(1, 1, 5, 5), blue));
+    root->addSubview(nowhere);
+    Compositor compositor;
+    compositor.render(*root, 0);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            ASSERT_EQ(pixelAt(compositor, x, y).g, 255) << x << ", " << y;
+    cloud->setFrame(Rect(1.5, 0.5, 30, 9));
+    EXPECT_TRUE(compositor.render(*root, 1).empty());
+    nowhere->setFrame(Rect(10, 10, 20, 10));
+    EXPECT_FALSE(compositor.render(*root, 2).empty());
+    int reds = 0;
+    for (int y = 10; y < 20; ++y)
+        for (int x = 10; x < 30; ++x)
+            reds += pixelAt(compositor, x, y).r == 255 && pixelAt(compositor, x, y).b == 0;
+    EXPECT_GT(reds, 0) << "once placed, the view shows";
+}
