@@ -6,7 +6,7 @@ void GradientLayer::setColors(std::vector<Color> colors) {
     if (colors == colors_)
         return;
     colors_ = std::move(colors);
-    invalidate(contentChanged);
+    invalidate(presentationChanged);
 }
 
 std::vector<Color> GradientLayer::presentationColors(double now) const {

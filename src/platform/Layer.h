@@ -41,6 +41,9 @@ public:
         sublayersChanged = 4,  // sublayers added or removed
         descendantChanged = 8, // something below changed
         animated = 16,         // holds animations
+        // A value the compositor compares with what it drew (gradient colours):
+        // a visit is due, a redraw only if the shown value differs.
+        presentationChanged = 32,
     };
 
     Layer();

@@ -135,13 +135,13 @@ TEST(LayerTest, ATurnedLayersFrameIsItsExtentAfterTheTurn) {
     EXPECT_EQ(gradient->bounds(), Rect(0, 0, 300, 100));
 }
 
-TEST(LayerTest, GradientColoursReadBackAndMarkContent) {
+TEST(LayerTest, GradientColoursReadBackAndAskForALook) {
     auto gradient = std::make_shared<GradientLayer>();
     gradient->settleChanges();
     const std::vector<Color> pair{Color(1, 0, 0), Color(0, 0, 1)};
     gradient->setColors(pair);
     EXPECT_EQ(gradient->colors(), pair);
-    EXPECT_EQ(gradient->changes(), Layer::contentChanged);
+    EXPECT_EQ(gradient->changes(), Layer::presentationChanged);
     gradient->settleChanges();
     gradient->setColors(pair);
     EXPECT_EQ(gradient->changes(), 0);

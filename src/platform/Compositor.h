@@ -1,0 +1,103 @@
+#pragma once
+
+// Renders a view tree, as it shows at a moment, into a Cairo ARGB32 image: one
+// pixel per point, y flipped so that the tree's bottom-left is the image's
+// bottom-left, antialiased.
+//
+// Only what changed is redrawn. Each render walks the tree along the change
+// marks the setters left (Layer::changes, View::changes), compares what
+// animations show now with what was drawn (rounded to 8 bits, what the screen
+// can show), and collects the damaged pixels; only those are drawn again, and
+// a frame where nothing changed draws nothing. What is drawn is a function of
+// the tree and the moment alone, so a partial redraw gives the same pixels as
+// a full one.
+//
+// A layer with many sublayers (a cloud of puffs) is rasterised into a picture
+// of its own and then only composited, at sub-pixel offsets as it moves; a
+// change inside the subtree rasterises it again.
+//
+// One compositor per view tree: it keeps its notes in the nodes.
+
+#include "platform/CairoHandles.h"
+#include "platform/Geometry.h"
+#include "platform/LayerPainter.h"
+#include "platform/View.h"
+
+#include <cairo.h>
+#include <cstdint>
+#include <vector>
+
+namespace aerolune {
+
+// A rectangle of device pixels, y down from the top of the image.
+struct PixelRect {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool operator==(const PixelRect&) const = default;
+};
+
+class Compositor {
+public:
+    Compositor();
+    ~Compositor();
+    Compositor(const Compositor&) = delete;
+    Compositor& operator=(const Compositor&) = delete;
+
+    // Draws what changed since the last call, as the tree shows at `now`
+    // (monotonic seconds). Returns the rectangles redrawn; empty when nothing
+    // changed. The image takes the root view's size unless memory was given.
+    std::vector<PixelRect> render(View& root, double now);
+
+    // Draws into memory owned by the caller (an image shared with the X
+    // server) from now on; the next render redraws everything.
+    void setTarget(unsigned char* data, int width, int height, int stride);
+    // The next render redraws everything.
+    void invalidate() { fullRedraw_ = true; }
+
+    cairo_surface_t* image() const { return image_.get(); }
+    int width() const;
+    int height() const;
+    // How many layer subtrees have been rasterised into pictures so far.
+    std::uint64_t picturesRasterised() const { return picturesRasterised_; }
+
+private:
+    struct NodeState;
+
+    NodeState& stateOf(View& view);
+    NodeState& stateOf(Layer& layer);
+    NodeState* existingState(const RenderState* state) const;
+
+    void ensureImage(const View& root);
+    void updateView(View& view, double x, double y, bool isRoot);
+    Rect updateLayer(Layer& layer, const cairo_matrix_t& parent);
+    bool usePicture(Layer& layer, NodeState& state, std::uint8_t changes, bool& rebuilt);
+    bool rasterisePicture(Layer& layer, NodeState& state);
+    void damage(const Rect& deviceRect);
+    void settle(View& view);
+
+    void drawView(cairo_t* cr, View& view, double x, double y, bool isRoot);
+    void drawLayer(cairo_t* cr, Layer& layer, const cairo_matrix_t& parent, bool inGroup);
+    void drawPicture(cairo_t* cr, const NodeState& state, const cairo_matrix_t& local,
+                     double opacity);
+    void paintSubtree(cairo_t* cr, Layer& layer, const cairo_matrix_t& matrix, bool isRoot,
+                      cairo_surface_t* directImage);
+    bool isDamaged(const Rect& deviceRect) const;
+    LayerPainter::DirectAccess directAccess(bool inGroup) const;
+
+    const std::uint64_t id_;
+    CairoSurface image_;
+    bool ownsMemory_ = true;
+    bool fullRedraw_ = true;
+    double now_ = 0;
+    std::uint64_t picturesRasterised_ = 0;
+    CairoRegion damage_;
+    // While walking: the visible part of the current view, in device pixels.
+    Rect clip_;
+    // While drawing: the damage inside clip_, where painters may write directly.
+    CairoRegion writable_;
+    LayerPainter painter_;
+};
+
+} // namespace aerolune

@@ -1,0 +1,32 @@
+#pragma once
+
+// Frames into a PNG file: each present() renders the tree; save() writes the
+// latest frame. Used for headless snapshots.
+
+#include "platform/Compositor.h"
+#include "platform/FrameOutput.h"
+
+#include <optional>
+#include <string>
+
+namespace aerolune {
+
+class PngOutput : public FrameOutput {
+public:
+    PngOutput(std::string path, Size size);
+
+    Size size() const override { return size_; }
+    void present(View& root, double now) override;
+
+    // Writes the latest frame; the reason when that fails.
+    std::optional<std::string> save() const;
+
+    const Compositor& compositor() const { return compositor_; }
+
+private:
+    std::string path_;
+    Size size_;
+    Compositor compositor_;
+};
+
+} // namespace aerolune
