@@ -31,8 +31,3 @@ TEST(LoadingViewTest, AnErrorShowsItsDescriptionAboveTheRequestToCheckTheSetting
                   "%@ 100% \n\nPlease check your settings.");
     }
 }
-
-TEST(LoadingViewTest, TheTextIsHalfTransparentStandardBlueOnWhite) {
-    EXPECT_EQ(LoadingView::foregroundColor, Color(0, 0, 1, 0.5));
-    EXPECT_EQ(LoadingView::backgroundColor, Color(1, 1, 1, 1));
-}
