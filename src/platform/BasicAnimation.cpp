@@ -4,6 +4,32 @@ namespace aerolune {
 
 BasicAnimation::BasicAnimation(std::string keyPath) : keyPath_(std::move(keyPath)) {}
 
+// Out of line, and assigned in place: GCC's uninitialised-use warning misreads
+// a variant built at the call site in some builds (sanitizers).
+void BasicAnimation::setFromValue(double value) {
+    from_.emplace(std::in_place_index<0>, value);
+}
+
+void BasicAnimation::setFromValue(const std::vector<Color>& value) {
+    from_.emplace(std::in_place_index<1>, value);
+}
+
+void BasicAnimation::setFromValue(const AnimationValue& value) {
+    from_ = value;
+}
+
+void BasicAnimation::setToValue(double value) {
+    to_.emplace(std::in_place_index<0>, value);
+}
+
+void BasicAnimation::setToValue(const std::vector<Color>& value) {
+    to_.emplace(std::in_place_index<1>, value);
+}
+
+void BasicAnimation::setToValue(const AnimationValue& value) {
+    to_ = value;
+}
+
 double BasicAnimation::progress(double now) const {
     if (!begin_)
         return 0;

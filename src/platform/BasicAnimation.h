@@ -27,8 +27,13 @@ public:
 
     const std::string& keyPath() const { return keyPath_; }
 
-    void setFromValue(AnimationValue value) { from_ = std::move(value); }
-    void setToValue(AnimationValue value) { to_ = std::move(value); }
+    // A number for "opacity", a list of colours for "colors".
+    void setFromValue(double value);
+    void setFromValue(const std::vector<Color>& value);
+    void setFromValue(const AnimationValue& value);
+    void setToValue(double value);
+    void setToValue(const std::vector<Color>& value);
+    void setToValue(const AnimationValue& value);
     const std::optional<AnimationValue>& fromValue() const { return from_; }
     const std::optional<AnimationValue>& toValue() const { return to_; }
 

@@ -1,10 +1,14 @@
 #include "platform/Compositor.h"
 
+#include "platform/DeviceGeometry.h"
+#include "platform/DirectFill.h"
 #include "platform/GradientLayer.h"
+#include "platform/TextLayer.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <optional>
 
 namespace aerolune {
 
@@ -20,9 +24,9 @@ struct Compositor::NodeState final : RenderState {
     // What animations showed when last drawn, rounded as the screen rounds.
     int opacity8 = -1;
     std::vector<Color> colors;
-    // A rasterised copy of the subtree, covering pictureBox in local coordinates.
-    CairoSurface picture;
-    Rect pictureBox;
+    // A rasterised copy of the subtree, and where it was put last.
+    std::optional<LayerPicture> picture;
+    std::optional<LayerPicture::Placement> placed;
 };
 
 namespace {
@@ -67,6 +71,11 @@ int shownOpacity(Layer& layer, double now) {
     return layer.isHidden() ? 0 : quantize(layer.presentationOpacity(now));
 }
 
+bool isFinite(const cairo_matrix_t& m) {
+    return std::isfinite(m.xx) && std::isfinite(m.yx) && std::isfinite(m.xy) &&
+           std::isfinite(m.yy) && std::isfinite(m.x0) && std::isfinite(m.y0);
+}
+
 bool sameMatrix(const cairo_matrix_t& a, const cairo_matrix_t& b) {
     return a.xx == b.xx && a.yx == b.yx && a.xy == b.xy && a.yy == b.yy && a.x0 == b.x0 &&
            a.y0 == b.y0;
@@ -88,26 +97,6 @@ cairo_matrix_t layerMatrix(const Layer& layer, const cairo_matrix_t& parent) {
     cairo_matrix_t result;
     cairo_matrix_multiply(&result, &local, &parent);
     return result;
-}
-
-Rect transformedBox(const cairo_matrix_t& m, const Rect& rect) {
-    if (rect.isNull())
-        return rect;
-    double xs[4] = {rect.minX(), rect.maxX(), rect.minX(), rect.maxX()};
-    double ys[4] = {rect.minY(), rect.minY(), rect.maxY(), rect.maxY()};
-    for (int i = 0; i < 4; ++i)
-        cairo_matrix_transform_point(&m, &xs[i], &ys[i]);
-    const auto [x0, x1] = std::minmax_element(xs, xs + 4);
-    const auto [y0, y1] = std::minmax_element(ys, ys + 4);
-    return Rect(*x0, *y0, *x1 - *x0, *y1 - *y0);
-}
-
-// Whole pixels covering a rectangle; rounding noise of 1e-7 is not a pixel.
-cairo_rectangle_int_t pixelsCovering(const Rect& rect) {
-    const double x0 = std::floor(rect.minX() + 1e-7), y0 = std::floor(rect.minY() + 1e-7);
-    const double x1 = std::ceil(rect.maxX() - 1e-7), y1 = std::ceil(rect.maxY() - 1e-7);
-    return {static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
-            static_cast<int>(y1 - y0)};
 }
 
 bool hasAtLeast(const Layer& layer, int count) {
@@ -217,12 +206,13 @@ std::vector<PixelRect> Compositor::render(View& root, double now) {
         redrawn.push_back({r.x, r.y, r.width, r.height});
     }
     cairo_clip(cr.get());
-    cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
-    cairo_set_source_rgb(cr.get(), 0, 0, 0);
-    cairo_paint(cr.get());
-    cairo_set_operator(cr.get(), CAIRO_OPERATOR_OVER);
+    // The damage starts black, unless the first thing drawn covers it opaquely.
+    clearPending_ = true;
     clip_ = Rect(0, 0, width(), height());
     drawView(cr.get(), root, 0, 0, true);
+    clearIfPending(cr.get());
+    materialise(nullptr);
+    flat_.reset();
     writable_.reset();
     cairo_surface_flush(image_.get());
     return redrawn;
@@ -294,11 +284,21 @@ Rect Compositor::updateLayer(Layer& layer, const cairo_matrix_t& parent) {
     state.colors = std::move(colors);
     bool rebuilt = false;
     Rect box;
-    if (usePicture(layer, state, colorsChanged ? changes | Layer::contentChanged : changes,
-                   rebuilt)) {
-        box = transformedBox(local, state.pictureBox);
-        appearance = appearance || rebuilt;
+    if (!isFinite(local)) {
+        // Nowhere on the screen (a view given the null rectangle): nothing to draw.
+        box = Rect::null();
+        state.placed.reset();
+    } else if (usePicture(layer, state, colorsChanged ? changes | Layer::contentChanged : changes,
+                          rebuilt)) {
+        // A move that lands on the same half pixel shows the same pixels.
+        const LayerPicture::Placement placement = state.picture->place(local);
+        box = placement.box;
+        appearance = state.fresh || rebuilt || colorsChanged || opacity != state.opacity8 ||
+                     (changes & (Layer::contentChanged | Layer::sublayersChanged)) ||
+                     !state.placed || !placement.samePlace(*state.placed);
+        state.placed = placement;
     } else {
+        state.placed.reset();
         box = transformedBox(local, layer.bounds());
         for (const auto& sublayer : layer.sublayers())
             box = box.united(updateLayer(*sublayer, local));
@@ -347,8 +347,8 @@ bool Compositor::rasterisePicture(Layer& layer, NodeState& state) {
         paintSubtree(cr.get(), layer, matrix, true, picture.get());
     }
     cairo_surface_mark_dirty(picture.get());
-    state.picture = std::move(picture);
-    state.pictureBox = Rect(pixels.x, pixels.y, pixels.width, pixels.height);
+    state.picture.emplace(std::move(picture),
+                          Rect(pixels.x, pixels.y, pixels.width, pixels.height));
     ++picturesRasterised_;
     return true;
 }
@@ -386,6 +386,105 @@ void Compositor::settle(View& view) {
     settleLayers(view, settleLayers);
 }
 
+void Compositor::clearIfPending(cairo_t* cr) {
+    if (!clearPending_)
+        return;
+    clearPending_ = false;
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_paint(cr);
+    cairo_restore(cr);
+}
+
+void Compositor::beforePainting(cairo_t* cr, const Layer& layer, const std::vector<Color>& colors,
+                                double alpha) {
+    if (!clearPending_ || paintsNothing(layer, colors))
+        return;
+    if (groupDepth_ > 0 || alpha < 1 || !coversDamage(cr, layer, colors))
+        clearIfPending(cr);
+    clearPending_ = false;
+}
+
+void Compositor::paintLayer(cairo_t* cr, const Layer& layer, const std::vector<Color>& colors,
+                            double alpha) {
+    beforePainting(cr, layer, colors, alpha);
+    if (paintsNothing(layer, colors))
+        return;
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    if (deferFill(layer, colors, alpha, m))
+        return;
+    const Rect box = transformedBox(m, layer.bounds());
+    materialise(&box);
+    painter_.paint(cr, layer, alpha, colors, directAccess());
+}
+
+bool Compositor::deferFill(const Layer& layer, const std::vector<Color>& colors, double alpha,
+                           const cairo_matrix_t& m) {
+    const Color& color = layer.backgroundColor();
+    if (groupDepth_ > 0 || !writable_ || alpha < 1 || colors.size() >= 2 || color.alpha() < 1 ||
+        layer.cornerRadius() > 0 || dynamic_cast<const TextLayer*>(&layer))
+        return false;
+    const auto pixels = alignedPixels(m, layer.bounds().size);
+    if (!pixels)
+        return false;
+    materialise(nullptr);
+    flat_.reset(cairo_region_copy(writable_.get()));
+    cairo_region_intersect_rectangle(flat_.get(), &*pixels);
+    flatColor_ = color;
+    return true;
+}
+
+void Compositor::materialise(const Rect* deviceBox) {
+    if (!flat_ || cairo_region_is_empty(flat_.get()))
+        return;
+    CairoRegion part(cairo_region_copy(flat_.get()));
+    if (deviceBox) {
+        if (deviceBox->isNull() || deviceBox->isEmpty())
+            return;
+        const cairo_rectangle_int_t pixels = pixelsCovering(*deviceBox);
+        cairo_region_intersect_rectangle(part.get(), &pixels);
+    }
+    fillRegionDirect(image_.get(), part.get(), flatColor_);
+    cairo_region_subtract(flat_.get(), part.get());
+}
+
+bool Compositor::coversDamage(cairo_t* cr, const Layer& layer,
+                              const std::vector<Color>& colors) const {
+    const bool gradient = colors.size() >= 2;
+    if (gradient) {
+        for (const auto& color : colors)
+            if (color.alpha() < 1)
+                return false;
+    } else if (layer.backgroundColor().alpha() < 1 || layer.cornerRadius() > 0) {
+        return false;
+    }
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    if (!((m.xy == 0 && m.yx == 0) || (m.xx == 0 && m.yy == 0)))
+        return false;
+    const Rect device = transformedBox(m, layer.bounds()).intersection(clip_);
+    const cairo_rectangle_int_t pixels = pixelsCovering(device);
+    // Only whole pixels: a partly covered edge pixel would still show the black beneath.
+    if (device.isNull() || pixels.x != device.minX() || pixels.y != device.minY() ||
+        pixels.width != device.width() || pixels.height != device.height())
+        return false;
+    return cairo_region_contains_rectangle(damage_.get(), &pixels) == CAIRO_REGION_OVERLAP_IN ||
+           [&] {
+               cairo_rectangle_int_t extents;
+               cairo_region_get_extents(damage_.get(), &extents);
+               return extents.x >= pixels.x && extents.y >= pixels.y &&
+                      extents.x + extents.width <= pixels.x + pixels.width &&
+                      extents.y + extents.height <= pixels.y + pixels.height;
+           }();
+}
+
+bool Compositor::paintsNothing(const Layer& layer, const std::vector<Color>& colors) {
+    return colors.size() < 2 && !(layer.backgroundColor().alpha() > 0) &&
+           !dynamic_cast<const TextLayer*>(&layer);
+}
+
 bool Compositor::isDamaged(const Rect& deviceRect) const {
     if (deviceRect.isNull() || deviceRect.isEmpty())
         return false;
@@ -393,8 +492,23 @@ bool Compositor::isDamaged(const Rect& deviceRect) const {
     return cairo_region_contains_rectangle(damage_.get(), &pixels) != CAIRO_REGION_OVERLAP_OUT;
 }
 
-LayerPainter::DirectAccess Compositor::directAccess(bool inGroup) const {
-    if (inGroup || !writable_)
+void Compositor::pushGroup(cairo_t* cr) {
+    clearIfPending(cr);
+    materialise(nullptr);
+    cairo_push_group(cr);
+    ++groupDepth_;
+}
+
+void Compositor::popGroup(cairo_t* cr, double opacity) {
+    --groupDepth_;
+    cairo_pop_group_to_source(cr);
+    cairo_identity_matrix(cr);
+    cairo_paint_with_alpha(cr, opacity);
+}
+
+LayerPainter::DirectAccess Compositor::directAccess() const {
+    // Inside a group, drawing goes to the group's surface, not to the image.
+    if (groupDepth_ > 0 || !writable_)
         return {};
     return {image_.get(), writable_.get()};
 }
@@ -420,63 +534,85 @@ void Compositor::drawView(cairo_t* cr, View& view, double x, double y, bool isRo
     writable_.reset(cairo_region_copy(damage_.get()));
     cairo_region_intersect_rectangle(writable_.get(), &visible);
     if (group)
-        cairo_push_group(cr);
+        pushGroup(cr);
 
     cairo_matrix_t matrix;
     cairo_matrix_init(&matrix, 1, 0, 0, -1, vx, height() - vy);
     if (Layer* layer = view.layer()) {
         cairo_set_matrix(cr, &matrix);
-        painter_.paint(cr, *layer, 1.0, state.colors, directAccess(group));
+        paintLayer(cr, *layer, state.colors, 1.0);
         for (const auto& sublayer : layer->sublayers())
-            drawLayer(cr, *sublayer, matrix, group);
+            drawLayer(cr, *sublayer, matrix);
     }
     for (const auto& subview : view.subviews())
         drawView(cr, *subview, vx, vy, false);
 
-    if (group) {
-        cairo_pop_group_to_source(cr);
-        cairo_identity_matrix(cr);
-        cairo_paint_with_alpha(cr, opacity);
-    }
+    if (group)
+        popGroup(cr, opacity);
     writable_ = std::move(parentWritable);
     clip_ = parentClip;
     cairo_restore(cr);
 }
 
-void Compositor::drawLayer(cairo_t* cr, Layer& layer, const cairo_matrix_t& parent, bool inGroup) {
+void Compositor::drawLayer(cairo_t* cr, Layer& layer, const cairo_matrix_t& parent) {
     NodeState& state = stateOf(layer);
     if (state.opacity8 <= 0 || !isDamaged(state.drawn))
         return;
     const cairo_matrix_t local = layerMatrix(layer, parent);
     const double opacity = state.opacity8 / 255.0;
     if (state.picture) {
-        drawPicture(cr, state, local, opacity);
+        clearIfPending(cr);
+        drawPicture(cr, *state.picture, local, opacity);
         return;
     }
     const bool group = opacity < 1 && !layer.sublayers().empty();
     if (group)
-        cairo_push_group(cr);
+        pushGroup(cr);
     cairo_set_matrix(cr, &local);
-    painter_.paint(cr, layer, group ? 1.0 : opacity, state.colors, directAccess(inGroup || group));
+    paintLayer(cr, layer, state.colors, group ? 1.0 : opacity);
     for (const auto& sublayer : layer.sublayers())
-        drawLayer(cr, *sublayer, local, inGroup || group);
-    if (group) {
-        cairo_pop_group_to_source(cr);
-        cairo_identity_matrix(cr);
-        cairo_paint_with_alpha(cr, opacity);
-    }
+        drawLayer(cr, *sublayer, local);
+    if (group)
+        popGroup(cr, opacity);
 }
 
-void Compositor::drawPicture(cairo_t* cr, const NodeState& state, const cairo_matrix_t& local,
+void Compositor::compositeOnGrid(LayerPicture& picture, const LayerPicture::Placement& placement) {
+    cairo_surface_t* image = picture.shifted(placement);
+    const cairo_rectangle_int_t bounds{placement.x, placement.y,
+                                       cairo_image_surface_get_width(image),
+                                       cairo_image_surface_get_height(image)};
+    // Where only the deferred plain fill lies beneath: copy the picture as
+    // composited over that colour, and leave those pixels filled.
+    CairoRegion onFlat(flat_ ? cairo_region_copy(flat_.get()) : cairo_region_create());
+    cairo_region_intersect(onFlat.get(), writable_.get());
+    cairo_region_intersect_rectangle(onFlat.get(), &bounds);
+    if (!cairo_region_is_empty(onFlat.get())) {
+        copyPictureDirect(image_.get(), onFlat.get(), picture.flattened(placement, flatColor_),
+                          placement.x, placement.y);
+        cairo_region_subtract(flat_.get(), onFlat.get());
+    }
+    CairoRegion rest(cairo_region_copy(writable_.get()));
+    cairo_region_subtract(rest.get(), onFlat.get());
+    compositePictureDirect(image_.get(), rest.get(), image, placement.x, placement.y, 1.0);
+}
+
+void Compositor::drawPicture(cairo_t* cr, LayerPicture& picture, const cairo_matrix_t& local,
                              double opacity) {
-    // Picture pixels (y down from its top) to the layer's local coordinates, then on.
-    cairo_matrix_t toLocal, matrix;
-    cairo_matrix_init(&toLocal, 1, 0, 0, -1, state.pictureBox.minX(), state.pictureBox.maxY());
-    cairo_matrix_multiply(&matrix, &toLocal, &local);
+    const LayerPicture::Placement placement = picture.place(local);
+    if (placement.onGrid && directAccess().image && opacity >= 1) {
+        compositeOnGrid(picture, placement);
+        return;
+    }
+    materialise(&placement.box);
     cairo_save(cr);
-    cairo_set_matrix(cr, &matrix);
-    cairo_set_source_surface(cr, state.picture.get(), 0, 0);
-    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
+    if (placement.onGrid) {
+        cairo_identity_matrix(cr);
+        cairo_set_source_surface(cr, picture.shifted(placement), placement.x, placement.y);
+    } else {
+        cairo_set_matrix(cr, &placement.matrix);
+        cairo_set_source_surface(cr, picture.image(), 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
+    }
     if (opacity >= 1)
         cairo_paint(cr);
     else

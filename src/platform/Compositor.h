@@ -13,14 +13,15 @@
 // a full one.
 //
 // A layer with many sublayers (a cloud of puffs) is rasterised into a picture
-// of its own and then only composited, at sub-pixel offsets as it moves; a
-// change inside the subtree rasterises it again.
+// of its own and then only composited as it moves, at the nearest half pixel;
+// a change inside the subtree rasterises it again.
 //
 // One compositor per view tree: it keeps its notes in the nodes.
 
 #include "platform/CairoHandles.h"
 #include "platform/Geometry.h"
 #include "platform/LayerPainter.h"
+#include "platform/LayerPicture.h"
 #include "platform/View.h"
 
 #include <cairo.h>
@@ -78,18 +79,45 @@ private:
     void settle(View& view);
 
     void drawView(cairo_t* cr, View& view, double x, double y, bool isRoot);
-    void drawLayer(cairo_t* cr, Layer& layer, const cairo_matrix_t& parent, bool inGroup);
-    void drawPicture(cairo_t* cr, const NodeState& state, const cairo_matrix_t& local,
+    void drawLayer(cairo_t* cr, Layer& layer, const cairo_matrix_t& parent);
+    void drawPicture(cairo_t* cr, LayerPicture& picture, const cairo_matrix_t& local,
                      double opacity);
+    // Opacity for a layer with sublayers or a view with subviews: drawn apart,
+    // then blended once.
+    void pushGroup(cairo_t* cr);
+    void popGroup(cairo_t* cr, double opacity);
+
     void paintSubtree(cairo_t* cr, Layer& layer, const cairo_matrix_t& matrix, bool isRoot,
                       cairo_surface_t* directImage);
     bool isDamaged(const Rect& deviceRect) const;
-    LayerPainter::DirectAccess directAccess(bool inGroup) const;
+    void clearIfPending(cairo_t* cr);
+    // Clears the damage first unless the layer about to be painted covers it
+    // with opaque whole pixels.
+    void beforePainting(cairo_t* cr, const Layer& layer, const std::vector<Color>& colors,
+                        double alpha);
+    bool coversDamage(cairo_t* cr, const Layer& layer, const std::vector<Color>& colors) const;
+    static bool paintsNothing(const Layer& layer, const std::vector<Color>& colors);
+    // Paints what the layer shows itself, after the clear or the deferred fill
+    // that must come first.
+    void paintLayer(cairo_t* cr, const Layer& layer, const std::vector<Color>& colors,
+                    double alpha);
+
+    // A plain opaque fill is not written at once: pictures that land on it are
+    // copied already composited over its colour, which costs a copy instead of
+    // a blend. Anything else drawn over it, and the end of the frame, writes
+    // the fill where it is still due (materialise; null for all of it).
+    bool deferFill(const Layer& layer, const std::vector<Color>& colors, double alpha,
+                   const cairo_matrix_t& matrix);
+    void materialise(const Rect* deviceBox);
+    void compositeOnGrid(LayerPicture& picture, const LayerPicture::Placement& placement);
+    LayerPainter::DirectAccess directAccess() const;
 
     const std::uint64_t id_;
     CairoSurface image_;
     bool ownsMemory_ = true;
     bool fullRedraw_ = true;
+    bool clearPending_ = false;
+    int groupDepth_ = 0;
     double now_ = 0;
     std::uint64_t picturesRasterised_ = 0;
     CairoRegion damage_;
@@ -97,6 +125,8 @@ private:
     Rect clip_;
     // While drawing: the damage inside clip_, where painters may write directly.
     CairoRegion writable_;
+    CairoRegion flat_;
+    Color flatColor_;
     LayerPainter painter_;
 };
 

@@ -1,6 +1,7 @@
 #include "platform/DiscStamps.h"
 
 #include "platform/LayerPainter.h"
+#include "platform/OverBlend.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,10 +13,14 @@ namespace {
 // would otherwise grow the list without end.
 constexpr std::size_t maskLimit = 32;
 
-// x * y / 255, rounded as Cairo's pixel arithmetic rounds it.
-inline std::uint32_t multiply(std::uint32_t x, std::uint32_t y) {
-    const std::uint32_t t = x * y + 128;
-    return (t + (t >> 8)) >> 8;
+// Every channel of a packed 0xAARRGGBB pixel times a / 255, rounded as Cairo's
+// pixel arithmetic rounds it, two channels per multiplication.
+inline std::uint32_t multiply(std::uint32_t pixel, std::uint32_t a) {
+    std::uint32_t rb = (pixel & 0xff00ff) * a + 0x800080;
+    rb = ((rb + ((rb >> 8) & 0xff00ff)) >> 8) & 0xff00ff;
+    std::uint32_t ag = ((pixel >> 8) & 0xff00ff) * a + 0x800080;
+    ag = (ag + ((ag >> 8) & 0xff00ff)) & 0xff00ff00;
+    return rb | ag;
 }
 
 } // namespace
@@ -54,35 +59,34 @@ void DiscStamps::fill(cairo_surface_t* target, double x, double y, double width,
         return;
     const double left = std::floor(x), top = std::floor(y);
     const Mask& mask = maskFor(width, height, radius, x - left, y - top);
-    auto premultiplied = [a](double component) {
+    auto channel = [a](double component) {
         return static_cast<std::uint32_t>(std::lround(std::clamp(component, 0.0, 1.0) * a * 255));
     };
-    const std::uint32_t sa = static_cast<std::uint32_t>(std::lround(a * 255));
-    const std::uint32_t sr = premultiplied(color.red()), sg = premultiplied(color.green()),
-                        sb = premultiplied(color.blue());
+    // The colour premultiplied by its alpha, packed like the image's pixels.
+    const std::uint32_t source = static_cast<std::uint32_t>(std::lround(a * 255)) << 24 |
+                                 channel(color.red()) << 16 | channel(color.green()) << 8 |
+                                 channel(color.blue());
 
     const int imageWidth = cairo_image_surface_get_width(target);
     const int imageHeight = cairo_image_surface_get_height(target);
     const int stride = cairo_image_surface_get_stride(target);
     unsigned char* data = cairo_image_surface_get_data(target);
     const int x0 = static_cast<int>(left), y0 = static_cast<int>(top);
+    const int firstColumn = std::max(0, -x0);
+    const int endColumn = std::min(mask.columns, imageWidth - x0);
+    // Source IN coverage, a row at a time, then OVER what is there.
+    covered_.resize(static_cast<std::size_t>(std::max(0, endColumn - firstColumn)));
     for (int row = std::max(0, -y0); row < mask.rows && y0 + row < imageHeight; ++row) {
-        auto* pixels = reinterpret_cast<std::uint32_t*>(data + (y0 + row) * stride);
+        auto* pixels = reinterpret_cast<std::uint32_t*>(data + (y0 + row) * stride) + x0;
         const std::uint8_t* coverage = mask.coverage.data() + row * mask.columns;
-        for (int column = std::max(0, -x0); column < mask.columns && x0 + column < imageWidth;
-             ++column) {
+        for (int column = firstColumn; column < endColumn; ++column) {
             const std::uint32_t m = coverage[column];
-            if (m == 0)
-                continue;
-            const std::uint32_t ca = multiply(sa, m), inverse = 255 - ca;
-            std::uint32_t& pixel = pixels[x0 + column];
-            const std::uint32_t da = pixel >> 24, dr = (pixel >> 16) & 255, dg = (pixel >> 8) & 255,
-                                db = pixel & 255;
-            pixel = (ca + multiply(da, inverse)) << 24 |
-                    (multiply(sr, m) + multiply(dr, inverse)) << 16 |
-                    (multiply(sg, m) + multiply(dg, inverse)) << 8 |
-                    (multiply(sb, m) + multiply(db, inverse));
+            covered_[static_cast<std::size_t>(column - firstColumn)] = m == 255 ? source
+                                                                       : m == 0
+                                                                           ? 0
+                                                                           : multiply(source, m);
         }
+        blendOverRow(pixels + firstColumn, covered_.data(), endColumn - firstColumn);
     }
 }
 

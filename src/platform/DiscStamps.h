@@ -31,6 +31,7 @@ private:
     const Mask& maskFor(double width, double height, double radius, double phaseX, double phaseY);
 
     std::vector<Mask> masks_;
+    std::vector<std::uint32_t> covered_;
 };
 
 } // namespace aerolune

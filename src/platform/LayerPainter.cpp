@@ -1,6 +1,6 @@
 #include "platform/LayerPainter.h"
 
-#include "platform/GradientFill.h"
+#include "platform/DirectFill.h"
 #include "platform/GradientLayer.h"
 #include "platform/TextPainter.h"
 
@@ -65,6 +65,9 @@ void LayerPainter::paintBackground(cairo_t* cr, const Layer& layer, double alpha
         cairo_surface_mark_dirty(direct.image);
         return;
     }
+    if (direct.image && direct.allowed && alpha >= 1 && !(layer.cornerRadius() > 0) &&
+        fillSolidDirect(direct.image, direct.allowed, m, size, color))
+        return;
     roundedRectangle(cr, 0, 0, size.width, size.height, layer.cornerRadius());
     cairo_set_source_rgba(cr, color.red(), color.green(), color.blue(), color.alpha() * alpha);
     cairo_fill(cr);

@@ -350,3 +350,80 @@ TEST(CompositorTest, TextIsDrawnCentredInItsColour) {
     EXPECT_GT(bottom - top, 20) << "two lines";
     EXPECT_NEAR(darkest, 128, 3) << "at half opacity";
 }
+
+TEST(CompositorTest, PicturesOverAPlainFillMatchPicturesOverTheSameColourDrawnAnotherWay) {
+    // A plain opaque fill is deferred and pictures over it are copied
+    // pre-composited; a gradient of that one colour takes the ordinary path.
+    const Color sky(164 / 255.0, 221 / 255.0, 250 / 255.0);
+    struct Scene {
+        std::shared_ptr<View> root;
+        std::vector<std::shared_ptr<Layer>> clouds;
+        explicit Scene(bool plain) {
+            root = layeredView(Rect(0, 0, 90, 70),
+                               plain ? Color(164 / 255.0, 221 / 255.0, 250 / 255.0) : Color());
+            if (!plain) {
+                auto gradient = std::make_shared<GradientLayer>();
+                gradient->setFrame(root->bounds());
+                const Color sky(164 / 255.0, 221 / 255.0, 250 / 255.0);
+                gradient->setColors({sky, sky});
+                root->layer()->addSublayer(gradient);
+            }
+            for (int c = 0; c < 3; ++c) {
+                auto cloud = std::make_shared<Layer>();
+                for (int i = 0; i < 30; ++i)
+                    cloud->addSublayer(square(Rect(i % 6 * 4, i / 6 * 4, 9, 9),
+                                              Color(0.98, 0.98, 0.98, 0.03 * (1 + i % 7)), 4.5));
+                cloud->setFrame(Rect(10 + 20 * c, 15 + 7 * c, 30, 28));
+                root->layer()->addSublayer(cloud);
+                clouds.push_back(cloud);
+            }
+        }
+        void step(int frame) {
+            for (std::size_t c = 0; c < clouds.size(); ++c) {
+                Rect f = clouds[c]->frame();
+                f.origin.x -= 0.3 + 0.2 * static_cast<double>(c) + (frame == 4 ? 3 : 0);
+                clouds[c]->setFrame(f);
+            }
+        }
+    };
+    Scene plain(true), gradient(false);
+    Compositor a, b;
+    for (int frame = 0; frame < 12; ++frame) {
+        SCOPED_TRACE(frame);
+        plain.step(frame);
+        gradient.step(frame);
+        a.render(*plain.root, frame);
+        b.render(*gradient.root, frame);
+        ASSERT_TRUE(sameImages(a, b));
+    }
+    EXPECT_EQ(a.picturesRasterised(), 3u);
+    // Sanity: a cloud really is there, lighter than the sky.
+    EXPECT_GT(pixelAt(a, 20, 40).r, 164);
+}
+
+TEST(CompositorTest, AViewWithTheNullRectangleShowsNothingAndHarmsNothing) {
+    auto root = layeredView(Rect(0, 0, 40, 30), white);
+    auto nowhere = layeredView(Rect(0, 0, 40, 30).insetBy(30, 30), red);
+    ASSERT_TRUE(nowhere->frame().isNull());
+    auto cloud = std::make_shared<Layer>();
+    for (int i = 0; i < 20; ++i)
+        cloud->addSublayer(square(Rect(i, 0, 9, 9), blue, 4.5));
+    cloud->setFrame(Rect(0.5, 0.5, 30, 9));
+    nowhere->layer()->addSublayer(cloud);
+    nowhere->layer()->addSublayer(square(Rect(1, 1, 5, 5), blue));
+    root->addSubview(nowhere);
+    Compositor compositor;
+    compositor.render(*root, 0);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            ASSERT_EQ(pixelAt(compositor, x, y).g, 255) << x << ", " << y;
+    cloud->setFrame(Rect(1.5, 0.5, 30, 9));
+    EXPECT_TRUE(compositor.render(*root, 1).empty());
+    nowhere->setFrame(Rect(10, 10, 20, 10));
+    EXPECT_FALSE(compositor.render(*root, 2).empty());
+    int reds = 0;
+    for (int y = 10; y < 20; ++y)
+        for (int x = 10; x < 30; ++x)
+            reds += pixelAt(compositor, x, y).r == 255 && pixelAt(compositor, x, y).b == 0;
+    EXPECT_GT(reds, 0) << "once placed, the view shows";
+}

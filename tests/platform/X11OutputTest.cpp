@@ -161,7 +161,12 @@ protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY"))
             GTEST_SKIP() << "no display";
-        display_ = XOpenDisplay(nullptr);
+        // A busy server may refuse a connection for a moment.
+        for (int attempt = 0; attempt < 20 && !display_; ++attempt) {
+            display_ = XOpenDisplay(nullptr);
+            if (!display_)
+                std::this_thread::sleep_for(100ms);
+        }
         if (!display_)
             GTEST_SKIP() << "the display cannot be opened";
     }
@@ -243,6 +248,17 @@ TEST_F(X11OutputTest, AWindowGivenByIdShowsTheSceneWithoutSharedMemoryToo) {
     expectScene(window, 240, 320);
     XDestroyWindow(display_, window);
     XSync(display_, False);
+    EXPECT_EQ(program.wait(), 0);
+}
+
+TEST_F(X11OutputTest, TheRootWindowShowsTheSceneAcrossTheScreen) {
+    const Window root = DefaultRootWindow(display_);
+    XWindowAttributes screen{};
+    XGetWindowAttributes(display_, root, &screen);
+    Program program({"--root"});
+    EXPECT_EQ(windowOf(program, "shared-memory"), root);
+    expectScene(root, screen.width, screen.height);
+    ::kill(program.pid(), SIGTERM);
     EXPECT_EQ(program.wait(), 0);
 }
 
