@@ -1,0 +1,52 @@
+#include "scenes/Cloud.h"
+
+#include "platform/Random.h"
+#include "transitions/ColorHelper.h"
+
+#include <cmath>
+
+namespace aerolune {
+namespace {
+
+// How many puffs fit along a side: the whole points of the side, divided by
+// the spacing. A side that is not a usable length holds none.
+int puffCount(double length) {
+    constexpr double longest = 1 << 20;
+    if (!(length >= 0) || length > longest)
+        return 0;
+    return static_cast<int>(length) / static_cast<int>(Cloud::particleSpacing);
+}
+
+} // namespace
+
+Cloud::Cloud(const Rect& frame) : cloudspeed_(Random::shared().uniform(minSpeed, maxSpeed)) {
+    buildParticles(frame.width(), frame.height());
+    setFrame(frame);
+    setBackgroundColor(ColorHelper::clearColor());
+    for (const auto& particle : particles_)
+        addSublayer(particle);
+}
+
+void Cloud::buildParticles(double width, double height) {
+    const int columns = puffCount(width);
+    const int rows = puffCount(height);
+    const double halfWidth = width * 0.5;
+    const double halfHeight = height * 0.5;
+    // At the middle, dx x dy is a quarter of the area: this puts the densest
+    // puff at 0.2.
+    const double norm = width * height * 0.25 * 5.0;
+    particles_.reserve(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
+    for (int i = 0; i < columns; ++i) {
+        const double px = particleSpacing * i;
+        const double dx = px < halfWidth ? px : width - px;
+        for (int j = 0; j < rows; ++j) {
+            const double py = particleSpacing * j;
+            const double dy = py < halfHeight ? py : height - py;
+            auto particle = std::make_shared<CloudParticle>(dy * dx / norm);
+            particle->setFrame(Rect(px, py, CloudParticle::size, CloudParticle::size));
+            particles_.push_back(std::move(particle));
+        }
+    }
+}
+
+} // namespace aerolune
