@@ -1,0 +1,2 @@
+aerolune_add_benchmark(ScenesBench LIBS aerolune_host aerolune_transitions aerolune_scenes
+    aerolune_platform_render)
