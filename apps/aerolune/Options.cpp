@@ -1,5 +1,6 @@
 #include "aerolune/Options.h"
 
+#include "platform/X11Output.h"
 #include "settings/Prefs.h"
 
 #include <array>
@@ -50,6 +51,10 @@ std::string_view commandName(Options::Command command) {
         return "--forecast";
     case Options::Command::setLocation:
         return "--set-location";
+    case Options::Command::snapshot:
+        return "--snapshot";
+    case Options::Command::simulate:
+        return "--simulate";
     case Options::Command::none:
         break;
     }
@@ -96,22 +101,115 @@ Problem setLocation(Options& options, std::string_view value) {
     return setCommand(options, Options::Command::setLocation);
 }
 
-const std::array<OptionRow, 7> kOptions{{
+Problem setFlag(bool& flag) {
+    flag = true;
+    return std::nullopt;
+}
+
+Problem setWindowId(Options& options, std::string_view value) {
+    options.windowId = X11Output::parseWindowId(value);
+    if (!options.windowId)
+        return "--window-id needs a window id in hex (0x1a00005) or decimal, not " + quoted(value);
+    return std::nullopt;
+}
+
+Problem setSeed(Options& options, std::string_view value) {
+    std::uint64_t seed = 0;
+    const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seed);
+    if (value.empty() || error != std::errc() || end != value.data() + value.size())
+        return "--seed needs a whole number from 0 to 18446744073709551615, not " + quoted(value);
+    options.seed = seed;
+    return std::nullopt;
+}
+
+Problem setSnapshot(Options& options, std::string_view value) {
+    if (value.empty())
+        return "--snapshot needs the name of a PNG file to write";
+    options.snapshotPath = value;
+    return setCommand(options, Options::Command::snapshot);
+}
+
+// WxH in whole points, each side from 1 to 16384.
+Problem setSize(Options& options, std::string_view value) {
+    const auto x = value.find('x');
+    int sides[2] = {0, 0};
+    const std::string_view parts[2] = {value.substr(0, x),
+                                       x == std::string_view::npos ? "" : value.substr(x + 1)};
+    for (int i = 0; i < 2; ++i) {
+        const auto [end, error] =
+            std::from_chars(parts[i].data(), parts[i].data() + parts[i].size(), sides[i]);
+        if (parts[i].empty() || error != std::errc() || end != parts[i].data() + parts[i].size() ||
+            sides[i] < 1 || sides[i] > 16384)
+            return "--size needs WIDTHxHEIGHT in pixels from 1 to 16384, such as 1920x1080, not " +
+                   quoted(value);
+    }
+    options.size = Size{double(sides[0]), double(sides[1])};
+    return std::nullopt;
+}
+
+// A length of time: 90, 90s, 15m, 72h or 3d; at most 400 days.
+Problem setDuration(std::optional<double>& field, std::string_view option, std::string_view value) {
+    const auto seconds = parseDuration(value);
+    if (!seconds || *seconds > 400 * 86400.0)
+        return std::string(option) +
+               " needs a length of time such as 90, 90s, 15m, 72h or 3d (at most 400 days), "
+               "not " +
+               quoted(value);
+    field = seconds;
+    return std::nullopt;
+}
+
+const std::array<OptionRow, 17> kOptions{{
+    {"root", "",
+     "draw on the root window, or in the window named by\n"
+     "$XSCREENSAVER_WINDOW when XScreenSaver sets it",
+     [](Options& o, std::string_view) { return setFlag(o.root); }},
+    {"window-id", "ID",
+     "draw in the existing window ID (hex or decimal);\n"
+     "wins over -root",
+     setWindowId},
+    {"preview", "", "run as a small preview, as a settings dialog would",
+     [](Options& o, std::string_view) { return setFlag(o.preview); }},
+    {"fps", "", "show the frame rate in the lower-left corner",
+     [](Options& o, std::string_view) { return setFlag(o.fps); }},
+    {"seed", "N",
+     "draw clouds, stars and colours from random seed N,\n"
+     "so that a run can be repeated exactly",
+     setSeed},
+    {"snapshot", "FILE.png",
+     "run the saver headless on a stopped clock from its\n"
+     "start for --after seconds (default 6), write the\n"
+     "last frame to FILE.png, then exit",
+     setSnapshot},
+    {"size", "WxH", "the size of a snapshot (default 1920x1080)", setSize},
+    {"after", "SECONDS",
+     "how long the snapshot's saver runs before the\n"
+     "frame is taken: 90, 90s, 15m, 2h...",
+     [](Options& o, std::string_view v) { return setDuration(o.after, "--after", v); }},
+    {"simulate", "DURATION",
+     "run the saver's logic alone for DURATION (such as\n"
+     "72h) and print each change of sky, then exit",
+     [](Options& o, std::string_view v) -> Problem {
+         if (auto problem = setDuration(o.duration, "--simulate", v))
+             return problem;
+         return setCommand(o, Options::Command::simulate);
+     }},
     {"forecast", "",
      "print today's sunrise and sunset (UTC), the sky\n"
      "mode now and the next change of sky, then exit",
      [](Options& o, std::string_view) { return setCommand(o, Options::Command::forecast); }},
     {"lat", "DEG",
-     "latitude for --forecast instead of the stored\n"
-     "place: -90 to 90, north positive; needs --lon",
+     "latitude of the place to show instead of the\n"
+     "stored one: -90 to 90, north positive; needs --lon",
      [](Options& o, std::string_view v) { return setDegrees(o.latitude, "--lat", v, 90); }},
     {"lon", "DEG",
-     "longitude for --forecast: -180 to 180, east\n"
+     "longitude of that place: -180 to 180, east\n"
      "positive; needs --lat",
      [](Options& o, std::string_view v) { return setDegrees(o.longitude, "--lon", v, 180); }},
     {"at", "WHEN",
-     "forecast for this moment instead of now: ISO 8601\n"
-     "with Z or an offset, e.g. 2024-06-21T12:00:00+02:00",
+     "start --forecast, --snapshot or --simulate at this\n"
+     "moment instead of now: ISO 8601 with Z or an\n"
+     "offset, e.g. 2024-06-21T12:00:00+02:00",
      [](Options& o, std::string_view v) -> Problem {
          o.at = parseIso8601(v);
          if (!o.at)
@@ -147,8 +245,20 @@ Problem checkCombinations(const Options& options) {
         return std::nullopt;
     if (options.latitude.has_value() != options.longitude.has_value())
         return "--lat and --lon go together";
-    if ((options.latitude || options.at) && options.command != Options::Command::forecast)
-        return "--lat, --lon and --at go with --forecast";
+    using Command = Options::Command;
+    const Command command = options.command;
+    const bool runsTheSaver =
+        command == Command::none || command == Command::snapshot || command == Command::simulate;
+    if (options.latitude && !(runsTheSaver || command == Command::forecast))
+        return "--lat and --lon go with --forecast, --snapshot, --simulate or a saver run";
+    if (options.at && (command == Command::none || command == Command::setLocation))
+        return "--at goes with --forecast, --snapshot or --simulate";
+    if ((options.size || options.after) && command != Command::snapshot)
+        return "--size and --after go with --snapshot";
+    if ((options.root || options.windowId || options.fps) && command != Command::none)
+        return "-root, -window-id and -fps are for a saver run in a window";
+    if ((options.seed || options.preview) && !runsTheSaver)
+        return "--seed and --preview go with a saver run, --snapshot or --simulate";
     return std::nullopt;
 }
 
@@ -193,6 +303,9 @@ std::string Options::helpText() {
     std::string text = "Usage: aerolune [OPTION]...\n"
                        "Aerolune shows the sky of your place at this moment, from sunrise and\n"
                        "sunset computed on this machine for a place stored once.\n"
+                       "Without a command it runs the saver in a 1280x720 window of its own\n"
+                       "(q or Escape quits), on the root window (-root), or in a window given\n"
+                       "by XScreenSaver ($XSCREENSAVER_WINDOW) or by -window-id.\n"
                        "\n"
                        "Options take one dash or two (-forecast is --forecast); a value follows\n"
                        "as the next argument or after '=' (--lat=48.85).\n"
@@ -215,8 +328,10 @@ std::string Options::helpText() {
     text += "\n"
             "The place is kept in $XDG_CONFIG_HOME/aerolune/AeroluneSaverPrefs.conf\n"
             "(~/.config/aerolune/ when XDG_CONFIG_HOME is not set).\n"
-            "Exit status: 0 on success, 1 when a forecast cannot be made or the place\n"
-            "cannot be stored, 2 when the options are wrong.\n";
+            "Exit status: 0 on success (a saver run ends on SIGTERM, SIGINT, q or\n"
+            "Escape, or when its window goes), 1 when a forecast cannot be made, the\n"
+            "place cannot be stored or the window cannot be used, 2 when the options\n"
+            "are wrong.\n";
     return text;
 }
 

@@ -9,8 +9,10 @@
 // help text, so a new option is one new field and one new row.
 
 #include "platform/CLLocationCoordinate2D.h"
+#include "platform/Geometry.h"
 #include "platform/Time.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,7 +22,8 @@
 namespace aerolune {
 
 struct Options {
-    enum class Command { none, help, forecast, setLocation };
+    // `none` runs the saver in a window.
+    enum class Command { none, help, forecast, setLocation, snapshot, simulate };
 
     Command command = Command::none;
     std::optional<double> latitude;                 // --lat
@@ -28,6 +31,15 @@ struct Options {
     std::optional<TimePoint> at;                    // --at
     std::optional<CLLocationCoordinate2D> location; // --set-location
     bool logStderr = false;                         // --log-stderr
+    bool root = false;                              // -root
+    std::optional<unsigned long> windowId;          // -window-id
+    bool preview = false;                           // --preview
+    bool fps = false;                               // -fps
+    std::optional<std::uint64_t> seed;              // --seed
+    std::string snapshotPath;                       // --snapshot
+    std::optional<Size> size;                       // --size
+    std::optional<double> after;                    // --after
+    std::optional<double> duration;                 // --simulate
 
     // The options in `arguments` (without the program's name), or a one-line
     // message saying what is wrong with them.

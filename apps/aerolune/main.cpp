@@ -2,7 +2,10 @@
 
 #include "aerolune/ForecastCommand.h"
 #include "aerolune/Options.h"
+#include "aerolune/SaverCommand.h"
 #include "aerolune/SetLocationCommand.h"
+#include "aerolune/SimulateCommand.h"
+#include "aerolune/SnapshotCommand.h"
 #include "platform/Log.h"
 #include "platform/SyslogSink.h"
 
@@ -30,9 +33,12 @@ int main(int argc, char** argv) {
         return ForecastCommand::run(options, std::cout, std::cerr);
     case Options::Command::setLocation:
         return SetLocationCommand::run(options, std::cout, std::cerr);
+    case Options::Command::snapshot:
+        return SnapshotCommand::run(options, std::cerr);
+    case Options::Command::simulate:
+        return SimulateCommand::run(options, std::cout);
     case Options::Command::none:
         break;
     }
-    std::cerr << "aerolune: nothing to do: give --forecast or --set-location (see --help)\n";
-    return 2;
+    return SaverCommand::run(options, std::cerr);
 }

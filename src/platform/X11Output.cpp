@@ -3,8 +3,10 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
+#include <X11/keysym.h>
 #include <charconv>
 #include <cstdio>
+#include <cstdlib>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <vector>
@@ -134,6 +136,22 @@ struct X11Output::Connection {
     }
 };
 
+namespace {
+
+// q, Escape or Ctrl+C in the saver's own window.
+bool isQuitKey(XKeyEvent& key) {
+    const KeySym symbol = XLookupKeysym(&key, 0);
+    return symbol == XK_q || symbol == XK_Escape || (symbol == XK_c && (key.state & ControlMask));
+}
+
+// Xlib cannot go on once the connection is lost; a saver whose display has
+// gone (the session ended) has nothing left to show and ends as if asked to.
+int endOnLostDisplay(Display*) {
+    std::_Exit(0);
+}
+
+} // namespace
+
 std::optional<unsigned long> X11Output::parseWindowId(std::string_view text) {
     int base = 10;
     if (text.starts_with("0x") || text.starts_with("0X")) {
@@ -155,6 +173,7 @@ std::unique_ptr<X11Output> X11Output::open(const Target& target, std::string& er
         return nullptr;
     }
     x->previousHandler = XSetErrorHandler(recordXError);
+    XSetIOErrorHandler(endOnLostDisplay);
     x->allowSharedMemory = target.allowSharedMemory;
     Display* display = x->display;
     const int screen = DefaultScreen(display);
@@ -199,7 +218,10 @@ std::unique_ptr<X11Output> X11Output::open(const Target& target, std::string& er
     }
     x->width = attributes.width;
     x->height = attributes.height;
-    XSelectInput(display, x->window, StructureNotifyMask | ExposureMask);
+    // Keys are the user's way out of a window of our own; elsewhere they belong
+    // to whoever owns the window (the screen locker).
+    XSelectInput(display, x->window,
+                 StructureNotifyMask | ExposureMask | (x->ownsWindow ? KeyPressMask : 0));
     x->gc = XCreateGC(display, x->window, 0, nullptr);
     if (x->ownsWindow)
         XMapWindow(display, x->window);
@@ -260,6 +282,10 @@ bool X11Output::processEvents() {
         case DestroyNotify:
             if (event.xdestroywindow.window == x_->window)
                 x_->gone = true;
+            break;
+        case KeyPress:
+            if (x_->ownsWindow && isQuitKey(event.xkey))
+                return false;
             break;
         case ClientMessage:
             if (x_->ownsWindow && static_cast<Atom>(event.xclient.data.l[0]) == x_->deleteWindow)

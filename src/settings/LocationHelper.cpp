@@ -22,6 +22,11 @@ LocationHelper& LocationHelper::shared() {
 
 void LocationHelper::getLocation(
     const std::function<void(const LocationResult&)>& completion) const {
+    if (override_) {
+        systemLog("[vemo] getLocation \u2026\u00a0" + describe(override_) + " (for this run)");
+        completion(*override_);
+        return;
+    }
     // The ellipsis is U+2026, followed by a no-break space (U+00A0).
     systemLog("[vemo] getLocation \u2026\u00a0" + describe(Prefs::coordinates()));
     if (const auto coordinate = Prefs::coordinates())

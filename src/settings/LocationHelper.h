@@ -8,6 +8,7 @@
 #include "settings/LocationError.h"
 
 #include <functional>
+#include <optional>
 #include <variant>
 
 namespace aerolune {
@@ -22,11 +23,18 @@ public:
     // Completes with the stored location, or with LocationError::missingPref.
     void getLocation(const std::function<void(const LocationResult&)>& completion) const;
 
+    // A place for this run only (a command-line option), used instead of the
+    // stored one; none goes back to the store.
+    void setOverride(std::optional<CLLocationCoordinate2D> place) { override_ = place; }
+    const std::optional<CLLocationCoordinate2D>& override() const { return override_; }
+
     LocationHelper(const LocationHelper&) = delete;
     LocationHelper& operator=(const LocationHelper&) = delete;
 
 private:
     LocationHelper() = default;
+
+    std::optional<CLLocationCoordinate2D> override_;
 };
 
 } // namespace aerolune

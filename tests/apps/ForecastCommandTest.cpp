@@ -51,8 +51,10 @@ TEST(ForecastCommandTest, PrintsTheForecastOfTheStoredOrTheGivenPlace) {
     EXPECT_EQ(run.out, "sunrise: 2024-06-21T03:48:15Z\nsunset: 2024-06-21T19:55:36Z\nmode: day\n"
                        "next: sunset 2024-06-21T19:55:36Z\n");
     EXPECT_THAT(run.err, HasSubstr("aerolune: [vemo] TransitionForecaster.getLocation\n"));
-    for (const auto& bad : std::vector<std::vector<std::string>>{
-             {"--forecast", "--lat", "91", "--lon", "0"}, {"--forecast", "--at", "noon"}, {}}) {
+    for (const auto& bad :
+         std::vector<std::vector<std::string>>{{"--forecast", "--lat", "91", "--lon", "0"},
+                                               {"--forecast", "--at", "noon"},
+                                               {"--forecast", "--simulate", "1h"}}) {
         const auto refused = runAerolune(bad, home.root());
         EXPECT_EQ(refused.status, 2);
         EXPECT_THAT(refused.out + refused.err, ::testing::MatchesRegex("aerolune: [^\n]+\n"));

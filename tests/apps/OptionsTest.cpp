@@ -29,6 +29,24 @@ TEST(OptionsTest, OneOrTwoDashesAndValuesAfterASpaceOrEquals) {
     EXPECT_EQ(std::get<Options>(parse({})).command, Options::Command::none);
 }
 
+TEST(OptionsTest, SaverRunsTakeXScreenSaverStyleOptions) {
+    const auto run = std::get<Options>(
+        parse({"-root", "-window-id", "0x1a00005", "-fps", "--preview", "--seed=7"}));
+    EXPECT_EQ(run.command, Options::Command::none);
+    EXPECT_TRUE(run.root && run.fps && run.preview);
+    EXPECT_EQ(run.windowId, 0x1a00005u);
+    EXPECT_EQ(run.seed, 7u);
+    EXPECT_EQ(std::get<Options>(parse({"--window-id", "27262981"})).windowId, 27262981u);
+
+    const auto snapshot = std::get<Options>(parse(
+        {"--snapshot", "a.png", "--size", "1344x504", "--after", "10m", "--lat=1", "-lon=2"}));
+    EXPECT_EQ(snapshot.command, Options::Command::snapshot);
+    EXPECT_EQ(snapshot.snapshotPath, "a.png");
+    EXPECT_EQ(snapshot.size, (Size{1344, 504}));
+    EXPECT_EQ(snapshot.after, 600.0);
+    EXPECT_EQ(std::get<Options>(parse({"-simulate", "72h"})).duration, 72 * 3600.0);
+}
+
 TEST(OptionsTest, RefusesWhatItCannotReadWithOneLine) {
     for (const auto& [arguments, message] :
          std::vector<std::pair<std::vector<std::string_view>, std::string>>{
@@ -43,7 +61,25 @@ TEST(OptionsTest, RefusesWhatItCannotReadWithOneLine) {
              {{"--forecast", "--lat", "0", "--lon", "-180.5"},
               "--lon -180.5 is outside [-180, 180]"},
              {{"--forecast", "--lat", "48"}, "--lat and --lon go together"},
-             {{"--at", "2024-06-21T12:00:00Z"}, "--lat, --lon and --at go with --forecast"},
+             {{"--at", "2024-06-21T12:00:00Z"},
+              "--at goes with --forecast, --snapshot or --simulate"},
+             {{"--set-location", "1,2", "--lat", "1", "--lon", "2"},
+              "--lat and --lon go with --forecast, --snapshot, --simulate or a saver run"},
+             {{"--size", "10x10"}, "--size and --after go with --snapshot"},
+             {{"--snapshot", "a.png", "--size", "0x10"},
+              "--size needs WIDTHxHEIGHT in pixels from 1 to 16384, such as 1920x1080, not "
+              "\"0x10\""},
+             {{"--snapshot", "a.png", "--root"},
+              "-root, -window-id and -fps are for a saver run in a window"},
+             {{"--window-id", "window"},
+              "--window-id needs a window id in hex (0x1a00005) or decimal, not \"window\""},
+             {{"--seed", "-1"},
+              "--seed needs a whole number from 0 to 18446744073709551615, not \"-1\""},
+             {{"--simulate", "3 days"},
+              "--simulate needs a length of time such as 90, 90s, 15m, 72h or 3d (at most 400 "
+              "days), not \"3 days\""},
+             {{"--forecast", "--seed", "1"},
+              "--seed and --preview go with a saver run, --snapshot or --simulate"},
              {{"--forecast", "--at", "2024-06-21T12:00:00"},
               "--at needs an ISO 8601 date-time with Z or +HH:MM, such as "
               "2024-06-21T12:00:00+02:00, "

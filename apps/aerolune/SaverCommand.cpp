@@ -1,0 +1,64 @@
+#include "aerolune/SaverCommand.h"
+
+#include "aerolune/SaverHostView.h"
+#include "aerolune/SaverSetup.h"
+#include "platform/RunLoop.h"
+#include "platform/X11Output.h"
+
+#include <cstdlib>
+
+namespace aerolune::SaverCommand {
+namespace {
+
+// -window-id wins; -root means XScreenSaver's window when it names one.
+std::optional<X11Output::Target> targetFor(const Options& options, std::ostream& err) {
+    X11Output::Target target;
+    if (options.windowId) {
+        target.mode = X11Output::Mode::existingWindow;
+        target.windowId = *options.windowId;
+    } else if (options.root) {
+        target.mode = X11Output::Mode::rootWindow;
+        if (const char* named = std::getenv("XSCREENSAVER_WINDOW"); named && *named) {
+            const auto id = X11Output::parseWindowId(named);
+            if (!id) {
+                err << "aerolune: XSCREENSAVER_WINDOW is not a window id: \"" << named << "\"\n";
+                return std::nullopt;
+            }
+            target.mode = X11Output::Mode::existingWindow;
+            target.windowId = *id;
+        }
+    }
+    return target;
+}
+
+} // namespace
+
+int run(const Options& options, std::ostream& err) {
+    const auto target = targetFor(options, err);
+    if (!target)
+        return 1;
+    std::string problem;
+    auto output = X11Output::open(*target, problem);
+    if (!output) {
+        err << "aerolune: " << problem << '\n';
+        return 1;
+    }
+    SaverSetup::apply(options);
+    const auto frameRate =
+        options.fps ? SaverHostView::FrameRate::shown : SaverHostView::FrameRate::hidden;
+    auto host = SaverHostView::create(Rect(Point{}, output->size()), options.preview, frameRate);
+    if (!host) {
+        err << "aerolune: the window has no usable size\n";
+        return 1;
+    }
+    // As a screen-saver host does: draw once, then start, then frames.
+    host->layoutSubtreeIfNeeded();
+    host->displayIfNeeded();
+    host->startAnimation();
+    RunLoop loop(host, output.get());
+    const int status = loop.run();
+    host->stopAnimation();
+    return status;
+}
+
+} // namespace aerolune::SaverCommand

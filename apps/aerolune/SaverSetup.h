@@ -1,0 +1,13 @@
+#pragma once
+
+// What every run of the saver (in a window, as a snapshot or as a simulation)
+// sets up from the options before the saver is created: the random seed and
+// the place for this run.
+
+#include "aerolune/Options.h"
+
+namespace aerolune::SaverSetup {
+
+void apply(const Options& options);
+
+} // namespace aerolune::SaverSetup

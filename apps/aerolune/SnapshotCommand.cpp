@@ -1,0 +1,38 @@
+#include "aerolune/SnapshotCommand.h"
+
+#include "aerolune/SaverHostView.h"
+#include "aerolune/SaverSetup.h"
+#include "platform/Clock.h"
+#include "platform/MainQueue.h"
+#include "platform/PngOutput.h"
+#include "platform/RunLoop.h"
+#include "platform/SystemClock.h"
+
+namespace aerolune::SnapshotCommand {
+
+int run(const Options& options, std::ostream& err) {
+    const TimePoint start = options.at.value_or(SystemClock().now());
+    auto clock = std::make_shared<ManualClock>(start);
+    Clock::setCurrent(clock);
+    MainQueue::main().reset();
+    SaverSetup::apply(options);
+
+    const Size size = options.size.value_or(defaultSize);
+    PngOutput png(options.snapshotPath, size);
+    auto host = SaverHostView::create(Rect(Point{}, size), options.preview,
+                                      SaverHostView::FrameRate::hidden);
+    host->layoutSubtreeIfNeeded();
+    host->displayIfNeeded();
+    host->startAnimation();
+    RunLoop loop(host, &png);
+    loop.advance(*clock, options.after.value_or(defaultSeconds));
+    loop.runFrame();
+    host->stopAnimation();
+    if (auto problem = png.save()) {
+        err << "aerolune: cannot write " << options.snapshotPath << ": " << *problem << '\n';
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace aerolune::SnapshotCommand

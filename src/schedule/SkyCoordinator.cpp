@@ -1,0 +1,164 @@
+#include "schedule/SkyCoordinator.h"
+
+#include "astronomy/Solar.h"
+#include "host/LoadingHostingView.h"
+#include "host/ViewFade.h"
+#include "platform/Clock.h"
+#include "platform/Log.h"
+#include "platform/MainQueue.h"
+#include "scenes/DayView.h"
+#include "scenes/NightView.h"
+#include "schedule/DateRules.h"
+#include "transitions/SkyTransitionView.h"
+
+#include <algorithm>
+#include <string>
+
+namespace aerolune {
+namespace {
+
+std::string describe(const std::optional<LocationError>& error) {
+    if (!error)
+        return "nil";
+    switch (*error) {
+    case LocationError::authorizationDenied:
+        return "Optional(LocationError.authorizationDenied)";
+    case LocationError::missingPref:
+        return "Optional(LocationError.missingPref)";
+    }
+    return "Optional(LocationError)";
+}
+
+} // namespace
+
+std::shared_ptr<SkyCoordinator> SkyCoordinator::create() {
+    return std::shared_ptr<SkyCoordinator>(new SkyCoordinator());
+}
+
+SkyCoordinator::SkyCoordinator() : transitionForecaster_(TransitionForecaster::create()) {}
+
+void SkyCoordinator::setDelegate(std::weak_ptr<SkyCoordinatorDelegate> delegate) {
+    delegate_ = std::move(delegate);
+    if (!delegate_.expired())
+        replaceCurrentView(makeView(std::nullopt));
+}
+
+void SkyCoordinator::start() {
+    transitionForecaster_->setDelegate(weak_from_this());
+    transitionForecaster_->getLocation();
+}
+
+void SkyCoordinator::tick() {
+    if (currentView_)
+        currentView_->animate();
+    const TimePoint now = Clock::current().now();
+    if (nextTransition_) {
+        if (!isNowOrInThePast(nextTransition_->date, now))
+            return;
+        const SkyTransition fired = *nextTransition_;
+        setSkyMode(fired.skyMode);
+        nextTransition_.reset();
+        refreshAfter_ = fired.date + recentWindow;
+        return;
+    }
+    if (forecastIsStale(now)) {
+        refreshAfter_.reset();
+        transitionForecaster_->getLocation();
+    }
+}
+
+bool SkyCoordinator::forecastIsStale(TimePoint now) const {
+    const bool settled = skyMode_ == SkyMode::day || skyMode_ == SkyMode::night;
+    return settled && refreshAfter_ && isPast(*refreshAfter_, now);
+}
+
+void SkyCoordinator::transitionForecasterDidCalculate(const Solar& today) {
+    // The forecast stays good until the hour after the next sunrise or sunset
+    // is over, and at the latest until the local day ends.
+    const TimePoint now = Clock::current().now();
+    std::optional<TimePoint> soonest = justAfterMidnight(now);
+    for (const auto& moment : {today.sunrise(), today.sunset()}) {
+        if (!moment)
+            continue;
+        const TimePoint over = *moment + recentWindow;
+        if (over >= now && (!soonest || over < *soonest))
+            soonest = over;
+    }
+    refreshAfter_ = soonest;
+}
+
+void SkyCoordinator::transitionForecasterDidDetermine(SkyMode skyMode) {
+    ++forecastsSucceeded_;
+    setSkyMode(skyMode);
+}
+
+void SkyCoordinator::transitionForecasterDidForecast(SkyMode skyMode, TimePoint date) {
+    nextTransition_ = SkyTransition{skyMode, date};
+}
+
+void SkyCoordinator::transitionForecasterDidFail(std::optional<LocationError> error) {
+    systemLog("SkyCoordinator failed: " + describe(error));
+    ++failureCount_;
+    lastFailure_ = error;
+    replaceCurrentView(makeView(error));
+    const std::uint64_t succeededBefore = forecastsSucceeded_;
+    MainQueue::main().asyncAfter(fallbackSeconds, weak_from_this(),
+                                 [succeededBefore](SkyCoordinator& self) {
+                                     // A forecast that succeeded meanwhile knows better.
+                                     if (self.forecastsSucceeded_ == succeededBefore)
+                                         self.setSkyMode(SkyMode::day);
+                                 });
+}
+
+void SkyCoordinator::skyTransitionViewDidComplete() {
+    if (skyMode_)
+        setSkyMode(next(*skyMode_));
+}
+
+std::shared_ptr<AnimatableView> SkyCoordinator::makeView(std::optional<LocationError> error) {
+    if (!skyMode_) {
+        std::optional<std::string> description;
+        if (error)
+            description = errorDescription(*error);
+        return std::make_shared<LoadingHostingView>(std::move(description), Rect{});
+    }
+    switch (*skyMode_) {
+    case SkyMode::sunrise:
+    case SkyMode::sunset: {
+        const auto type = *skyMode_ == SkyMode::sunrise
+                              ? SkyTransitionView::SkyTransitionType::sunrise
+                              : SkyTransitionView::SkyTransitionType::sunset;
+        auto view = std::make_shared<SkyTransitionView>(type);
+        view->setDelegate(weak_from_this());
+        return view;
+    }
+    case SkyMode::day:
+        return std::make_shared<DayView>();
+    case SkyMode::night:
+        return std::make_shared<NightView>();
+    }
+    return nullptr;
+}
+
+void SkyCoordinator::setSkyMode(std::optional<SkyMode> mode) {
+    const std::optional<SkyMode> old = skyMode_;
+    skyMode_ = mode;
+    if (old == mode)
+        return;
+    replaceCurrentView(makeView(std::nullopt));
+}
+
+void SkyCoordinator::replaceCurrentView(std::shared_ptr<AnimatableView> view) {
+    std::shared_ptr<AnimatableView> old = std::move(currentView_);
+    currentView_ = std::move(view);
+    if (auto observer = delegate())
+        observer->skyCoordinatorDidChange(currentView_, old);
+    if (!old)
+        return;
+    if (skyMode_)
+        removeFromSuperviewWithFade(*old);
+    else
+        old->removeFromSuperview();
+}
+
+} // namespace aerolune

@@ -1,0 +1,91 @@
+#pragma once
+
+// The state machine behind the sky: the mode shown now, the one announced
+// change still to come, and the view that shows the mode.
+//
+// start() asks the forecaster for a forecast, which reports synchronously.
+// tick() runs once per frame: it animates the current view and fires the
+// announced change when its moment has come. A sunrise or sunset view that
+// completes moves the mode on (sunrise to day, sunset to night). Each change of
+// mode builds one new view, hands it to the delegate, and retires the old one
+// with a five-second fade (at once while no mode is decided yet). A failed
+// forecast shows its reason in the loading panel and falls back to the day sky
+// ten seconds later, unless a forecast has succeeded in the meantime.
+//
+// A forecast names at most one change. So that a saver left running passes
+// through every sunrise and sunset, the coordinator asks for a new forecast
+// once no change is announced, the mode is day or night, and the hour after
+// the last sunrise or sunset is over; where the sun neither rises nor sets
+// that day, once the local day is over. A failed forecast is not retried.
+//
+// The coordinator is shared: the forecaster, the sky transition views and the
+// delayed fallback all refer back to it weakly.
+
+#include "platform/Time.h"
+#include "scenes/AnimatableView.h"
+#include "schedule/SkyCoordinatorDelegate.h"
+#include "schedule/SkyMode.h"
+#include "schedule/SkyTransition.h"
+#include "schedule/TransitionForecaster.h"
+#include "transitions/SkyTransitionViewDelegate.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace aerolune {
+
+class SkyCoordinator : public TransitionForecasterDelegate,
+                       public SkyTransitionViewDelegate,
+                       public std::enable_shared_from_this<SkyCoordinator> {
+public:
+    static constexpr int fallbackSeconds = 10;
+
+    static std::shared_ptr<SkyCoordinator> create();
+
+    const std::optional<SkyMode>& skyMode() const { return skyMode_; }
+    const std::optional<SkyTransition>& nextTransition() const { return nextTransition_; }
+    const std::shared_ptr<AnimatableView>& currentView() const { return currentView_; }
+    const TransitionForecaster& transitionForecaster() const { return *transitionForecaster_; }
+    // When the coordinator will next ask for a forecast of its own, if it will.
+    const std::optional<TimePoint>& refreshAfter() const { return refreshAfter_; }
+    // How many forecasts have failed, and why the last one did.
+    std::uint64_t failureCount() const { return failureCount_; }
+    const std::optional<LocationError>& lastFailure() const { return lastFailure_; }
+
+    std::shared_ptr<SkyCoordinatorDelegate> delegate() const { return delegate_.lock(); }
+    // Stores the delegate and, when there is one, hands it a new current view.
+    void setDelegate(std::weak_ptr<SkyCoordinatorDelegate> delegate);
+
+    void start();
+    void stop() {}
+    void tick();
+
+    void transitionForecasterDidDetermine(SkyMode skyMode) override;
+    void transitionForecasterDidForecast(SkyMode skyMode, TimePoint date) override;
+    void transitionForecasterDidFail(std::optional<LocationError> error) override;
+    void transitionForecasterDidCalculate(const Solar& today) override;
+    void skyTransitionViewDidComplete() override;
+
+private:
+    SkyCoordinator();
+
+    std::shared_ptr<AnimatableView> makeView(std::optional<LocationError> error);
+    void setSkyMode(std::optional<SkyMode> mode);
+    void replaceCurrentView(std::shared_ptr<AnimatableView> view);
+    bool forecastIsStale(TimePoint now) const;
+
+    std::optional<SkyMode> skyMode_;
+    std::optional<SkyTransition> nextTransition_;
+    std::shared_ptr<AnimatableView> currentView_;
+    std::weak_ptr<SkyCoordinatorDelegate> delegate_;
+    std::shared_ptr<TransitionForecaster> transitionForecaster_;
+    // Set by each successful forecast and each change that fires.
+    std::optional<TimePoint> refreshAfter_;
+    // Counts successful forecasts, so that a fallback knows whether one came after it.
+    std::uint64_t forecastsSucceeded_ = 0;
+    std::uint64_t failureCount_ = 0;
+    std::optional<LocationError> lastFailure_;
+};
+
+} // namespace aerolune
