@@ -3,178 +3,28 @@
 // checks again, then ends the program by destroying the window (or by a
 // signal) and expects a clean exit. Skipped without a display.
 
-// gtest first: Xlib defines macros (None, Status) that clash with its names.
-// clang-format off
-#include <gtest/gtest.h>
-#include <X11/Xlib.h>
-// clang-format on
-
-#include <cairo.h>
-#include <chrono>
-#include <csignal>
-#include <cstdio>
-#include <optional>
-#include <poll.h>
-#include <spawn.h>
-#include <string>
-#include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
-#include <vector>
-
-extern char** environ;
+#include "support/DisplayTesting.h"
 
 namespace {
 
+using aerolune::test::DisplayTest;
+using aerolune::test::near;
+using aerolune::test::Rgb;
+using aerolune::test::Screenshot;
 using namespace std::chrono_literals;
-
-struct Rgb {
-    int r, g, b;
-};
 
 // The scene's colours at the points where they are plain (see TestScene.cpp).
 constexpr Rgb backdrop{19, 24, 98}, salmon{255, 137, 103}, green{154, 211, 117};
 
-class Program {
+// The test scene, run with its own options.
+class Program : public aerolune::test::Program {
 public:
-    explicit Program(std::vector<std::string> arguments) {
-        int out[2], err[2];
-        EXPECT_EQ(::pipe(out), 0);
-        EXPECT_EQ(::pipe(err), 0);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-        posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-        std::vector<char*> argv;
-        arguments.insert(arguments.begin(), AEROLUNE_TEST_SCENE);
-        for (auto& argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        EXPECT_EQ(posix_spawn(&pid_, AEROLUNE_TEST_SCENE, &actions, nullptr, argv.data(), environ),
-                  0);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(out[1]);
-        ::close(err[1]);
-        out_ = out[0];
-        err_ = err[0];
-    }
-    ~Program() {
-        if (pid_ > 0 && !exited_) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        ::close(out_);
-        ::close(err_);
-    }
-
-    // The first line the program prints, within a time limit.
-    std::optional<std::string> readLine(std::chrono::milliseconds limit = 10s) {
-        std::string line;
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < end) {
-            pollfd fd{out_, POLLIN, 0};
-            if (::poll(&fd, 1, 100) != 1)
-                continue;
-            char c;
-            if (::read(out_, &c, 1) != 1)
-                return std::nullopt;
-            if (c == '\n')
-                return line;
-            line += c;
-        }
-        return std::nullopt;
-    }
-
-    std::string errors() {
-        std::string text;
-        char buffer[256];
-        ssize_t n;
-        while ((n = ::read(err_, buffer, sizeof buffer)) > 0)
-            text.append(buffer, static_cast<std::size_t>(n));
-        return text;
-    }
-
-    // The exit status, or nothing when the program did not end in time.
-    std::optional<int> wait(std::chrono::milliseconds limit = 10s) {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (std::chrono::steady_clock::now() < end) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                exited_ = true;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            }
-            std::this_thread::sleep_for(20ms);
-        }
-        return std::nullopt;
-    }
-
-    pid_t pid() const { return pid_; }
-
-private:
-    pid_t pid_ = -1;
-    int out_ = -1, err_ = -1;
-    bool exited_ = false;
+    explicit Program(std::vector<std::string> arguments)
+        : aerolune::test::Program(AEROLUNE_TEST_SCENE, std::move(arguments)) {}
 };
 
-// A screenshot of one window through ImageMagick, as a user would take it.
-class Screenshot {
-public:
-    explicit Screenshot(unsigned long window) {
-        char command[256];
-        std::snprintf(command, sizeof command, "import -window 0x%lx png:%s 2>/dev/null", window,
-                      path_.c_str());
-        if (std::system(command) == 0)
-            image_ = cairo_image_surface_create_from_png(path_.c_str());
-        std::remove(path_.c_str());
-    }
-    ~Screenshot() {
-        if (image_)
-            cairo_surface_destroy(image_);
-    }
-    bool valid() const { return image_ && cairo_surface_status(image_) == CAIRO_STATUS_SUCCESS; }
-    int width() const { return cairo_image_surface_get_width(image_); }
-    int height() const { return cairo_image_surface_get_height(image_); }
-    Rgb at(int x, int y) const {
-        const auto* row =
-            cairo_image_surface_get_data(image_) + y * cairo_image_surface_get_stride(image_);
-        const std::uint32_t p = *reinterpret_cast<const std::uint32_t*>(row + 4 * x);
-        return {static_cast<int>(p >> 16 & 255), static_cast<int>(p >> 8 & 255),
-                static_cast<int>(p & 255)};
-    }
-
-private:
-    std::string path_ = "/tmp/aerolune-x11-test-" + std::to_string(::getpid()) + ".png";
-    cairo_surface_t* image_ = nullptr;
-};
-
-bool near(Rgb a, Rgb b) {
-    return std::abs(a.r - b.r) <= 2 && std::abs(a.g - b.g) <= 2 && std::abs(a.b - b.b) <= 2;
-}
-
-std::string describe(Rgb c) {
-    return "(" + std::to_string(c.r) + ", " + std::to_string(c.g) + ", " + std::to_string(c.b) +
-           ")";
-}
-
-class X11OutputTest : public ::testing::Test {
+class X11OutputTest : public DisplayTest {
 protected:
-    void SetUp() override {
-        if (!std::getenv("DISPLAY"))
-            GTEST_SKIP() << "no display";
-        // A busy server may refuse a connection for a moment.
-        for (int attempt = 0; attempt < 20 && !display_; ++attempt) {
-            display_ = XOpenDisplay(nullptr);
-            if (!display_)
-                std::this_thread::sleep_for(100ms);
-        }
-        if (!display_)
-            GTEST_SKIP() << "the display cannot be opened";
-    }
-    void TearDown() override {
-        if (display_)
-            XCloseDisplay(display_);
-    }
-
     // Waits until the window shows the scene laid out for its size; the
     // failure names what was seen last.
     void expectScene(unsigned long window, int width, int height) {
@@ -189,7 +39,8 @@ protected:
                 const Rgb bottom = shot.at(width / 4, height * 7 / 8);
                 if (near(top, backdrop) && near(right, salmon) && near(bottom, green))
                     return;
-                seen = describe(top) + " " + describe(right) + " " + describe(bottom);
+                seen = aerolune::test::describe(top) + " " + aerolune::test::describe(right) + " " +
+                       aerolune::test::describe(bottom);
             } else if (shot.valid()) {
                 seen = "a window of " + std::to_string(shot.width()) + "x" +
                        std::to_string(shot.height());
@@ -197,12 +48,6 @@ protected:
             std::this_thread::sleep_for(100ms);
         }
         ADD_FAILURE() << "the scene at " << width << "x" << height << " did not show: " << seen;
-    }
-
-    void resize(unsigned long window, int width, int height) {
-        XResizeWindow(display_, window, static_cast<unsigned>(width),
-                      static_cast<unsigned>(height));
-        XSync(display_, False);
     }
 
     unsigned long windowOf(Program& program, const std::string& memory) {
@@ -216,8 +61,6 @@ protected:
         EXPECT_EQ(kind, memory);
         return window;
     }
-
-    Display* display_ = nullptr;
 };
 
 } // namespace
