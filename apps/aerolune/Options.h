@@ -8,7 +8,7 @@
 // Each option is one row of a table in Options.cpp, which also writes the
 // help text, so a new option is one new field and one new row.
 
-#include "platform/CLLocationCoordinate2D.h"
+#include "aerolune/LocationArgument.h"
 #include "platform/Time.h"
 
 #include <optional>
@@ -23,11 +23,12 @@ struct Options {
     enum class Command { none, help, forecast, setLocation };
 
     Command command = Command::none;
-    std::optional<double> latitude;                 // --lat
-    std::optional<double> longitude;                // --lon
-    std::optional<TimePoint> at;                    // --at
-    std::optional<CLLocationCoordinate2D> location; // --set-location
-    bool logStderr = false;                         // --log-stderr
+    std::optional<double> latitude;              // --lat
+    std::optional<double> longitude;             // --lon
+    std::optional<TimePoint> at;                 // --at
+    std::optional<LocationArgument> location;    // --set-location
+    std::optional<LocationArgument> runLocation; // --location
+    bool logStderr = false;                      // --log-stderr
 
     // The options in `arguments` (without the program's name), or a one-line
     // message saying what is wrong with them.
