@@ -101,14 +101,14 @@ void ConfigWindow::build() {
 }
 
 void ConfigWindow::connect() {
-    const auto& view = sheet_.contentView;
-    field_.signal_changed().connect(
-        [this] { sheet_.contentView->setLocationInput(field_.get_text()); });
-    field_.signal_activate().connect([&view] { view->lookup(); });
-    lookupButton_.signal_clicked().connect([&view] { view->lookup(); });
-    cancelButton_.signal_clicked().connect([&view] { view->cancel(); });
-    saveButton_.signal_clicked().connect([&view] { view->save(); });
-    view->setChangeHandler([this] { refresh(); });
+    ConfigView& view = *sheet_.contentView;
+    field_.signal_changed().connect([this, &view] { view.setLocationInput(field_.get_text()); });
+    field_.signal_activate().connect([&view] { view.lookup(); });
+    lookupButton_.signal_clicked().connect([&view] { view.lookup(); });
+    cancelButton_.signal_clicked().connect([&view] { view.cancel(); });
+    saveButton_.signal_clicked().connect([&view] { view.save(); });
+    // The window owns the sheet, so neither handler can outlive it.
+    view.setChangeHandler([this] { refresh(); });
     sheet_.window->setEndSheetHandler([this] { endSheet(); });
 }
 

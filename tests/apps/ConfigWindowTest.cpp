@@ -1,4 +1,4 @@
-// Drives the built aerolune-settings program on a real X display, as a person
+// Drives the built aerolune-settings program on a real X display as a person
 // would: typing, pressing Return, clicking, and looking at the screen.
 
 #include "settings/ConfigView.h"
@@ -7,296 +7,212 @@
 #include "settings/PlaceSearch.h"
 #include "support/ScopedConfigHome.h"
 
+#include <array>
 #include <cairo.h>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
-#include <functional>
 #include <gtest/gtest.h>
-#include <iostream>
 #include <map>
+#include <spawn.h>
 #include <sstream>
 #include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 
 extern char** environ;
 
 using namespace aerolune;
 using namespace aerolune::test;
 using namespace std::chrono_literals;
-namespace fs = std::filesystem;
 
 namespace {
 
 struct Rect {
     int x = 0, y = 0, width = 0, height = 0;
-    int centreX() const { return x + width / 2; }
-    int centreY() const { return y + height / 2; }
 };
 
-// The program with --verbose, its standard output in a file that the test
-// reads as it grows. A program still running at the end is stopped.
+// The program with --verbose, reporting on a file that the test reads as it
+// grows. One still running at the end is stopped.
 class SettingsProgram {
 public:
-    explicit SettingsProgram(const fs::path& scratch) : out_(scratch / "settings-out.txt") {
-        // Everything the child needs is made before fork: after it, only exec.
-        std::vector<std::string> variables{"GDK_BACKEND=x11", "NO_AT_BRIDGE=1"};
-        const char* asan = std::getenv("ASAN_OPTIONS");
-        // The toolkit keeps caches for the life of the process; only this
-        // program's own faults matter here.
-        variables.push_back(std::string("ASAN_OPTIONS=") + (asan ? asan : "") + ":detect_leaks=0");
-        for (char** variable = environ; *variable; ++variable) {
-            const std::string_view text = *variable;
-            if (!text.starts_with("GDK_BACKEND=") && !text.starts_with("ASAN_OPTIONS="))
-                variables.emplace_back(text);
-        }
-        std::vector<char*> environment;
-        for (auto& variable : variables)
-            environment.push_back(variable.data());
-        environment.push_back(nullptr);
-        const std::string outPath = out_, errPath = scratch / "settings-err.txt";
-        char program[] = AEROLUNE_SETTINGS_PROGRAM;
-        char verbose[] = "--verbose";
-        char* arguments[] = {program, verbose, nullptr};
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            ::dup2(out, 1);
-            ::dup2(err, 2);
-            ::execve(program, arguments, environment.data());
-            ::_exit(127);
-        }
+    explicit SettingsProgram(const std::filesystem::path& scratch) : out_(scratch / "out.txt") {
+        posix_spawn_file_actions_t files;
+        posix_spawn_file_actions_init(&files);
+        posix_spawn_file_actions_addopen(&files, 1, out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        char* arguments[] = {const_cast<char*>(AEROLUNE_SETTINGS_PROGRAM),
+                             const_cast<char*>("--verbose"), nullptr};
+        EXPECT_EQ(::posix_spawn(&pid_, arguments[0], &files, nullptr, arguments, environ), 0);
+        posix_spawn_file_actions_destroy(&files);
     }
     ~SettingsProgram() {
-        if (pid_ > 0 && !status_) {
-            ::kill(pid_, SIGTERM);
+        if (!status_ && ::kill(pid_, SIGTERM) == 0)
             ::waitpid(pid_, nullptr, 0);
-        }
     }
-    SettingsProgram(const SettingsProgram&) = delete;
-    SettingsProgram& operator=(const SettingsProgram&) = delete;
 
-    // The latest line that starts with `prefix` and holds `part`, once there
-    // is one; nothing after a generous wait.
-    std::optional<std::string> waitForLine(const std::string& prefix,
-                                           const std::string& part = {}) {
-        for (auto deadline = std::chrono::steady_clock::now() + 20s;
-             std::chrono::steady_clock::now() < deadline; std::this_thread::sleep_for(50ms)) {
-            std::istringstream text(fileText(out_));
+    // The latest line starting with `prefix` and holding `part`, once there is one.
+    std::optional<std::string> line(const std::string& prefix, const std::string& part = {}) {
+        for (int i = 0; i < 400; ++i, std::this_thread::sleep_for(50ms)) {
+            std::istringstream text(output());
             std::optional<std::string> found;
-            for (std::string line; std::getline(text, line);) {
+            for (std::string line; std::getline(text, line);)
                 if (line.starts_with(prefix) && line.find(part) != std::string::npos)
                     found = line;
-            }
             if (found)
                 return found;
         }
         return std::nullopt;
     }
-
-    std::optional<int> waitForExit() {
-        for (auto deadline = std::chrono::steady_clock::now() + 20s;
-             !status_ && std::chrono::steady_clock::now() < deadline;
-             std::this_thread::sleep_for(50ms)) {
-            int raw = 0;
+    std::optional<int> exitStatus() {
+        for (int i = 0, raw = 0; i < 400 && !status_; ++i, std::this_thread::sleep_for(50ms))
             if (::waitpid(pid_, &raw, WNOHANG) == pid_)
-                status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-        }
+                status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
         return status_;
     }
-
     std::string output() const { return fileText(out_); }
 
 private:
-    fs::path out_;
+    std::filesystem::path out_;
     pid_t pid_ = -1;
     std::optional<int> status_;
 };
 
 // "layout: window 560 240 800 600 field ..." as named rectangles.
-std::map<std::string, Rect> parseLayout(const std::string& line) {
-    std::istringstream words(line.substr(line.find(':') + 1));
-    std::map<std::string, Rect> parts;
+std::map<std::string, Rect> parts(const std::string& layout) {
+    std::istringstream words(layout.substr(layout.find(':') + 1));
+    std::map<std::string, Rect> found;
     std::string name;
-    Rect rect;
-    while (words >> name >> rect.x >> rect.y >> rect.width >> rect.height)
-        parts[name] = rect;
-    return parts;
+    for (Rect r; words >> name >> r.x >> r.y >> r.width >> r.height;)
+        found[name] = r;
+    return found;
 }
 
 void xdotool(const std::string& arguments) {
     ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << arguments;
 }
 
-struct SurfaceDeleter {
-    void operator()(cairo_surface_t* surface) const { cairo_surface_destroy(surface); }
-};
-using Screenshot = std::unique_ptr<cairo_surface_t, SurfaceDeleter>;
-
-Screenshot takeScreenshot(const fs::path& file) {
-    const std::string command = "import -window root '" + file.string() + "'";
-    if (std::system(command.c_str()) != 0)
-        return nullptr;
-    Screenshot shot(cairo_image_surface_create_from_png(file.c_str()));
-    if (cairo_surface_status(shot.get()) != CAIRO_STATUS_SUCCESS)
-        return nullptr;
-    return shot;
+void click(Rect button) {
+    xdotool("mousemove --sync " + std::to_string(button.x + button.width / 2) + " " +
+            std::to_string(button.y + button.height / 2) + " click 1");
 }
 
-struct Counts {
-    double water = 0, land = 0; // shares of the rectangle
-    int dark = 0;               // pixels dark enough to be text
+struct Seen {
+    double water = 0, land = 0; // shares of the map
+    int textPixels = 0;         // dark pixels of the line under it
 };
 
-Counts count(cairo_surface_t* shot, Rect area) {
-    const auto near = [](std::uint32_t pixel, MapRenderer::Colour colour) {
-        const auto close = [](int value, double expected) {
-            return std::abs(value - expected * 255) <= 4;
-        };
-        return close(pixel >> 16 & 0xFF, colour.red) && close(pixel >> 8 & 0xFF, colour.green) &&
-               close(pixel & 0xFF, colour.blue);
+Seen look(cairo_surface_t* shot, Rect map, Rect line) {
+    const auto pixel = [&](int x, int y) {
+        const auto* row =
+            cairo_image_surface_get_data(shot) + y * cairo_image_surface_get_stride(shot);
+        const auto value = reinterpret_cast<const std::uint32_t*>(row)[x];
+        return std::array<int, 3>{int(value >> 16 & 0xFF), int(value >> 8 & 0xFF),
+                                  int(value & 0xFF)};
     };
-    Counts counts;
-    const int width = cairo_image_surface_get_width(shot);
-    const int height = cairo_image_surface_get_height(shot);
-    int pixels = 0;
-    for (int y = std::max(0, area.y); y < std::min(height, area.y + area.height); ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(
-            cairo_image_surface_get_data(shot) + y * cairo_image_surface_get_stride(shot));
-        for (int x = std::max(0, area.x); x < std::min(width, area.x + area.width); ++x) {
-            const std::uint32_t pixel = row[x];
-            ++pixels;
-            counts.water += near(pixel, MapRenderer::water);
-            counts.land += near(pixel, MapRenderer::land);
-            counts.dark += (pixel >> 16 & 0xFF) + (pixel >> 8 & 0xFF) + (pixel & 0xFF) < 3 * 110;
+    const auto is = [](std::array<int, 3> p, MapRenderer::Colour c) {
+        return std::abs(p[0] - c.red * 255) <= 4 && std::abs(p[1] - c.green * 255) <= 4 &&
+               std::abs(p[2] - c.blue * 255) <= 4;
+    };
+    Seen seen;
+    for (int y = map.y; y < map.y + map.height; ++y)
+        for (int x = map.x; x < map.x + map.width; ++x) {
+            seen.water += is(pixel(x, y), MapRenderer::water) / double(map.width * map.height);
+            seen.land += is(pixel(x, y), MapRenderer::land) / double(map.width * map.height);
         }
-    }
-    if (pixels > 0) {
-        counts.water /= pixels;
-        counts.land /= pixels;
-    }
-    return counts;
+    for (int y = line.y; y < line.y + line.height; ++y)
+        for (int x = line.x; x < line.x + line.width; ++x)
+            seen.textPixels += pixel(x, y)[0] + pixel(x, y)[1] + pixel(x, y)[2] < 330;
+    return seen;
 }
 
-// Takes screenshots until `shows` is content with one (the window may still
-// be on its way to the screen), and keeps the last one for a person to see.
-Counts lookAt(const std::string& name, Rect map, Rect textLine,
-              const std::function<bool(const Counts& map, const Counts& text)>& shows) {
-    const fs::path file = testing::TempDir() + "aerolune-settings-" + name + ".png";
-    Counts onMap, onText;
-    for (int attempt = 0; attempt < 20; ++attempt, std::this_thread::sleep_for(200ms)) {
-        const auto shot = takeScreenshot(file);
-        if (!shot)
+// Screenshots until one satisfies `enough` (the window may still be on its
+// way to the screen); the last is kept for a person to look at.
+Seen screenshot(const std::string& name, Rect map, Rect line, bool (*enough)(const Seen&)) {
+    const auto file = testing::TempDir() + "aerolune-settings-" + name + ".png";
+    Seen seen;
+    for (int i = 0; i < 20 && !enough(seen); ++i, std::this_thread::sleep_for(200ms)) {
+        if (std::system(("import -window root '" + file + "'").c_str()) != 0)
             continue;
-        onMap = count(shot.get(), map);
-        onText = count(shot.get(), textLine);
-        if (shows(onMap, onText))
-            break;
+        cairo_surface_t* shot = cairo_image_surface_create_from_png(file.c_str());
+        if (cairo_surface_status(shot) == CAIRO_STATUS_SUCCESS)
+            seen = look(shot, map, line);
+        cairo_surface_destroy(shot);
     }
-    std::cout << "screenshot: " << file.string() << "\n";
-    return onMap;
+    return seen;
 }
 
-bool displayPresent() {
-    const char* display = std::getenv("DISPLAY");
-    return display && *display;
-}
+// Everything about the program but what needs a display.
+class ConfigWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no DISPLAY";
+    }
+    ScopedConfigHome home_;
+    ScopedEnvironmentVariable backend_{"GDK_BACKEND", "x11"};
+    ScopedEnvironmentVariable noAccessibilityBus_{"NO_AT_BRIDGE", "1"};
+    // The toolkit keeps caches for the life of the process; only the
+    // program's own faults matter here.
+    ScopedEnvironmentVariable leaks_{"ASAN_OPTIONS", "detect_leaks=0"};
+};
 
 } // namespace
 
-TEST(ConfigWindowTest, HelpAndWrongOptionsNeedNoDisplay) {
-    const std::string program = AEROLUNE_SETTINGS_PROGRAM;
-    const auto scratch = fs::path(testing::TempDir());
-    EXPECT_EQ(std::system((program + " --help >'" + (scratch / "help.txt").string() + "'").c_str()),
-              0);
-    const std::string help = fileText(scratch / "help.txt");
-    EXPECT_NE(help.find("Usage: aerolune-settings"), std::string::npos);
-    EXPECT_NE(help.find("  --verbose"), std::string::npos);
-    const int wrong = std::system((program + " --bogus 2>/dev/null").c_str());
-    EXPECT_EQ(WEXITSTATUS(wrong), 2);
-}
-
-TEST(ConfigWindowTest, LooksUpAPlaceShowsItOnTheMapAndSavesIt) {
-    if (!displayPresent())
-        GTEST_SKIP() << "no DISPLAY";
-    ScopedConfigHome home;
+TEST_F(ConfigWindowTest, LooksUpAPlaceShowsItOnTheMapAndSavesIt) {
     const auto lisbon = PlaceSearch::search("Lisbon").coordinate().value();
-    SettingsProgram program(home.root());
-
-    const auto ready = program.waitForLine("ready window=");
+    SettingsProgram program(home_.root());
+    const auto ready = program.line("ready window=");
     ASSERT_TRUE(ready) << program.output();
-    EXPECT_EQ(program.waitForLine("state: "), "state: save=disabled map=hidden text=");
-    const std::string window = ready->substr(ready->find('=') + 1);
-    xdotool("windowfocus --sync " + window);
-
+    EXPECT_EQ(program.line("state: "), "state: save=disabled map=hidden text=");
+    xdotool("windowfocus --sync " + ready->substr(ready->find('=') + 1));
     xdotool("type --delay 20 xyzzy");
     xdotool("key Return");
-    ASSERT_TRUE(program.waitForLine(
-        "state: save=disabled map=hidden text=Error: No place called \u201Cxyzzy\u201D was found."))
-        << program.output();
-
+    EXPECT_TRUE(program.line("state: save=disabled map=hidden text=Error: No place called"));
     xdotool("key ctrl+a");
     xdotool("type --delay 20 Lisbon");
     xdotool("key Return");
-    ASSERT_TRUE(
-        program.waitForLine("state: save=enabled map=shown text=" + ConfigView::foundText(lisbon)))
+    ASSERT_TRUE(program.line("state: save=enabled map=shown text=" + ConfigView::foundText(lisbon)))
         << program.output();
-    const auto layoutLine = program.waitForLine("layout: ", " map ");
-    ASSERT_TRUE(layoutLine) << program.output();
-    const auto layout = parseLayout(*layoutLine);
-    const Rect map = layout.at("map"), save = layout.at("save"), frame = layout.at("window");
-    EXPECT_EQ(map.width, MapRenderer::width);
-    EXPECT_EQ(map.height, MapRenderer::height);
-    EXPECT_EQ(save.width, 200);
-    EXPECT_EQ(layout.at("cancel").width, 200);
-    EXPECT_EQ(layout.at("field").width, 200);
-    EXPECT_EQ(frame.width, 800);
-    EXPECT_EQ(frame.height, 600);
 
-    // The "Location found: " line lies between the map and the buttons.
-    const Rect textLine{frame.x, map.y + map.height, frame.width, save.y - map.y - map.height};
-    const auto onMap = lookAt("lisbon", map, textLine, [](const Counts& m, const Counts& t) {
-        return m.water > 0.05 && m.land > 0.05 && t.dark > 40;
+    const auto layout = parts(program.line("layout: ", " map ").value_or(""));
+    ASSERT_EQ(layout.size(), 5u) << program.output();
+    const Rect window = layout.at("window"), map = layout.at("map"), save = layout.at("save");
+    EXPECT_EQ(std::pair(window.width, window.height), std::pair(800, 600));
+    EXPECT_EQ(std::pair(map.width, map.height), std::pair(200, 100));
+    for (const char* control : {"field", "cancel", "save"})
+        EXPECT_EQ(layout.at(control).width, 200) << control;
+    const Rect line{window.x, map.y + map.height, window.width, save.y - map.y - map.height};
+    const auto seen = screenshot("lisbon", map, line, [](const Seen& s) {
+        return s.water > 0.05 && s.land > 0.05 && s.textPixels > 40;
     });
-    EXPECT_GT(onMap.water, 0.05) << "no water where the map should be";
-    EXPECT_GT(onMap.land, 0.05) << "no land where the map should be";
+    EXPECT_GT(seen.water, 0.05) << "no sea on the map";
+    EXPECT_GT(seen.land, 0.05) << "no land on the map";
+    EXPECT_GT(seen.textPixels, 40) << "no \"Location found: \" line";
 
-    xdotool("mousemove --sync " + std::to_string(save.centreX()) + " " +
-            std::to_string(save.centreY()) + " click 1");
-    EXPECT_EQ(program.waitForExit(), 0) << program.output();
+    click(save);
+    EXPECT_EQ(program.exitStatus(), 0) << program.output();
     Prefs::resetForTesting();
     EXPECT_EQ(Prefs::coordinates(), lisbon);
     EXPECT_EQ(FrameAutosave::frame("Main Window"),
-              (FrameAutosave::Frame{frame.x, frame.y, frame.width, frame.height}));
+              (FrameAutosave::Frame{window.x, window.y, window.width, window.height}));
 }
 
-TEST(ConfigWindowTest, OpensWithTheStoredPlaceWhereItWasLeftAndCancelKeepsTheStore) {
-    if (!displayPresent())
-        GTEST_SKIP() << "no DISPLAY";
-    ScopedConfigHome home;
+TEST_F(ConfigWindowTest, OpensWithTheStoredPlaceWhereItWasLeftAndCancelKeepsTheStore) {
     ASSERT_FALSE(Prefs::setCoordinates({48.5, 2.25}));
     ASSERT_FALSE(FrameAutosave::setFrame("Main Window", {100, 80, 820, 640}));
-    const auto stored = fileText(home.storeFile());
-    SettingsProgram program(home.root());
-
-    ASSERT_TRUE(program.waitForLine(
-        "state: save=enabled map=shown text=Location found: 48.500000, 2.250000"))
-        << program.output();
-    const auto layoutLine = program.waitForLine("layout: window 100 80 820 640", " map ");
-    ASSERT_TRUE(layoutLine) << program.output();
-    const auto layout = parseLayout(*layoutLine);
+    const auto stored = fileText(home_.storeFile());
+    SettingsProgram program(home_.root());
+    EXPECT_TRUE(
+        program.line("state: save=enabled map=shown text=Location found: 48.500000, 2.250000"));
+    const auto layout = parts(program.line("layout: window 100 80 820 640 ", " map ").value_or(""));
+    ASSERT_EQ(layout.size(), 5u) << program.output();
     const Rect map = layout.at("map"), cancel = layout.at("cancel");
-    const Rect textLine{100, map.y + map.height, 820, cancel.y - map.y - map.height};
-    const auto onMap = lookAt("stored", map, textLine, [](const Counts& m, const Counts& t) {
-        return m.land > 0.5 && t.dark > 40;
-    });
-    EXPECT_GT(onMap.land, 0.5) << "the country south of Paris is land";
-
-    xdotool("mousemove --sync " + std::to_string(cancel.centreX()) + " " +
-            std::to_string(cancel.centreY()) + " click 1");
-    EXPECT_EQ(program.waitForExit(), 0) << program.output();
-    EXPECT_EQ(fileText(home.storeFile()), stored);
+    const Rect line{100, map.y + map.height, 820, cancel.y - map.y - map.height};
+    const auto seen = screenshot("stored", map, line,
+                                 [](const Seen& s) { return s.land > 0.5 && s.textPixels > 40; });
+    EXPECT_GT(seen.land, 0.5) << "the country south of Paris is land";
+    click(cancel);
+    EXPECT_EQ(program.exitStatus(), 0) << program.output();
+    EXPECT_EQ(fileText(home_.storeFile()), stored);
 }
