@@ -4,7 +4,7 @@
 // checked by Options, or the best match of a place name) and prints it back
 // as stored:
 //
-//     place: Lisbon, Lisbon, Portugal
+//     place: Lisbon, Portugal
 //     location: 38.71667, -9.13333
 //
 // ("place:" only for a name). Exit status 1 when no place is found or it
