@@ -1,8 +1,8 @@
 #pragma once
 
-// aerolune --forecast [--lat DEG --lon DEG] [--at WHEN]: runs the saver's own
-// forecaster once, on a clock stopped at WHEN (or now), for the given place or
-// the stored one, and prints
+// aerolune --forecast [--lat DEG --lon DEG | --location TEXT] [--at WHEN]:
+// runs the saver's own forecaster once, on a clock stopped at WHEN (or now),
+// for the given place or the stored one, and prints
 //
 //     sunrise: 2024-06-21T03:48:15Z
 //     sunset: 2024-06-21T19:55:36Z

@@ -23,14 +23,6 @@ std::string quoted(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
 
-std::string_view trim(std::string_view text) {
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
 // A finite decimal number, all of the text, with an optional leading '+'.
 std::optional<double> parseNumber(std::string_view text) {
     if (!text.empty() && text.front() == '+')
@@ -87,17 +79,10 @@ Problem setDegrees(std::optional<double>& field, std::string_view option, std::s
 }
 
 Problem setLocation(Options& options, std::string_view value) {
-    const auto comma = value.find(',');
-    const auto latitude = parseNumber(trim(value.substr(0, comma)));
-    const auto longitude =
-        comma == std::string_view::npos ? std::nullopt : parseNumber(trim(value.substr(comma + 1)));
-    if (!latitude || !longitude)
-        return "--set-location needs LAT,LON: two numbers of degrees such as 48.85,2.35, not " +
-               quoted(value);
-    const CLLocationCoordinate2D place{*latitude, *longitude};
-    if (auto problem = Prefs::problemWith(place))
-        return "--set-location: " + *problem;
-    options.location = place;
+    auto parsed = LocationArgument::parse(value, "--set-location");
+    if (auto* problem = std::get_if<std::string>(&parsed))
+        return *problem;
+    options.location = std::get<LocationArgument>(std::move(parsed));
     return setCommand(options, Options::Command::setLocation);
 }
 
@@ -159,7 +144,15 @@ Problem setDuration(std::optional<double>& field, std::string_view option, std::
     return std::nullopt;
 }
 
-const std::array<OptionRow, 17> kOptions{{
+Problem setRunLocation(Options& options, std::string_view value) {
+    auto parsed = LocationArgument::parse(value, "--location");
+    if (auto* problem = std::get_if<std::string>(&parsed))
+        return *problem;
+    options.runLocation = std::get<LocationArgument>(std::move(parsed));
+    return std::nullopt;
+}
+
+const std::array<OptionRow, 18> kOptions{{
     {"root", "",
      "draw on the root window, or in the window named by\n"
      "$XSCREENSAVER_WINDOW when XScreenSaver sets it",
@@ -218,10 +211,17 @@ const std::array<OptionRow, 17> kOptions{{
                     quoted(v);
          return std::nullopt;
      }},
-    {"set-location", "LAT,LON",
-     "store the place whose sky the saver shows, in\n"
-     "degrees north and east, e.g. 48.85,2.35; then exit",
+    {"set-location", "TEXT",
+     "store the place whose sky the saver shows, then\n"
+     "exit: a city or ZIP code (\"Lisbon\", \"paris, tx\",\n"
+     "\"10001\"; the best match is taken) or LAT,LON in\n"
+     "degrees north and east (48.85,2.35)",
      setLocation},
+    {"location", "TEXT",
+     "the place for this run only (the saver's sky or\n"
+     "--forecast), not stored: a city, a ZIP code or\n"
+     "LAT,LON",
+     setRunLocation},
     {"log-stderr", "",
      "copy the log to standard error (it always goes\n"
      "to syslog)",
@@ -262,6 +262,17 @@ Problem checkCombinations(const Options& options) {
     return std::nullopt;
 }
 
+// A run's own place is one place, and only for a run.
+Problem checkRunLocation(const Options& options) {
+    if (!options.runLocation || options.command == Options::Command::help)
+        return std::nullopt;
+    if (options.command == Options::Command::setLocation)
+        return "--location is for one run; --set-location stores a place";
+    if (options.latitude || options.longitude)
+        return "--location and --lat/--lon cannot be used together";
+    return std::nullopt;
+}
+
 } // namespace
 
 std::variant<Options, std::string> Options::parse(const std::vector<std::string_view>& arguments) {
@@ -295,6 +306,8 @@ std::variant<Options, std::string> Options::parse(const std::vector<std::string_
             return *problem;
     }
     if (auto problem = checkCombinations(options))
+        return *problem;
+    if (auto problem = checkRunLocation(options))
         return *problem;
     return options;
 }
@@ -330,8 +343,8 @@ std::string Options::helpText() {
             "(~/.config/aerolune/ when XDG_CONFIG_HOME is not set).\n"
             "Exit status: 0 on success (a saver run ends on SIGTERM, SIGINT, q or\n"
             "Escape, or when its window goes), 1 when a forecast cannot be made, the\n"
-            "place cannot be stored or the window cannot be used, 2 when the options\n"
-            "are wrong.\n";
+            "place cannot be found or stored or the window cannot be used, 2 when the\n"
+            "options are wrong.\n";
     return text;
 }
 

@@ -8,7 +8,7 @@
 // Each option is one row of a table in Options.cpp, which also writes the
 // help text, so a new option is one new field and one new row.
 
-#include "platform/CLLocationCoordinate2D.h"
+#include "aerolune/LocationArgument.h"
 #include "platform/Geometry.h"
 #include "platform/Time.h"
 
@@ -26,20 +26,21 @@ struct Options {
     enum class Command { none, help, forecast, setLocation, snapshot, simulate };
 
     Command command = Command::none;
-    std::optional<double> latitude;                 // --lat
-    std::optional<double> longitude;                // --lon
-    std::optional<TimePoint> at;                    // --at
-    std::optional<CLLocationCoordinate2D> location; // --set-location
-    bool logStderr = false;                         // --log-stderr
-    bool root = false;                              // -root
-    std::optional<unsigned long> windowId;          // -window-id
-    bool preview = false;                           // --preview
-    bool fps = false;                               // -fps
-    std::optional<std::uint64_t> seed;              // --seed
-    std::string snapshotPath;                       // --snapshot
-    std::optional<Size> size;                       // --size
-    std::optional<double> after;                    // --after
-    std::optional<double> duration;                 // --simulate
+    std::optional<double> latitude;              // --lat
+    std::optional<double> longitude;             // --lon
+    std::optional<TimePoint> at;                 // --at
+    std::optional<LocationArgument> location;    // --set-location
+    std::optional<LocationArgument> runLocation; // --location
+    bool logStderr = false;                      // --log-stderr
+    bool root = false;                           // -root
+    std::optional<unsigned long> windowId;       // -window-id
+    bool preview = false;                        // --preview
+    bool fps = false;                            // -fps
+    std::optional<std::uint64_t> seed;           // --seed
+    std::string snapshotPath;                    // --snapshot
+    std::optional<Size> size;                    // --size
+    std::optional<double> after;                 // --after
+    std::optional<double> duration;              // --simulate
 
     // The options in `arguments` (without the program's name), or a one-line
     // message saying what is wrong with them.

@@ -1,8 +1,8 @@
 #pragma once
 
 // What every run of the saver (in a window, as a snapshot or as a simulation)
-// sets up from the options before the saver is created: the random seed and
-// the place for this run.
+// sets up from the options before the saver is created: the random seed. (The
+// place for this run is set by RunLocation, for every command.)
 
 #include "aerolune/Options.h"
 

@@ -7,11 +7,18 @@
 namespace aerolune {
 
 int SetLocationCommand::run(const Options& options, std::ostream& out, std::ostream& err) {
-    const CLLocationCoordinate2D place = options.location.value();
+    const auto resolved = options.location.value().resolve();
+    if (const auto* error = std::get_if<GeocodeError>(&resolved)) {
+        err << "aerolune: " << error->errorDescription() << '\n';
+        return 1;
+    }
+    const auto& [place, candidate] = std::get<LocationArgument::Resolved>(resolved);
     if (const auto failure = Prefs::setCoordinates(place)) {
         err << "aerolune: the location was not stored: " << *failure << '\n';
         return 1;
     }
+    if (candidate)
+        out << "place: " << candidate->describe() << '\n';
     out << "location: " << shortestDecimal(place.latitude) << ", "
         << shortestDecimal(place.longitude) << '\n';
     // Zero on either axis is how the store says "no location"; say so rather

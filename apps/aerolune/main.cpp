@@ -2,6 +2,7 @@
 
 #include "aerolune/ForecastCommand.h"
 #include "aerolune/Options.h"
+#include "aerolune/RunLocation.h"
 #include "aerolune/SaverCommand.h"
 #include "aerolune/SetLocationCommand.h"
 #include "aerolune/SimulateCommand.h"
@@ -24,6 +25,11 @@ int main(int argc, char** argv) {
     const Options& options = std::get<Options>(parsed);
     if (options.logStderr)
         setLogSink(std::make_shared<SyslogSink>(SyslogSink::Echo::toStderr));
+
+    if (options.command != Options::Command::help) {
+        if (const auto status = RunLocation::apply(options, std::cerr))
+            return *status;
+    }
 
     switch (options.command) {
     case Options::Command::help:

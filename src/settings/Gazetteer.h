@@ -50,7 +50,9 @@ public:
         std::int32_t region;      // index into regions(), or none
 
         CLLocationCoordinate2D coordinate() const {
-            return {latitudeE5 * 1e-5, longitudeE5 * 1e-5};
+            // Divided, not multiplied by 1e-5: the result is then the double
+            // nearest the decimal degrees, and prints back as written.
+            return {latitudeE5 / 1e5, longitudeE5 / 1e5};
         }
     };
     struct Key {

@@ -3,15 +3,15 @@
 #include "platform/Log.h"
 #include "settings/Prefs.h"
 
-#include <optional>
-#include <string>
-
 namespace aerolune {
 namespace {
 
 std::string describe(const std::optional<CLLocationCoordinate2D>& coordinate) {
     return coordinate ? "Optional(" + aerolune::describe(*coordinate) + ")" : "nil";
 }
+
+// The ellipsis is U+2026, followed by a no-break space (U+00A0).
+constexpr std::string_view kGetLocationLine = "[vemo] getLocation \u2026\u00a0";
 
 } // namespace
 
@@ -22,17 +22,32 @@ LocationHelper& LocationHelper::shared() {
 
 void LocationHelper::getLocation(
     const std::function<void(const LocationResult&)>& completion) const {
-    if (override_) {
-        systemLog("[vemo] getLocation \u2026\u00a0" + describe(override_) + " (for this run)");
-        completion(*override_);
+    if (const auto place = override()) {
+        systemLog(std::string(kGetLocationLine) + describe(place) + " for this run only");
+        completion(*place);
         return;
     }
-    // The ellipsis is U+2026, followed by a no-break space (U+00A0).
-    systemLog("[vemo] getLocation \u2026\u00a0" + describe(Prefs::coordinates()));
+    systemLog(std::string(kGetLocationLine) + describe(Prefs::coordinates()));
     if (const auto coordinate = Prefs::coordinates())
         completion(*coordinate);
     else
         completion(LocationError::missingPref);
+}
+
+std::optional<std::string>
+LocationHelper::setOverride(std::optional<CLLocationCoordinate2D> coordinate) {
+    if (coordinate) {
+        if (auto problem = Prefs::problemWith(*coordinate))
+            return problem;
+    }
+    const std::lock_guard lock(mutex_);
+    override_ = coordinate;
+    return std::nullopt;
+}
+
+std::optional<CLLocationCoordinate2D> LocationHelper::override() const {
+    const std::lock_guard lock(mutex_);
+    return override_;
 }
 
 } // namespace aerolune

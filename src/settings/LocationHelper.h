@@ -3,12 +3,19 @@
 // Hands the stored location to whoever needs today's sky, as a success or a
 // failure. The lookup is synchronous: the completion has run when getLocation
 // returns.
+//
+// A run may name its own place (aerolune --location, --lat/--lon): that
+// override then answers every lookup instead of the store, which is neither
+// read nor written. Unlike the store it may lie on the equator or the prime
+// meridian.
 
 #include "platform/CLLocationCoordinate2D.h"
 #include "settings/LocationError.h"
 
 #include <functional>
+#include <mutex>
 #include <optional>
+#include <string>
 #include <variant>
 
 namespace aerolune {
@@ -20,13 +27,15 @@ public:
     // The one instance, made on first use and kept for the life of the process.
     static LocationHelper& shared();
 
-    // Completes with the stored location, or with LocationError::missingPref.
+    // Completes with the override, or the stored location, or with
+    // LocationError::missingPref.
     void getLocation(const std::function<void(const LocationResult&)>& completion) const;
 
-    // A place for this run only (a command-line option), used instead of the
-    // stored one; none goes back to the store.
-    void setOverride(std::optional<CLLocationCoordinate2D> place) { override_ = place; }
-    const std::optional<CLLocationCoordinate2D>& override() const { return override_; }
+    // The place for this run only, or nothing to go back to the store.
+    // Refuses (keeping the old override) a coordinate that is not a place on
+    // Earth, and says why.
+    std::optional<std::string> setOverride(std::optional<CLLocationCoordinate2D> coordinate);
+    std::optional<CLLocationCoordinate2D> override() const;
 
     LocationHelper(const LocationHelper&) = delete;
     LocationHelper& operator=(const LocationHelper&) = delete;
@@ -34,6 +43,7 @@ public:
 private:
     LocationHelper() = default;
 
+    mutable std::mutex mutex_;
     std::optional<CLLocationCoordinate2D> override_;
 };
 

@@ -1,5 +1,6 @@
 #include "apps/RunAerolune.h"
 #include "platform/Random.h"
+#include "settings/PlaceSearch.h"
 #include "support/ReferenceSunrise.h"
 #include "support/ScopedEnvironment.h"
 
@@ -10,6 +11,7 @@
 using namespace aerolune;
 using namespace aerolune::test;
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 TEST(ForecastCommandTest, PrintsTheForecastOfTheStoredOrTheGivenPlace) {
     ScopedConfigHome home;
@@ -88,4 +90,33 @@ TEST(ForecastCommandTest, AgreesWithTheSunriseEquationForAnyPlaceDateAndZone) {
         EXPECT_NEAR(moments("sunrise: "), *expected.sunrise, 1.0) << run.out;
         EXPECT_NEAR(moments("sunset: "), *expected.sunset, 1.0) << run.out;
     }
+}
+
+TEST(ForecastCommandTest, LocationIsThePlaceOfThisRunAndIsNotStored) {
+    ScopedConfigHome home;
+    ScopedTimeZone zone("Europe/Lisbon");
+    ASSERT_FALSE(Prefs::setCoordinates({48.5, 2.25}));
+    const auto stored = fileText(home.storeFile());
+    const auto lisbon = PlaceSearch::search("Lisbon").coordinate().value();
+    const auto forecast = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.end(), {"--forecast", "--at", "2024-06-21T12:00:00Z"});
+        return runAerolune(arguments, home.root());
+    };
+    const auto lat = shortestDecimal(lisbon.latitude), lon = shortestDecimal(lisbon.longitude);
+    const auto byPair = forecast({"--lat", lat, "--lon", lon});
+    for (const auto& given : std::vector<std::vector<std::string>>{
+             {"--location", "Lisbon"}, {"-location=" + lat + "," + lon}}) {
+        const auto run = forecast(given);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, byPair.out) << given[0];
+    }
+    const auto logged = forecast({"--location", "Lisbon", "--log-stderr"});
+    EXPECT_THAT(logged.err, HasSubstr("[vemo] location for this run: Lisbon, Portugal"));
+    EXPECT_THAT(logged.err, Not(HasSubstr("Prefs. coordinates"))) << "the store was read";
+
+    const auto unknown = forecast({"--location", "xyzzy"});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(unknown.out + unknown.err,
+              "aerolune: --location: No place called \u201Cxyzzy\u201D was found.\n");
+    EXPECT_EQ(fileText(home.storeFile()), stored);
 }

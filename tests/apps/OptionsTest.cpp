@@ -24,7 +24,17 @@ TEST(OptionsTest, OneOrTwoDashesAndValuesAfterASpaceOrEquals) {
     }
     EXPECT_TRUE(std::get<Options>(parse({"-log-stderr", "--forecast"})).logStderr);
     EXPECT_EQ(std::get<Options>(parse({"--set-location", " -90 , 180"})).location,
-              (CLLocationCoordinate2D{-90, 180}));
+              (LocationArgument{CLLocationCoordinate2D{-90, 180}}));
+    EXPECT_EQ(std::get<Options>(parse({"--set-location", "paris, tx"})).location,
+              (LocationArgument{std::string("paris, tx")}));
+    for (const auto& arguments : std::vector<std::vector<std::string_view>>{
+             {"--forecast", "-location", "Lisbon"},
+             {"--location=Lisbon"},
+             {"-help", "-location", "Lisbon", "--set-location", "Paris"},
+         }) {
+        const auto options = std::get<Options>(parse(arguments));
+        EXPECT_EQ(options.runLocation, (LocationArgument{std::string("Lisbon")}));
+    }
     EXPECT_EQ(std::get<Options>(parse({"--forecast", "-help"})).command, Options::Command::help);
     EXPECT_EQ(std::get<Options>(parse({})).command, Options::Command::none);
 }
@@ -86,9 +96,12 @@ TEST(OptionsTest, RefusesWhatItCannotReadWithOneLine) {
               "not \"2024-06-21T12:00:00\""},
              {{"--forecast", "--set-location", "1,2"},
               "--forecast and --set-location cannot be used together"},
-             {{"--set-location", "48.5,2.5,1"},
-              "--set-location needs LAT,LON: two numbers of degrees such as 48.85,2.35, not "
-              "\"48.5,2.5,1\""},
+             {{"--set-location", "nan,2"}, "--set-location: latitude nan is not a finite number"},
+             {{"--location", "1,200"}, "--location: longitude 200.0 is outside [-180, 180]"},
+             {{"--set-location", "Lisbon", "--location", "Paris"},
+              "--location is for one run; --set-location stores a place"},
+             {{"--forecast", "--location", "Paris", "--lat", "1", "--lon", "2"},
+              "--location and --lat/--lon cannot be used together"},
              {{"--set-location", "-90.5,2"}, "--set-location: latitude -90.5 is outside [-90, 90]"},
          }) {
         const auto result = parse(arguments);
@@ -99,8 +112,9 @@ TEST(OptionsTest, RefusesWhatItCannotReadWithOneLine) {
 
 TEST(OptionsTest, HelpDescribesEveryOptionWithinEightyColumns) {
     const std::string help = Options::helpText();
-    for (const char* option : {"  --forecast  ", "  --lat DEG  ", "  --lon DEG  ", "  --at WHEN  ",
-                               "  --set-location LAT,LON  ", "  --log-stderr  ", "  --help  "})
+    for (const char* option :
+         {"  --forecast  ", "  --lat DEG  ", "  --lon DEG  ", "  --at WHEN  ",
+          "  --set-location TEXT  ", "  --location TEXT  ", "  --log-stderr  ", "  --help  "})
         EXPECT_THAT(help, ::testing::HasSubstr(option));
     for (std::size_t start = 0, end; (end = help.find('\n', start)) != std::string::npos;
          start = end + 1)

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <fontconfig/fontconfig.h>
 #include <gtest/gtest.h>
 
 using namespace aerolune;
@@ -59,6 +60,17 @@ void expectMarkerAtTheCentre(cairo_surface_t* surface) {
         EXPECT_TRUE(near(pixel(surface, cx + dx, cy + dy), MapRenderer::marker)) << dx << "," << dy;
     EXPECT_FALSE(near(pixel(surface, cx + 8, cy), MapRenderer::marker));
 }
+
+// Cairo's font caches and fontconfig's configuration live until the process
+// ends; letting them go at the end keeps the leak checker to real leaks.
+class FontCaches : public ::testing::Environment {
+public:
+    void TearDown() override {
+        cairo_debug_reset_static_data();
+        FcFini();
+    }
+};
+const auto* const kFontCaches = ::testing::AddGlobalTestEnvironment(new FontCaches);
 
 } // namespace
 

@@ -1,0 +1,63 @@
+#include "aerolune/LocationArgument.h"
+
+#include "settings/PlaceSearch.h"
+#include "settings/Prefs.h"
+
+#include <charconv>
+
+namespace aerolune {
+namespace {
+
+std::string_view trim(std::string_view text) {
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ')
+        text.remove_suffix(1);
+    return text;
+}
+
+// A number as the text spells it, all of the text, with an optional leading
+// '+'; "nan" and "inf" included, so that they are refused as coordinates
+// rather than looked up as place names.
+std::optional<double> number(std::string_view text) {
+    text = trim(text);
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::variant<LocationArgument, std::string> LocationArgument::parse(std::string_view text,
+                                                                    std::string_view option) {
+    const auto comma = text.find(',');
+    if (comma != std::string_view::npos) {
+        const auto latitude = number(text.substr(0, comma));
+        const auto longitude = number(text.substr(comma + 1));
+        if (latitude && longitude) {
+            const CLLocationCoordinate2D place{*latitude, *longitude};
+            if (auto problem = Prefs::problemWith(place))
+                return std::string(option) + ": " + *problem;
+            return LocationArgument{place};
+        }
+    }
+    return LocationArgument{std::string(text)};
+}
+
+std::variant<LocationArgument::Resolved, GeocodeError> LocationArgument::resolve() const {
+    if (const auto* coordinate = std::get_if<CLLocationCoordinate2D>(&value))
+        return Resolved{*coordinate, std::nullopt};
+    auto result = PlaceSearch::search(std::get<std::string>(value), 1);
+    if (result.error)
+        return *result.error;
+    if (result.candidates.empty())
+        return GeocodeError::notFound(std::get<std::string>(value));
+    auto& best = result.candidates.front();
+    return Resolved{best.coordinate, std::move(best)};
+}
+
+} // namespace aerolune

@@ -1,0 +1,34 @@
+#include "aerolune/RunLocation.h"
+
+#include "platform/Log.h"
+#include "settings/LocationHelper.h"
+
+#include <ostream>
+
+namespace aerolune {
+
+std::optional<int> RunLocation::apply(const Options& options, std::ostream& err) {
+    std::optional<LocationArgument::Resolved> place;
+    if (options.latitude && options.longitude)
+        place = LocationArgument::Resolved{{*options.latitude, *options.longitude}, std::nullopt};
+    if (options.runLocation) {
+        auto resolved = options.runLocation->resolve();
+        if (const auto* error = std::get_if<GeocodeError>(&resolved)) {
+            err << "aerolune: --location: " << error->errorDescription() << '\n';
+            return 1;
+        }
+        place = std::get<LocationArgument::Resolved>(std::move(resolved));
+    }
+    if (!place)
+        return std::nullopt;
+    if (const auto problem = LocationHelper::shared().setOverride(place->coordinate)) {
+        err << "aerolune: " << *problem << '\n';
+        return 2;
+    }
+    systemLog("[vemo] location for this run: " +
+              (place->place ? place->place->describe() + " " : std::string()) +
+              describe(place->coordinate));
+    return std::nullopt;
+}
+
+} // namespace aerolune
