@@ -3,6 +3,7 @@
 
 #include "ConfigWindow.h"
 #include "MainLoopPoster.h"
+#include "host/AeroluneSaverView.h"
 #include "settings/ConfigureSheet.h"
 
 #include <gtkmm/application.h>
@@ -55,7 +56,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const auto application = Gtk::Application::create("", Gio::APPLICATION_NON_UNIQUE);
-    ConfigWindow window(ConfigureSheet::create(MainLoopPoster::poster()),
+    ConfigWindow window(AeroluneSaverView::configureSheet(MainLoopPoster::poster()),
                         verbose ? &std::cout : nullptr);
     return application->run(window);
 }

@@ -34,6 +34,10 @@ double AeroluneSaverView::inset(Size size) {
     return std::round(0.2 * std::sqrt(size.width * size.height));
 }
 
+ConfigureSheet AeroluneSaverView::configureSheet(Geocoder::Poster mainThread) {
+    return ConfigureSheet::create(std::move(mainThread));
+}
+
 void AeroluneSaverView::startAnimation() {
     ScreenSaverView::startAnimation();
     if (abstractSaverView_)

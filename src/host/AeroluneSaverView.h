@@ -10,6 +10,7 @@
 #include "host/AbstractSaverView.h"
 #include "host/SkySaverView.h"
 #include "platform/ScreenSaverView.h"
+#include "settings/ConfigureSheet.h"
 
 #include <memory>
 
@@ -35,6 +36,10 @@ public:
     void drawRect(const Rect& dirtyRect) override;
 
     bool hasConfigureSheet() const { return true; }
+    // A new settings window, for whoever shows it (aerolune-settings): its
+    // lookups answer through `mainThread`. It needs no saver to exist, so the
+    // settings program asks for it without building one.
+    static ConfigureSheet configureSheet(Geocoder::Poster mainThread);
 
     // Use create().
     AeroluneSaverView(std::shared_ptr<AbstractSaverView> abstractSaverView,

@@ -44,6 +44,12 @@ TEST(SaverViewsTest, CreationLogsTheFrameAndRefusesAFrameNoWindowCanHave) {
     EXPECT_DOUBLE_EQ(saver->animationTimeInterval(), 1.0 / 30.0);
     EXPECT_TRUE(saver->skySaverView()->wantsLayer());
     EXPECT_TRUE(saver->hasConfigureSheet());
+    const auto sheet = AeroluneSaverView::configureSheet([](auto task) { task(); });
+    EXPECT_EQ(sheet.contentRect, (ConfigureSheet::Rect{0, 0, 800, 600}));
+    EXPECT_EQ(sheet.styleMask, 0x800Fu);
+    EXPECT_EQ(sheet.frameAutosaveName, "Main Window");
+    EXPECT_NE(sheet.window, AeroluneSaverView::configureSheet([](auto task) { task(); }).window)
+        << "each call makes a new window";
     EXPECT_FALSE(AeroluneSaverView::create(Rect(0, 0, -1, 10), false));
 }
 
