@@ -1,0 +1,1 @@
+aerolune_add_benchmark(SaverBench LIBS aerolune_saver aerolune_platform_render)
