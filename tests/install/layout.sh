@@ -16,8 +16,11 @@ check_layout() {
     [ "$(readlink -f "$prefix/bin/aerolune")" = "$(readlink -f "$hack")" ] ||
         fail "bin/aerolune does not lead to the saver"
     expect_file "$prefix" share/xscreensaver/config/aerolune.xml
-    grep -q '<screensaver name="aerolune"' "$prefix/share/xscreensaver/config/aerolune.xml" ||
-        fail "aerolune.xml does not describe the hack aerolune"
+    local settings=$prefix/share/xscreensaver/config/aerolune.xml
+    grep -q '<screensaver name="aerolune"' "$settings" || fail "aerolune.xml does not describe the hack aerolune"
+    # XScreenSaver's settings program writes a hack's command line from this
+    # file: without --root there, the saver would open a window of its own.
+    grep -q '<command arg="--root"/>' "$settings" || fail "aerolune.xml does not keep --root"
     expect_file "$prefix" share/aerolune/gazetteer.bin.gz
     expect_file "$prefix" share/aerolune/shorelines.bin.gz
     expect_file "$prefix" share/aerolune/CREDITS.md
