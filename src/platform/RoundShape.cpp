@@ -1,6 +1,5 @@
 #include "platform/RoundShape.h"
 
-#include "platform/DeviceGeometry.h"
 #include "platform/GradientLayer.h"
 #include "platform/TextLayer.h"
 
@@ -28,7 +27,10 @@ std::optional<RoundShape> RoundShape::of(const Layer& layer, const cairo_matrix_
         !(size.height > 0 && size.height <= maximumSide) ||
         dynamic_cast<const GradientLayer*>(&layer) || dynamic_cast<const TextLayer*>(&layer))
         return std::nullopt;
-    const Rect exact = transformedBox(matrix, layer.bounds());
+    // Moved and perhaps flipped: the top-left corner is the origin's image, or
+    // the image of the top edge's left end.
+    const Rect exact(matrix.x0, matrix.yy > 0 ? matrix.y0 : matrix.y0 - size.height, size.width,
+                     size.height);
     if (!std::isfinite(exact.minX()) || !std::isfinite(exact.minY()))
         return std::nullopt;
     // Never thinner than one step: a shape that is there shows.
