@@ -1,9 +1,17 @@
 #pragma once
 
 // Where the files that ship with the program (gazetteer, shorelines) are
-// found at run time, in this order: the folder named by AEROLUNE_DATA_DIR,
-// the install folder (share/aerolune), and the source tree's data/ folder, so
-// that a build runs without being installed.
+// found at run time, in this order:
+//   1. the folder named by AEROLUNE_DATA_DIR;
+//   2. share/aerolune beside the running program's own install folder
+//      (<prefix>/libexec/xscreensaver/../../share/aerolune for the saver,
+//      <prefix>/bin/../share/aerolune for the settings program), so that a
+//      tree installed under any prefix, or unpacked from the package
+//      anywhere, uses its own data;
+//   3. the install folder compiled in (<prefix>/share/aerolune);
+//   4. the source tree's data/ folder, only for a program that runs from the
+//      build tree, so that a build runs without being installed while an
+//      installed program never reads the tree it was built from.
 
 #include <filesystem>
 #include <optional>
@@ -13,10 +21,19 @@
 namespace aerolune {
 
 struct DataDirectory {
+    // The search path of the running program.
     static std::vector<std::filesystem::path> searchPath();
 
-    // The first folder of the search path that holds fileName.
+    // The search path of a program whose executable is at `executable`; an
+    // empty path (the executable cannot be told) keeps every fallback.
+    static std::vector<std::filesystem::path> searchPath(const std::filesystem::path& executable);
+
+    // The first folder of the running program's search path that holds fileName.
     static std::optional<std::filesystem::path> find(std::string_view fileName);
+
+    // The first of `folders` that holds fileName.
+    static std::optional<std::filesystem::path>
+    find(std::string_view fileName, const std::vector<std::filesystem::path>& folders);
 };
 
 } // namespace aerolune
