@@ -158,6 +158,7 @@ void renderFrames(benchmark::State& state, View& view, Tick tick,
     ManualTime clock;
     Compositor compositor;
     view.setFrame(Rect(0, 0, windowWidth, windowHeight));
+    double rectangles = 0, pixels = 0;
     const auto frame = [&] {
         (*clock).advance(frameInterval);
         MainQueue::main().runDue();
@@ -166,17 +167,25 @@ void renderFrames(benchmark::State& state, View& view, Tick tick,
         view.displayIfNeeded();
         if (redraw == Redraw::everyFrame)
             compositor.invalidate();
-        compositor.render(view, (*clock).monotonic());
+        for (const auto& r : compositor.render(view, (*clock).monotonic())) {
+            ++rectangles;
+            pixels += static_cast<double>(r.width) * r.height;
+        }
     };
     frame(); // the first frame rasterises everything
     frame();
     const double clear = clearSeconds();
+    rectangles = pixels = 0;
     const double start = threadSeconds();
     for (auto _ : state)
         frame();
-    const double perFrame = (threadSeconds() - start) / static_cast<double>(state.iterations());
+    const auto frames = static_cast<double>(state.iterations());
+    const double perFrame = (threadSeconds() - start) / frames;
     state.counters["x_clear"] = perFrame / clear;
     state.counters["clear_us"] = clear * 1e6;
+    // What a frame hands on to the screen.
+    state.counters["rects"] = rectangles / frames;
+    state.counters["pixels"] = pixels / frames;
 }
 
 // The transitions' benchmarks cover 20 minutes of frames.

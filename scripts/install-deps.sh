@@ -4,19 +4,16 @@
 #   scripts/install-deps.sh test    that, plus what the tests and benchmarks need
 set -euo pipefail
 
-# The build configures the tests too (GoogleTest), and the Debian package is
-# made with dpkg-dev's dpkg-shlibdeps, which CPack finds programs for with file.
 build_packages=(
     g++ cmake ninja-build pkg-config
     libcairo2-dev libpango1.0-dev fonts-dejavu-core zlib1g-dev
     libx11-dev libxext-dev libgtkmm-3.0-dev
     tzdata
-    libgtest-dev libgmock-dev
-    dpkg-dev file
 )
 test_packages=(
-    libbenchmark-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool imagemagick x11-utils xscreensaver
+    dpkg-dev file
 )
 
 packages=("${build_packages[@]}")

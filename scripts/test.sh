@@ -8,14 +8,14 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 
 echo "== build"
-"$here/scripts/build.sh" "$here/build"
+"$here/scripts/build.sh" "$here/build" -DAEROLUNE_TESTS=ON -DAEROLUNE_BENCHMARKS=ON
 echo "== tests"
 "$here/scripts/with-display.sh" ctest --test-dir "$here/build" --output-on-failure -j"$jobs" --timeout 300
 
 echo "== build with sanitizers"
 # -O1 and line tables only: a sanitized build that compiles fast and still
 # names the line of every report.
-"$here/scripts/build.sh" "$here/build-sanitize" -DAEROLUNE_SANITIZE=ON -DAEROLUNE_BENCHMARKS=OFF \
+"$here/scripts/build.sh" "$here/build-sanitize" -DAEROLUNE_SANITIZE=ON -DAEROLUNE_TESTS=ON -DAEROLUNE_BENCHMARKS=OFF \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1"
 echo "== tests with sanitizers"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \

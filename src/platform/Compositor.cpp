@@ -3,6 +3,7 @@
 #include "platform/DeviceGeometry.h"
 #include "platform/DirectFill.h"
 #include "platform/GradientLayer.h"
+#include "platform/RoundShape.h"
 #include "platform/TextLayer.h"
 
 #include <algorithm>
@@ -27,6 +28,9 @@ struct Compositor::NodeState final : RenderState {
     // A rasterised copy of the subtree, and where it was put last.
     std::optional<LayerPicture> picture;
     std::optional<LayerPicture::Placement> placed;
+    // For a small round shape: where it was drawn, and in which colour.
+    std::optional<RoundShape> shape;
+    Color shapeColor;
 };
 
 namespace {
@@ -184,10 +188,14 @@ Compositor::NodeState& Compositor::stateOf(Layer& layer) {
 std::vector<PixelRect> Compositor::render(View& root, double now) {
     now_ = now;
     ensureImage(root);
-    damage_.reset(cairo_region_create());
+    damaged_.clear();
     clip_ = Rect(0, 0, width(), height());
     updateView(root, 0, 0, true);
     settle(root);
+    // One pass over all the pieces: adding them one by one to a region costs
+    // the square of their number, and a night sky damages hundreds.
+    damage_.reset(
+        cairo_region_create_rectangles(damaged_.data(), static_cast<int>(damaged_.size())));
     if (fullRedraw_) {
         const cairo_rectangle_int_t all{0, 0, width(), height()};
         cairo_region_union_rectangle(damage_.get(), &all);
@@ -222,8 +230,7 @@ void Compositor::damage(const Rect& deviceRect) {
     const Rect visible = deviceRect.intersection(clip_);
     if (visible.isNull() || visible.isEmpty())
         return;
-    const cairo_rectangle_int_t pixels = pixelsCovering(visible);
-    cairo_region_union_rectangle(damage_.get(), &pixels);
+    damaged_.push_back(pixelsCovering(visible));
 }
 
 void Compositor::updateView(View& view, double x, double y, bool isRoot) {
@@ -284,10 +291,22 @@ Rect Compositor::updateLayer(Layer& layer, const cairo_matrix_t& parent) {
     state.colors = std::move(colors);
     bool rebuilt = false;
     Rect box;
+    const auto shape = isFinite(local) ? RoundShape::of(layer, local) : std::nullopt;
+    if (!shape)
+        state.shape.reset();
     if (!isFinite(local)) {
         // Nowhere on the screen (a view given the null rectangle): nothing to draw.
         box = Rect::null();
         state.placed.reset();
+    } else if (shape) {
+        // Judged by where it shows on the grid, not by where it lies.
+        appearance = state.fresh || state.picture || opacity != state.opacity8 || !state.shape ||
+                     *shape != *state.shape || layer.backgroundColor() != state.shapeColor;
+        state.picture.reset();
+        state.placed.reset();
+        box = shape->box;
+        state.shape = shape;
+        state.shapeColor = layer.backgroundColor();
     } else if (usePicture(layer, state, colorsChanged ? changes | Layer::contentChanged : changes,
                           rebuilt)) {
         // A move that lands on the same half pixel shows the same pixels.
@@ -420,6 +439,21 @@ void Compositor::paintLayer(cairo_t* cr, const Layer& layer, const std::vector<C
     painter_.paint(cr, layer, alpha, colors, directAccess());
 }
 
+void Compositor::paintShape(cairo_t* cr, const Layer& layer, const RoundShape& shape,
+                            double alpha) {
+    beforePainting(cr, layer, {}, alpha);
+    if (paintsNothing(layer, {}))
+        return;
+    // All of the deferred fill at once: cutting it around each of hundreds of
+    // small shapes costs more than the fill itself.
+    if (flat_) {
+        const cairo_rectangle_int_t pixels = pixelsCovering(shape.box);
+        if (cairo_region_contains_rectangle(flat_.get(), &pixels) != CAIRO_REGION_OVERLAP_OUT)
+            materialise(nullptr);
+    }
+    painter_.paintShape(cr, shape, layer.backgroundColor(), alpha, directAccess());
+}
+
 bool Compositor::deferFill(const Layer& layer, const std::vector<Color>& colors, double alpha,
                            const cairo_matrix_t& m) {
     const Color& color = layer.backgroundColor();
@@ -462,11 +496,14 @@ bool Compositor::coversDamage(cairo_t* cr, const Layer& layer,
     }
     cairo_matrix_t m;
     cairo_get_matrix(cr, &m);
-    if (!((m.xy == 0 && m.yx == 0) || (m.xx == 0 && m.yy == 0)))
+    // Only whole pixels: a partly covered edge pixel would still show the black
+    // beneath. A layer turned by a quarter lies on them up to rounding noise.
+    const auto aligned = alignedPixels(m, layer.bounds().size);
+    if (!aligned)
         return false;
-    const Rect device = transformedBox(m, layer.bounds()).intersection(clip_);
+    const Rect device =
+        Rect(aligned->x, aligned->y, aligned->width, aligned->height).intersection(clip_);
     const cairo_rectangle_int_t pixels = pixelsCovering(device);
-    // Only whole pixels: a partly covered edge pixel would still show the black beneath.
     if (device.isNull() || pixels.x != device.minX() || pixels.y != device.minY() ||
         pixels.width != device.width() || pixels.height != device.height())
         return false;
@@ -563,6 +600,10 @@ void Compositor::drawLayer(cairo_t* cr, Layer& layer, const cairo_matrix_t& pare
     if (state.picture) {
         clearIfPending(cr);
         drawPicture(cr, *state.picture, local, opacity);
+        return;
+    }
+    if (state.shape) {
+        paintShape(cr, layer, *state.shape, opacity);
         return;
     }
     const bool group = opacity < 1 && !layer.sublayers().empty();

@@ -16,12 +16,17 @@
 // of its own and then only composited as it moves, at the nearest half pixel;
 // a change inside the subtree rasterises it again.
 //
+// A small round layer (a star) is shown on a fine grid of place and size
+// (RoundShape): a drift or twinkle too small to leave its grid point draws
+// nothing, and its coverage is stamped from a few computed once.
+//
 // One compositor per view tree: it keeps its notes in the nodes.
 
 #include "platform/CairoHandles.h"
 #include "platform/Geometry.h"
 #include "platform/LayerPainter.h"
 #include "platform/LayerPicture.h"
+#include "platform/RoundShape.h"
 #include "platform/View.h"
 
 #include <cairo.h>
@@ -106,6 +111,9 @@ private:
     // copied already composited over its colour, which costs a copy instead of
     // a blend. Anything else drawn over it, and the end of the frame, writes
     // the fill where it is still due (materialise; null for all of it).
+    // A small round shape, at its place on the grid (see RoundShape).
+    void paintShape(cairo_t* cr, const Layer& layer, const RoundShape& shape, double alpha);
+
     bool deferFill(const Layer& layer, const std::vector<Color>& colors, double alpha,
                    const cairo_matrix_t& matrix);
     void materialise(const Rect* deviceBox);
@@ -121,6 +129,8 @@ private:
     double now_ = 0;
     std::uint64_t picturesRasterised_ = 0;
     CairoRegion damage_;
+    // While walking: the pieces of damage_, gathered before it is built.
+    std::vector<cairo_rectangle_int_t> damaged_;
     // While walking: the visible part of the current view, in device pixels.
     Rect clip_;
     // While drawing: the damage inside clip_, where painters may write directly.

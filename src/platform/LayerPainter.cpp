@@ -1,5 +1,6 @@
 #include "platform/LayerPainter.h"
 
+#include "platform/DeviceGeometry.h"
 #include "platform/DirectFill.h"
 #include "platform/GradientLayer.h"
 #include "platform/TextPainter.h"
@@ -44,6 +45,42 @@ void LayerPainter::paint(cairo_t* cr, const Layer& layer, double alpha,
         paintGradient(cr, size, gradientColors, alpha, direct);
     if (const auto* text = dynamic_cast<const TextLayer*>(&layer))
         TextPainter::paint(cr, *text, alpha);
+}
+
+void LayerPainter::paintShape(cairo_t* cr, const RoundShape& shape, const Color& color,
+                              double alpha, const DirectAccess& direct) {
+    if (!(color.alpha() > 0) || !(alpha > 0))
+        return;
+    const Rect& box = shape.box;
+    if (!direct.image) {
+        cairo_save(cr);
+        cairo_identity_matrix(cr);
+        roundedRectangle(cr, box.minX(), box.minY(), box.width(), box.height(), shape.radius);
+        cairo_set_source_rgba(cr, color.red(), color.green(), color.blue(), color.alpha() * alpha);
+        cairo_fill(cr);
+        cairo_restore(cr);
+        return;
+    }
+    const auto stamp = [&](const cairo_rectangle_int_t* clip) {
+        stamps_.fill(direct.image, box.minX(), box.minY(), box.width(), box.height(), shape.radius,
+                     color, alpha, clip);
+    };
+    const cairo_rectangle_int_t pixels = pixelsCovering(box);
+    const auto overlap = direct.allowed ? cairo_region_contains_rectangle(direct.allowed, &pixels)
+                                        : CAIRO_REGION_OVERLAP_IN;
+    if (overlap == CAIRO_REGION_OVERLAP_IN) {
+        stamp(&pixels);
+    } else if (overlap == CAIRO_REGION_OVERLAP_PART) {
+        CairoRegion part(cairo_region_copy(direct.allowed));
+        cairo_region_intersect_rectangle(part.get(), &pixels);
+        for (int i = 0, count = cairo_region_num_rectangles(part.get()); i < count; ++i) {
+            cairo_rectangle_int_t r;
+            cairo_region_get_rectangle(part.get(), i, &r);
+            stamp(&r);
+        }
+    }
+    cairo_surface_mark_dirty_rectangle(direct.image, pixels.x, pixels.y, pixels.width,
+                                       pixels.height);
 }
 
 void LayerPainter::paintBackground(cairo_t* cr, const Layer& layer, double alpha,

@@ -6,6 +6,7 @@
 
 #include "platform/DiscStamps.h"
 #include "platform/Layer.h"
+#include "platform/RoundShape.h"
 
 #include <cairo.h>
 #include <vector>
@@ -26,6 +27,12 @@ public:
     // for a gradient layer at this moment.
     void paint(cairo_t* cr, const Layer& layer, double alpha,
                const std::vector<Color>& gradientColors, const DirectAccess& direct);
+
+    // A small round shape where the compositor placed it (in device pixels,
+    // whatever the context's matrix), in `color` at `alpha`: stamped straight
+    // into the image where direct access allows, filled through Cairo otherwise.
+    void paintShape(cairo_t* cr, const RoundShape& shape, const Color& color, double alpha,
+                    const DirectAccess& direct);
 
     static void roundedRectangle(cairo_t* cr, double x, double y, double width, double height,
                                  double radius);

@@ -1,5 +1,7 @@
 #include "platform/X11Output.h"
 
+#include "platform/UploadBoxes.h"
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
@@ -307,7 +309,7 @@ void X11Output::present(View& root, double now) {
         x_->put(0, 0, x_->width, x_->height);
         x_->exposed = false;
     } else {
-        for (const auto& r : redrawn)
+        for (const auto& r : uploadBoxes(redrawn))
             x_->put(r.x, r.y, r.width, r.height);
     }
     // The server must have read the shared image before the next frame draws into it.

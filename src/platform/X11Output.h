@@ -6,8 +6,8 @@
 // The compositor draws straight into an image shared with the X server
 // (MIT-SHM); where sharing is not possible (a remote display) the image goes
 // over the connection instead. Only the rectangles the compositor redrew are
-// sent. The output follows the window's size, and reports itself gone when the
-// window is destroyed or, for its own window, closed by the window manager.
+// sent, nearby ones joined (uploadBoxes). The output follows the window's size, and reports itself
+// gone when the window is destroyed or, for its own window, closed by the window manager.
 
 #include "platform/Compositor.h"
 #include "platform/FrameOutput.h"

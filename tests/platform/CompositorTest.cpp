@@ -427,3 +427,33 @@ TEST(CompositorTest, AViewWithTheNullRectangleShowsNothingAndHarmsNothing) {
             reds += pixelAt(compositor, x, y).r == 255 && pixelAt(compositor, x, y).b == 0;
     EXPECT_GT(reds, 0) << "once placed, the view shows";
 }
+
+TEST(CompositorTest, ASmallDiscRedrawsOnlyWhenItLeavesItsQuarterPixel) {
+    auto root = layeredView(Rect(0, 0, 40, 20), black);
+    auto star = square(Rect(10.0, 5, 2, 2), white, 1);
+    root->layer()->addSublayer(star);
+    Compositor compositor;
+    compositor.render(*root, 0);
+    int redraws = 0;
+    // 0.01 a frame: the place rounds to 10.0 up to 10.12, to 10.25 from 10.13.
+    for (int frame = 1; frame <= 20; ++frame) {
+        star->setFrame(Rect(10.0 + frame * 0.01, 5, 2, 2));
+        const auto redrawn = compositor.render(*root, frame);
+        if (redrawn.empty())
+            continue;
+        ++redraws;
+        EXPECT_EQ(frame, 13) << "only on crossing the half-way point";
+        for (const auto& r : redrawn) {
+            EXPECT_GE(r.x, 10);
+            EXPECT_LE(r.x + r.width, 13);
+        }
+    }
+    EXPECT_EQ(redraws, 1);
+    SCOPED_TRACE("a twinkle by a sixteenth of a pixel shows, by a hundredth it does not");
+    star->setFrame(Rect(10.2, 5, 2.003, 2.003));
+    star->setCornerRadius(1.0015);
+    EXPECT_TRUE(compositor.render(*root, 30).empty());
+    star->setFrame(Rect(10.2, 5, 2.0625, 2.0625));
+    star->setCornerRadius(1.03125);
+    EXPECT_FALSE(compositor.render(*root, 31).empty());
+}

@@ -138,3 +138,46 @@ TEST(SkyRenderingTest, TheNightSkyIsNightBlueWithAPaleSpotAtEveryStar) {
         EXPECT_GT(shown, 150);
     }
 }
+
+TEST(SkyRenderingTest, NightFramesDrawnPieceByPieceEqualTheSameSkyDrawnAfresh) {
+    // Two skies scattered and stepped from the same random values: one drawn
+    // only where it changed, one drawn whole every frame. Crowded (300 stars
+    // on 160 x 60) so that stars overlap and lie partly in each other's damage.
+    const auto scattered = [] {
+        Random::reseedShared(21);
+        auto view = std::make_shared<NightView>();
+        view->setFrame(Rect(0, 0, 160, 60));
+        view->layoutSubtreeIfNeeded();
+        view->displayIfNeeded();
+        return view;
+    };
+    const auto live = scattered(), reference = scattered();
+    Compositor compositor;
+    test::renderFrame(compositor, *live, 0);
+    int quietFrames = 0, partialFrames = 0;
+    for (int frame = 1; frame <= 90; ++frame) {
+        SCOPED_TRACE(frame);
+        Random::reseedShared(1000 + frame);
+        live->animate();
+        Random::reseedShared(1000 + frame);
+        reference->animate();
+        live->layoutSubtreeIfNeeded();
+        live->displayIfNeeded();
+        long area = 0;
+        for (const auto& r : compositor.render(*live, frame))
+            area += static_cast<long>(r.width) * r.height;
+        if (area == 0)
+            ++quietFrames;
+        else if (area < 160 * 60 / 2)
+            ++partialFrames;
+        Compositor fresh;
+        test::renderFrame(fresh, *reference, frame);
+        for (int y = 0; y < 60; ++y)
+            for (int x = 0; x < 160; ++x) {
+                const Rgb a = pixelAt(compositor, x, y), b = pixelAt(fresh, x, y);
+                ASSERT_TRUE(test::near(a, b, 0)) << x << ", " << y;
+            }
+    }
+    EXPECT_GT(partialFrames, 80) << "most frames redraw a few stars, not the sky";
+    EXPECT_EQ(quietFrames, 0) << "with 300 twinkling stars some always change";
+}
