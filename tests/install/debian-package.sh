@@ -17,6 +17,15 @@ done
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/aerolune-debian-package.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 
+# Without dpkg-shlibdeps CPack would make a package whose Depends lack every
+# library; it must refuse instead (the missing tool is feigned here).
+if cpack --config "$build/CPackConfig.cmake" -B "$scratch/refused" \
+    -D AEROLUNE_DPKG_SHLIBDEPS=/nonexistent/dpkg-shlibdeps >"$scratch/refused.log" 2>&1; then
+    fail "cpack made a package without dpkg-shlibdeps"
+fi
+grep -q 'dpkg-dev' "$scratch/refused.log" || { cat "$scratch/refused.log" >&2; fail "cpack did not say what to install"; }
+[ -z "$(find "$scratch/refused" -name '*.deb' 2>/dev/null)" ] || fail "a package was left behind"
+
 cpack --config "$build/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
     { cat "$scratch/cpack.log" >&2; fail "cpack -G DEB"; }
 packages=("$scratch"/out/*.deb)
