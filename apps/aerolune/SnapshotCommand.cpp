@@ -29,7 +29,7 @@ int run(const Options& options, std::ostream& err) {
     loop.runFrame();
     host->stopAnimation();
     if (auto problem = png.save()) {
-        err << "aerolune: cannot write " << options.snapshotPath << ": " << *problem << '\n';
+        err << "aerolune: " << *problem << '\n';
         return 1;
     }
     return 0;
