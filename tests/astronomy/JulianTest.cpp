@@ -6,13 +6,8 @@
 #include <gtest/gtest.h>
 
 using namespace aerolune;
+using aerolune::test::at;
 using aerolune::test::ScopedTimeZone;
-
-namespace {
-TimePoint at(const char* iso) {
-    return parseIso8601(iso).value();
-}
-} // namespace
 
 TEST(JulianTest, JulianDayIsTheLocalDateShiftedByTheZoneOffset) {
     for (const auto& [name, expected] : {std::pair{"UTC", 2451545.5},

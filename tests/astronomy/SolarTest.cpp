@@ -11,12 +11,10 @@
 #include <gtest/gtest.h>
 
 using namespace aerolune;
+using aerolune::test::at;
 using aerolune::test::ScopedTimeZone;
 
 namespace {
-TimePoint at(const char* iso) {
-    return parseIso8601(iso).value();
-}
 std::string utc(const std::optional<TimePoint>& t) {
     return t ? formatUtc(*t) : "none";
 }

@@ -1,15 +1,13 @@
 #include "platform/Calendar.h"
+
 #include "platform/Time.h"
 #include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 
 using namespace aerolune;
+using aerolune::test::at;
 using aerolune::test::ScopedTimeZone;
-
-namespace {
-TimePoint at(const char* iso) { return parseIso8601(iso).value(); }
-} // namespace
 
 TEST(CalendarTest, LocalDateFollowsTheZoneReadAfreshOnEveryCall) {
     const TimePoint t = at("2024-06-21T23:30:00Z");

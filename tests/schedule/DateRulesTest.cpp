@@ -6,13 +6,8 @@
 #include <gtest/gtest.h>
 
 using namespace aerolune;
+using aerolune::test::at;
 using aerolune::test::ScopedTimeZone;
-
-namespace {
-TimePoint at(const char* iso) {
-    return parseIso8601(iso).value();
-}
-} // namespace
 
 TEST(DateRulesTest, ComparisonsAreExactAndRecentMeansAtMostAnHourAgo) {
     const TimePoint now = at("2024-06-21T12:00:00Z");

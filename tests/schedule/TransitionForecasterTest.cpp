@@ -9,14 +9,11 @@
 #include <gtest/gtest.h>
 
 using namespace aerolune;
+using aerolune::test::at;
 using namespace aerolune::test;
 using Events = std::vector<std::string>;
 
 namespace {
-
-TimePoint at(const char* iso) {
-    return parseIso8601(iso).value();
-}
 
 // Reports as text, moments to the last bit, so whole sequences compare.
 std::string next(SkyMode mode, TimePoint date) {

@@ -6,6 +6,7 @@
 #include "platform/Log.h"
 #include "platform/ManualClock.h"
 #include "platform/RecordingLogSink.h"
+#include "platform/Time.h"
 
 #include <cstdlib>
 #include <memory>
@@ -13,6 +14,12 @@
 #include <string>
 
 namespace aerolune::test {
+
+// A moment written in ISO 8601 with its zone ("2024-06-21T12:00:00+02:00"),
+// for tests that only ever write valid ones.
+inline TimePoint at(const char* iso) {
+    return parseIso8601(iso).value();
+}
 
 // Sets TZ (an IANA name or a POSIX string) and restores the old value.
 class ScopedTimeZone {
