@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace aerolune {
 
@@ -36,6 +37,8 @@ public:
 private:
     // The monotonic moment of the next step, or of `end` when nothing comes before.
     double nextStep(double end) const;
+    // The wall moment at which the coordinator next acts of its own accord.
+    std::optional<TimePoint> coordinatorMoment() const;
     double monotonicOf(TimePoint wall) const;
     void step();
 
