@@ -49,10 +49,9 @@ double SkySimulation::nextStep(double end) const {
         at = std::min(at, *followUp_);
     if (const auto deadline = MainQueue::main().nextDeadline())
         at = std::min(at, std::max(*deadline, now));
-    // A moment of the wall clock maps to the monotonic one only to within the
-    // wall time's rounding, so a step towards one goes at least a frame on:
-    // smaller steps could leave the wall time where it was and the moment
-    // forever just ahead.
+    // A wall-clock moment maps to the monotonic clock only to within the wall
+    // time's rounding, so a step towards one goes at least a frame: a smaller
+    // one could leave the wall time where it was and the moment still ahead.
     if (const auto moment = coordinatorMoment())
         at = std::min(at, std::max(monotonicOf(*moment), now + frameInterval));
     return at;
@@ -63,10 +62,7 @@ std::optional<TimePoint> SkySimulation::coordinatorMoment() const {
     // before has already seen any change due by then.
     if (const auto& transition = coordinator_.nextTransition())
         return transition->date;
-    // The coordinator refreshes strictly after the moment; one frame later. A
-    // moment gone by was let go while a sunrise or sunset still played: the
-    // refresh then comes on the frame after the one that ends it, which is a
-    // follow-up frame.
+    // The coordinator refreshes strictly after the moment; one frame later.
     const auto& refresh = coordinator_.refreshAfter();
     if (refresh && *refresh + frameInterval > clock_.now())
         return *refresh + frameInterval;
