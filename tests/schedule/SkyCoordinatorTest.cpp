@@ -292,35 +292,6 @@ TEST(SkyCoordinatorTest, AClockJumpAsksAtOnceForTheSkyOfTheMomentWithoutTheChang
         EXPECT_EQ(f.delegate->changes.size(), 2u) << "still day: the same view";
     }
     {
-        SCOPED_TRACE("asleep before sunset, woken the next morning: day, no sunset");
-        SaverHarness harness("Europe/Paris", "2024-06-21T21:50:00+02:00", paris);
-        Fixture f;
-        f.coordinator->start();
-        f.coordinator->tick();
-        harness.clock().setNow(test::at("2024-06-22T09:50:00+02:00"));
-        f.coordinator->tick();
-        EXPECT_EQ(f.coordinator->skyMode(), SkyMode::day);
-        ASSERT_TRUE(f.coordinator->nextTransition());
-        EXPECT_EQ(f.coordinator->nextTransition()->date, *Solar(harness.now(), paris).sunset());
-        EXPECT_EQ(f.delegate->changes.size(), 2u);
-    }
-    {
-        SCOPED_TRACE("woken in the hour after sunset: that sunset, over a fading day sky");
-        SaverHarness harness("Europe/Paris", "2024-06-21T21:50:00+02:00", paris);
-        const Solar today(harness.now(), paris);
-        Fixture f;
-        f.coordinator->start();
-        const auto day = f.coordinator->currentView();
-        harness.clock().setNow(*today.sunset() + 600);
-        f.coordinator->tick();
-        EXPECT_EQ(f.coordinator->skyMode(), SkyMode::sunset);
-        EXPECT_FALSE(f.coordinator->nextTransition());
-        harness.advance(4.9);
-        EXPECT_TRUE(day->superview());
-        harness.advance(0.1);
-        EXPECT_FALSE(day->superview());
-    }
-    {
         SCOPED_TRACE("a sunset replaced on waking does not move the sky when its walk ends");
         SaverHarness harness("Europe/Paris", "2024-06-21T21:57:00+02:00", paris);
         const Solar today(harness.now(), paris);
