@@ -49,17 +49,24 @@ double SkySimulation::nextStep(double end) const {
         at = std::min(at, *followUp_);
     if (const auto deadline = MainQueue::main().nextDeadline())
         at = std::min(at, std::max(*deadline, now));
-    if (const auto& transition = coordinator_.nextTransition()) {
-        // A due change fires on the step that sees it; the tick of the step
-        // before has already seen any change due by then.
-        at = std::min(at, std::max(monotonicOf(transition->date), now + frameInterval));
-    } else if (const auto& refresh = coordinator_.refreshAfter()) {
-        // The coordinator refreshes strictly after the moment; one frame later.
-        const double due = monotonicOf(*refresh) + frameInterval;
-        if (due > now)
-            at = std::min(at, due);
-    }
+    // A wall-clock moment maps to the monotonic clock only to within the wall
+    // time's rounding, so a step towards one goes at least a frame: a smaller
+    // one could leave the wall time where it was and the moment still ahead.
+    if (const auto moment = coordinatorMoment())
+        at = std::min(at, std::max(monotonicOf(*moment), now + frameInterval));
     return at;
+}
+
+std::optional<TimePoint> SkySimulation::coordinatorMoment() const {
+    // A due change fires on the step that sees it; the tick of the step
+    // before has already seen any change due by then.
+    if (const auto& transition = coordinator_.nextTransition())
+        return transition->date;
+    // The coordinator refreshes strictly after the moment; one frame later.
+    const auto& refresh = coordinator_.refreshAfter();
+    if (refresh && *refresh + frameInterval > clock_.now())
+        return *refresh + frameInterval;
+    return std::nullopt;
 }
 
 void SkySimulation::step() {

@@ -7,6 +7,12 @@
 // (a new view is first animated on the frame after it appears). At each step
 // the due work runs and the host's frame call is made. Days of a saver's life
 // pass in a few thousand steps.
+//
+// Every step moves the clock on. The coordinator's moments are wall-clock
+// times, so a step towards one goes at least a frame; and a refresh moment
+// that passed while a sunrise or sunset still played is not aimed at again
+// (the coordinator takes it up on the frame after the one that ends the
+// transition, a follow-up frame).
 
 #include "platform/ManualClock.h"
 #include "platform/ScreenSaverView.h"
@@ -14,6 +20,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace aerolune {
 
@@ -36,6 +43,8 @@ public:
 private:
     // The monotonic moment of the next step, or of `end` when nothing comes before.
     double nextStep(double end) const;
+    // The wall moment at which the coordinator next acts of its own accord.
+    std::optional<TimePoint> coordinatorMoment() const;
     double monotonicOf(TimePoint wall) const;
     void step();
 

@@ -12,6 +12,7 @@
 #include "transitions/SkyTransitionView.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 namespace aerolune {
@@ -45,6 +46,7 @@ void SkyCoordinator::setDelegate(std::weak_ptr<SkyCoordinatorDelegate> delegate)
 
 void SkyCoordinator::start() {
     transitionForecaster_->setDelegate(weak_from_this());
+    noteClockOffset();
     transitionForecaster_->getLocation();
 }
 
@@ -52,6 +54,8 @@ void SkyCoordinator::tick() {
     if (currentView_)
         currentView_->animate();
     const TimePoint now = Clock::current().now();
+    if (planIsBroken(now))
+        return refresh();
     if (nextTransition_) {
         if (!isNowOrInThePast(nextTransition_->date, now))
             return;
@@ -61,10 +65,29 @@ void SkyCoordinator::tick() {
         refreshAfter_ = fired.date + recentWindow;
         return;
     }
-    if (forecastIsStale(now)) {
-        refreshAfter_.reset();
-        transitionForecaster_->getLocation();
-    }
+    if (forecastIsStale(now))
+        refresh();
+}
+
+bool SkyCoordinator::planIsBroken(TimePoint now) {
+    const std::optional<double> before = clockOffset_;
+    noteClockOffset();
+    const bool clockJumped = before && std::abs(*clockOffset_ - *before) > clockJumpSeconds;
+    const bool overdue = nextTransition_ && now - nextTransition_->date > overdueSeconds;
+    return clockJumped || overdue;
+}
+
+void SkyCoordinator::noteClockOffset() {
+    const Clock& clock = Clock::current();
+    clockOffset_ = clock.now() - clock.monotonic();
+}
+
+// Whatever was planned is dropped: a forecast in the hour after a sunrise or
+// sunset names no change, and an old one must not fire after it.
+void SkyCoordinator::refresh() {
+    nextTransition_.reset();
+    refreshAfter_.reset();
+    transitionForecaster_->getLocation();
 }
 
 bool SkyCoordinator::forecastIsStale(TimePoint now) const {
@@ -100,6 +123,12 @@ void SkyCoordinator::transitionForecasterDidFail(std::optional<LocationError> er
     systemLog("SkyCoordinator failed: " + describe(error));
     ++failureCount_;
     lastFailure_ = error;
+    if (skyMode_) {
+        // The sky on show came from a good forecast, and is likelier right
+        // than day; the store may be back within the hour.
+        refreshAfter_ = Clock::current().now() + retrySeconds;
+        return;
+    }
     replaceCurrentView(makeView(error));
     const std::uint64_t succeededBefore = forecastsSucceeded_;
     MainQueue::main().asyncAfter(fallbackSeconds, weak_from_this(),
@@ -111,7 +140,11 @@ void SkyCoordinator::transitionForecasterDidFail(std::optional<LocationError> er
 }
 
 void SkyCoordinator::skyTransitionViewDidComplete() {
-    if (skyMode_)
+    // The report names no view: only the current one, once complete, moves
+    // the mode. A replaced view still fading out may end its walk too, after
+    // the sky has moved on without it.
+    const auto playing = transitionView_.lock();
+    if (skyMode_ && playing && playing == currentView_ && playing->isComplete())
         setSkyMode(next(*skyMode_));
 }
 
@@ -130,6 +163,7 @@ std::shared_ptr<AnimatableView> SkyCoordinator::makeView(std::optional<LocationE
                               : SkyTransitionView::SkyTransitionType::sunset;
         auto view = std::make_shared<SkyTransitionView>(type);
         view->setDelegate(weak_from_this());
+        transitionView_ = view;
         return view;
     }
     case SkyMode::day:

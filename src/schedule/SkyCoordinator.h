@@ -6,17 +6,30 @@
 // start() asks the forecaster for a forecast, which reports synchronously.
 // tick() runs once per frame: it animates the current view and fires the
 // announced change when its moment has come. A sunrise or sunset view that
-// completes moves the mode on (sunrise to day, sunset to night). Each change of
-// mode builds one new view, hands it to the delegate, and retires the old one
-// with a five-second fade (at once while no mode is decided yet). A failed
-// forecast shows its reason in the loading panel and falls back to the day sky
-// ten seconds later, unless a forecast has succeeded in the meantime.
+// completes moves the mode on (sunrise to day, sunset to night); one that was
+// already replaced, still fading out, moves nothing. Each change of mode builds
+// one new view, hands it to the delegate, and retires the old one with a
+// five-second fade (at once while no mode is decided yet).
 //
 // A forecast names at most one change. So that a saver left running passes
 // through every sunrise and sunset, the coordinator asks for a new forecast
 // once no change is announced, the mode is day or night, and the hour after
 // the last sunrise or sunset is over; where the sun neither rises nor sets
-// that day, once the local day is over. A failed forecast is not retried.
+// that day, once the local day is over.
+//
+// The plan holds only while time runs as it did when it was made. A tick that
+// finds the wall clock moved against the monotonic one by more than
+// clockJumpSeconds since the tick before (the machine slept, the clock was
+// set, NTP stepped it), or the announced change more than overdueSeconds
+// late, drops the plan and asks for a forecast at once: the sky of the moment
+// then replaces the one shown, with the usual fade, and the changes missed
+// meanwhile are never played.
+//
+// A failed forecast before any mode was decided shows its reason in the
+// loading panel and falls back to the day sky ten seconds later, unless a
+// forecast has succeeded in the meantime. A failed forecast after that keeps
+// the sky on show (a guess better than day at night), is logged like any
+// failure, and is asked again retrySeconds later.
 //
 // The coordinator is shared: the forecaster, the sky transition views and the
 // delayed fallback all refer back to it weakly.
@@ -35,11 +48,18 @@
 
 namespace aerolune {
 
+class SkyTransitionView;
+
 class SkyCoordinator : public TransitionForecasterDelegate,
                        public SkyTransitionViewDelegate,
                        public std::enable_shared_from_this<SkyCoordinator> {
 public:
     static constexpr int fallbackSeconds = 10;
+    // Frame-to-frame jitter between the two clocks is microseconds; a sleep
+    // or a clock change is seconds at least.
+    static constexpr double clockJumpSeconds = 2.0;
+    static constexpr double overdueSeconds = 60.0;
+    static constexpr double retrySeconds = 3600.0;
 
     static std::shared_ptr<SkyCoordinator> create();
 
@@ -74,14 +94,22 @@ private:
     void setSkyMode(std::optional<SkyMode> mode);
     void replaceCurrentView(std::shared_ptr<AnimatableView> view);
     bool forecastIsStale(TimePoint now) const;
+    bool planIsBroken(TimePoint now);
+    void refresh();
+    void noteClockOffset();
 
     std::optional<SkyMode> skyMode_;
     std::optional<SkyTransition> nextTransition_;
     std::shared_ptr<AnimatableView> currentView_;
     std::weak_ptr<SkyCoordinatorDelegate> delegate_;
     std::shared_ptr<TransitionForecaster> transitionForecaster_;
-    // Set by each successful forecast and each change that fires.
+    // Set by each successful forecast, each change that fires and each failure
+    // after a mode was decided.
     std::optional<TimePoint> refreshAfter_;
+    // Wall minus monotonic time at the last tick or forecast.
+    std::optional<double> clockOffset_;
+    // The sunrise or sunset view in play, the only one whose end moves the mode.
+    std::weak_ptr<SkyTransitionView> transitionView_;
     // Counts successful forecasts, so that a fallback knows whether one came after it.
     std::uint64_t forecastsSucceeded_ = 0;
     std::uint64_t failureCount_ = 0;

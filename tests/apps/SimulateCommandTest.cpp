@@ -54,3 +54,35 @@ TEST(SimulateCommandTest, AFailedForecastIsPrintedAndFallsBackToDayTenSecondsLat
               (std::vector<std::string>{"2024-06-21T23:00:00Z failed: Missing location preference.",
                                         "2024-06-21T23:00:10Z day"}));
 }
+
+TEST(SimulateCommandTest, FinishesFromTheHourAfterASunsetAndThroughAPolarNight) {
+    ScopedConfigHome home;
+    {
+        SCOPED_TRACE("Paris, forty minutes after sunset");
+        const auto run = runAerolune(
+            {"--simulate", "1h", "--lat", "48.85", "--lon", "2.35", "--at", "2024-06-21T20:38:00Z"},
+            home.root());
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(lines(run.out), (std::vector<std::string>{"2024-06-21T20:38:00Z sunset",
+                                                            "2024-06-21T21:06:00Z night"}));
+    }
+    {
+        SCOPED_TRACE("Tromsø for 400 days from New Year, through a polar day and two polar nights");
+        const auto run = runAerolune({"--simulate", "400d", "--lat", "69.65", "--lon", "18.96",
+                                      "--at", "2024-01-01T00:00:00Z"},
+                                     home.root());
+        ASSERT_EQ(run.status, 0) << run.err;
+        const auto printed = lines(run.out);
+        ASSERT_GT(printed.size(), 2u);
+        EXPECT_EQ(printed.front(), "2024-01-01T00:00:00Z night");
+        EXPECT_EQ(printed[1].substr(0, 10) + printed[1].substr(20), "2024-01-15 sunrise")
+            << "the sun comes back in mid-January";
+        // One line for each change, in time order.
+        for (std::size_t i = 1; i < printed.size(); ++i) {
+            SCOPED_TRACE(printed[i]);
+            EXPECT_LT(printed[i - 1].substr(0, 20), printed[i].substr(0, 20));
+            EXPECT_NE(printed[i - 1].substr(21), printed[i].substr(21));
+        }
+        EXPECT_EQ(printed.back().substr(0, 7), "2025-02") << "the run reaches its end";
+    }
+}

@@ -1,7 +1,9 @@
 #include "host/AeroluneSaverView.h"
 #include "host/LoadingHostingView.h"
+#include "platform/RunLoop.h"
 #include "support/SaverHarness.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace aerolune;
@@ -103,4 +105,39 @@ TEST(SaverViewsTest, BackdropChainsWalksFromTheColourTheLastOneEndedOn) {
     second.reset();
     EXPECT_TRUE(weakBackdrop.expired()) << "the walk's delegate must not keep the backdrop alive";
     EXPECT_TRUE(weakWalk.expired());
+}
+
+TEST(SaverViewsTest, AfterASleepTheSaverShowsTheSkyOfTheMomentAndNoChangeItMissed) {
+    struct Case {
+        const char* wake;
+        SkyMode sky;
+    };
+    // Asleep at 19:50, eight minutes before the 19:57:51 sunset.
+    for (const auto& [wake, sky] :
+         {Case{"2024-06-22T09:50:00Z", SkyMode::day}, Case{"2024-06-21T20:30:00Z", SkyMode::sunset},
+          Case{"2024-06-22T01:00:00Z", SkyMode::night}}) {
+        SCOPED_TRACE(std::string("woken at ") + wake);
+        SaverHarness harness("Europe/Paris", "2024-06-21T19:49:00Z", paris);
+        auto saver = AeroluneSaverView::create(Rect(0, 0, 320, 200), false);
+        const SkyCoordinator& coordinator = *saver->skySaverView()->skyCoordinator();
+        RunLoop loop(saver);
+        saver->startAnimation();
+        loop.advance(harness.clock(), 60);
+        ASSERT_EQ(coordinator.skyMode(), SkyMode::day);
+        const auto asleep = coordinator.currentView();
+
+        // Suspended: the wall clock moves on, the monotonic clock does not.
+        harness.clock().setNow(test::at(wake));
+        loop.advance(harness.clock(), 4.9);
+        EXPECT_EQ(coordinator.skyMode(), sky);
+        EXPECT_TRUE(asleep->superview()) << "the old sky fades out, or stays";
+        loop.advance(harness.clock(), 0.2);
+        EXPECT_EQ(asleep->superview() != nullptr, sky == SkyMode::day);
+        loop.advance(harness.clock(), 120);
+        EXPECT_EQ(coordinator.skyMode(), sky);
+        EXPECT_EQ(std::count(harness.logLines().begin(), harness.logLines().end(),
+                             "[vemo] TransitionForecaster.getLocation"),
+                  2)
+            << "one forecast at the start, one on waking";
+    }
 }

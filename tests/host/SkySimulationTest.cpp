@@ -5,7 +5,10 @@
 #include "platform/Calendar.h"
 #include "support/SaverHarness.h"
 
+#include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <stdexcept>
 
 using namespace aerolune;
 using aerolune::test::SaverHarness;
@@ -19,7 +22,13 @@ struct Change {
     SkyMode mode;
 };
 
-// Runs the whole saver for `seconds` and returns every change of sky mode,
+// A leg of a saver's run: something done to its world, then time passing.
+struct Leg {
+    std::function<void()> before;
+    double seconds;
+};
+
+// Runs the whole saver through the legs and returns every change of sky mode,
 // with the views and layers that were ever current, held weakly.
 struct SaverRun {
     std::vector<Change> changes;
@@ -30,13 +39,18 @@ struct SaverRun {
     std::size_t replacedAlive = 0;
 };
 
-SaverRun runSaver(SaverHarness& harness, double seconds) {
+// Far more steps than any run here needs: a run that goes past it is stuck.
+constexpr std::uint64_t stepWatchdog = 1'000'000;
+
+SaverRun runSaver(SaverHarness& harness, const std::vector<Leg>& legs) {
     SaverRun run;
     auto saver = AeroluneSaverView::create(Rect(0, 0, 320, 200), false);
     const SkyCoordinator& coordinator = *saver->skySaverView()->skyCoordinator();
     SkySimulation simulation(*saver, coordinator, harness.clock());
     std::optional<SkyMode> shown;
     simulation.setObserver([&] {
+        if (simulation.steps() > stepWatchdog)
+            throw std::runtime_error("the simulation is stuck at " + formatUtc(harness.now()));
         const auto& view = coordinator.currentView();
         if (run.views.empty() || run.views.back().lock() != view) {
             run.views.push_back(view);
@@ -50,11 +64,19 @@ SaverRun runSaver(SaverHarness& harness, double seconds) {
         }
     });
     simulation.start();
-    simulation.run(seconds);
+    for (const auto& leg : legs) {
+        if (leg.before)
+            leg.before();
+        simulation.run(leg.seconds);
+    }
     run.steps = simulation.steps();
     for (const auto& view : run.views)
         run.replacedAlive += !view.expired() && view.lock() != coordinator.currentView();
     return run;
+}
+
+SaverRun runSaver(SaverHarness& harness, double seconds) {
+    return runSaver(harness, {{nullptr, seconds}});
 }
 
 } // namespace
@@ -101,4 +123,68 @@ TEST(SkySimulationTest, NothingOutlivesItsFadeOrTheSaver) {
         EXPECT_TRUE(view.expired());
     for (const auto& layer : run.layers)
         EXPECT_TRUE(layer.expired());
+}
+
+TEST(SkySimulationTest, RunsStartedInTheHourAfterAChangeOrInAPolarNightFinish) {
+    const TimePoint sunset = *Solar(test::at("2024-06-21T12:00:00Z"), paris).sunset();
+    for (const TimePoint start : {sunset, sunset + 2409, sunset + 3600, sunset + 3600.5}) {
+        SCOPED_TRACE("from " + formatUtc(start));
+        SaverHarness harness("UTC", "2024-06-21T12:00:00Z", paris);
+        harness.clock().advance(start - harness.now());
+        const SaverRun run = runSaver(harness, 3 * 3600);
+        // A sunset still recent plays whole from its first frame, then night.
+        std::vector<SkyMode> modes;
+        for (const auto& change : run.changes)
+            modes.push_back(change.mode);
+        if (start - sunset <= 3600) {
+            ASSERT_EQ(modes, (std::vector{SkyMode::sunset, SkyMode::night}));
+            EXPECT_NEAR(run.changes[1].at, start + 1680, 1.0 / 15);
+        } else {
+            EXPECT_EQ(modes, std::vector{SkyMode::night});
+        }
+        // Steps come for the backdrop's minute steps and the changes, not every frame.
+        EXPECT_LT(run.steps, 1000u);
+    }
+    {
+        SCOPED_TRACE("Tromsø, from the polar night into the first days of sun");
+        const CLLocationCoordinate2D tromso{69.65, 18.96};
+        SaverHarness harness("Europe/Oslo", "2024-01-01T00:00:00+01:00", tromso);
+        const SaverRun run = runSaver(harness, 30 * 86400);
+        ASSERT_FALSE(run.changes.empty());
+        EXPECT_EQ(run.changes[0].mode, SkyMode::night);
+        // Every sky follows the one before, and every day with a sunrise has one.
+        for (std::size_t i = 1; i < run.changes.size(); ++i) {
+            EXPECT_EQ(run.changes[i].mode, next(run.changes[i - 1].mode)) << i;
+            EXPECT_LT(run.changes[i - 1].at, run.changes[i].at) << i;
+        }
+        std::size_t daysWithSunrise = 0;
+        for (int day = 0; day < 30; ++day)
+            daysWithSunrise +=
+                Solar(harness.now() - (29.5 - day) * 86400, tromso).sunrise() ? 1 : 0;
+        EXPECT_GT(daysWithSunrise, 0u);
+        EXPECT_EQ(std::count_if(run.changes.begin(), run.changes.end(),
+                                [](const Change& c) { return c.mode == SkyMode::sunrise; }),
+                  daysWithSunrise);
+    }
+}
+
+TEST(SkySimulationTest, AStoreGoneAtNightKeepsTheNightAndIsAskedForHourlyUntilItIsBack) {
+    SaverHarness harness("Europe/Paris", "2024-06-21T12:00:00+02:00", paris);
+    const Solar tomorrow(harness.now() + 86400, paris);
+    // Gone at 22:30 local, in the night before its refresh at 22:57:51; back at
+    // 03:30, before the 05:47 sunrise.
+    const SaverRun run =
+        runSaver(harness, {{nullptr, 10.5 * 3600},
+                           {[] { std::filesystem::remove(*Prefs::storeFile()); }, 5 * 3600},
+                           {[] { ASSERT_FALSE(Prefs::setCoordinates(paris)); }, 8 * 3600}});
+    std::vector<SkyMode> modes;
+    for (const auto& change : run.changes)
+        modes.push_back(change.mode);
+    ASSERT_EQ(modes, (std::vector{SkyMode::day, SkyMode::sunset, SkyMode::night, SkyMode::sunrise,
+                                  SkyMode::day}));
+    EXPECT_NEAR(run.changes[3].at, *tomorrow.sunrise(), 1.0 / 15);
+    // At 22:57:51, 23:57:51, 00:57:51, 01:57:51 and 02:57:51.
+    EXPECT_EQ(std::count(harness.logLines().begin(), harness.logLines().end(),
+                         "SkyCoordinator failed: Optional(LocationError.missingPref)"),
+              5);
 }

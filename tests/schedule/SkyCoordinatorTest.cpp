@@ -7,6 +7,9 @@
 #include "support/SaverHarness.h"
 #include "transitions/SkyTransitionView.h"
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace aerolune;
@@ -40,6 +43,12 @@ struct Fixture {
     std::shared_ptr<RecordingDelegate> delegate = std::make_shared<RecordingDelegate>();
     Fixture() { coordinator->setDelegate(delegate); }
 };
+
+// Time passes, both clocks together, without frames or delayed work; exact to
+// the moment, as the two are close.
+void passTo(SaverHarness& harness, TimePoint moment) {
+    harness.clock().advance(moment - harness.now());
+}
 
 std::string loadingText(const std::shared_ptr<NativeKitView>& view) {
     auto loading = std::dynamic_pointer_cast<LoadingHostingView>(view);
@@ -80,10 +89,10 @@ TEST(SkyCoordinatorTest, ForecastAtNoonShowsDayAndFiresSunsetAtItsMoment) {
     }
     {
         SCOPED_TRACE("one tick before the moment changes nothing; the tick at it fires");
-        harness.clock().setNow(std::nextafter(*today.sunset(), 0.0));
+        passTo(harness, std::nextafter(*today.sunset(), 0.0));
         f.coordinator->tick();
         EXPECT_EQ(f.coordinator->skyMode(), SkyMode::day);
-        harness.clock().setNow(*today.sunset());
+        passTo(harness, *today.sunset());
         f.coordinator->tick();
         EXPECT_EQ(f.coordinator->skyMode(), SkyMode::sunset);
         EXPECT_FALSE(f.coordinator->nextTransition());
@@ -108,17 +117,17 @@ TEST(SkyCoordinatorTest, AsksAgainOnceTheHourAfterTheChangeIsOver) {
     const Solar today(harness.now(), paris);
     Fixture f;
     f.coordinator->start();
-    harness.clock().setNow(*today.sunset());
+    passTo(harness, *today.sunset());
     f.coordinator->tick();
     f.coordinator->tick(); // starts the sunset walk
     harness.advance(1680);
     ASSERT_EQ(f.coordinator->skyMode(), SkyMode::night);
     EXPECT_FALSE(f.coordinator->nextTransition());
 
-    harness.clock().setNow(*today.sunset() + 3600);
+    passTo(harness, *today.sunset() + 3600);
     f.coordinator->tick();
     EXPECT_FALSE(f.coordinator->nextTransition()) << "the hour is over only after its end";
-    harness.clock().setNow(*today.sunset() + 3600.5);
+    passTo(harness, *today.sunset() + 3600.5);
     f.coordinator->tick();
     ASSERT_TRUE(f.coordinator->nextTransition());
     EXPECT_EQ(f.coordinator->nextTransition()->skyMode, SkyMode::sunrise);
@@ -200,4 +209,119 @@ TEST(SkyCoordinatorTest, QuickChangesStackNewestAtTheBottomAndFadedViewsLeaveAft
     harness.advance(2);
     ASSERT_EQ(subviews.size(), 1u);
     EXPECT_EQ(subviews[0], sunset);
+}
+
+namespace {
+
+std::size_t forecastsAsked(const SaverHarness& harness) {
+    return std::count(harness.logLines().begin(), harness.logLines().end(),
+                      "[vemo] TransitionForecaster.getLocation");
+}
+
+} // namespace
+
+TEST(SkyCoordinatorTest, AFailedRefreshKeepsTheSkyOnShowAndAsksAgainAnHourLater) {
+    SaverHarness harness("Europe/Paris", "2024-06-21T21:00:00+02:00", paris);
+    const Solar today(harness.now(), paris);
+    Fixture f;
+    f.coordinator->start();
+    passTo(harness, *today.sunset());
+    f.coordinator->tick();
+    f.coordinator->tick();
+    harness.advance(1680);
+    ASSERT_EQ(f.coordinator->skyMode(), SkyMode::night);
+    const std::size_t views = f.delegate->changes.size();
+
+    std::filesystem::remove(*Prefs::storeFile());
+    passTo(harness, *today.sunset() + 3600.5);
+    f.coordinator->tick();
+    EXPECT_EQ(f.coordinator->failureCount(), 1u);
+    EXPECT_EQ(harness.logLines().back(),
+              "SkyCoordinator failed: Optional(LocationError.missingPref)");
+    harness.advance(SkyCoordinator::fallbackSeconds + 1);
+    EXPECT_EQ(f.coordinator->skyMode(), SkyMode::night) << "no fallback to day at night";
+    EXPECT_EQ(f.delegate->changes.size(), views) << "the night sky stays, not rebuilt";
+    ASSERT_TRUE(f.coordinator->refreshAfter());
+    const TimePoint retry = *f.coordinator->refreshAfter();
+    EXPECT_EQ(retry, *today.sunset() + 3600.5 + 3600);
+
+    {
+        SCOPED_TRACE("an unreadable store an hour later fails again, asked on the hour");
+        std::ofstream(*Prefs::storeFile()) << "\x01garbage";
+        passTo(harness, retry);
+        f.coordinator->tick();
+        EXPECT_EQ(f.coordinator->failureCount(), 1u);
+        passTo(harness, retry + 0.5);
+        f.coordinator->tick();
+        EXPECT_EQ(f.coordinator->failureCount(), 2u);
+        EXPECT_EQ(f.coordinator->skyMode(), SkyMode::night);
+    }
+    {
+        SCOPED_TRACE("the place back: the next try announces tomorrow's sunrise");
+        ASSERT_FALSE(Prefs::setCoordinates(paris));
+        passTo(harness, *f.coordinator->refreshAfter() + 0.5);
+        f.coordinator->tick();
+        ASSERT_TRUE(f.coordinator->nextTransition());
+        EXPECT_EQ(f.coordinator->nextTransition()->skyMode, SkyMode::sunrise);
+        EXPECT_EQ(f.delegate->changes.size(), views);
+    }
+}
+
+TEST(SkyCoordinatorTest, AClockJumpAsksAtOnceForTheSkyOfTheMomentWithoutTheChangesMissed) {
+    {
+        SCOPED_TRACE("a jump of more than two seconds either way asks; less does not");
+        SaverHarness harness("Europe/Paris", "2024-06-21T12:00:00+02:00", paris);
+        Fixture f;
+        f.coordinator->start();
+        f.coordinator->tick();
+        harness.clock().setNow(harness.now() + 1.9);
+        f.coordinator->tick();
+        EXPECT_EQ(forecastsAsked(harness), 1u);
+        harness.clock().setNow(harness.now() + 2.1);
+        f.coordinator->tick();
+        EXPECT_EQ(forecastsAsked(harness), 2u);
+        harness.clock().setNow(harness.now() - 2.1);
+        f.coordinator->tick();
+        EXPECT_EQ(forecastsAsked(harness), 3u);
+        // A saver stopped over a sleep asks when started again, and only then.
+        f.coordinator->stop();
+        harness.clock().setNow(harness.now() + 600);
+        f.coordinator->start();
+        f.coordinator->tick();
+        EXPECT_EQ(forecastsAsked(harness), 4u);
+        EXPECT_EQ(f.delegate->changes.size(), 2u) << "still day: the same view";
+    }
+    {
+        SCOPED_TRACE("a sunset replaced on waking does not move the sky when its walk ends");
+        SaverHarness harness("Europe/Paris", "2024-06-21T21:57:00+02:00", paris);
+        const Solar today(harness.now(), paris);
+        Fixture f;
+        f.coordinator->start();
+        passTo(harness, *today.sunset());
+        f.coordinator->tick();
+        f.coordinator->tick();
+        harness.advance(1678);
+        // Woken in the next sunrise, which plays while the sunset fades out and ends.
+        harness.clock().setNow(*Solar(*today.sunset() + 12 * 3600, paris).sunrise() + 600);
+        f.coordinator->tick();
+        ASSERT_EQ(f.coordinator->skyMode(), SkyMode::sunrise);
+        harness.advance(5);
+        EXPECT_EQ(f.coordinator->skyMode(), SkyMode::sunrise);
+    }
+}
+
+TEST(SkyCoordinatorTest, AChangeMoreThanAMinuteOverdueAsksForANewForecastInstead) {
+    for (const double late : {59.5, 60.5, 2 * 3600.0}) {
+        SCOPED_TRACE(std::to_string(late) + " s late");
+        SaverHarness harness("Europe/Paris", "2024-06-21T21:50:00+02:00", paris);
+        const Solar today(harness.now(), paris);
+        Fixture f;
+        f.coordinator->start();
+        // A stalled saver: both clocks move on, no frame comes.
+        passTo(harness, *today.sunset() + late);
+        f.coordinator->tick();
+        f.coordinator->tick();
+        EXPECT_EQ(forecastsAsked(harness), late > 60 ? 2u : 1u) << "once, not on every tick";
+        EXPECT_EQ(f.coordinator->skyMode(), late < 3600 ? SkyMode::sunset : SkyMode::night);
+    }
 }
