@@ -74,4 +74,5 @@ TEST(CompressedFileTest, RefusesToInflatePastItsLimit) {
     error.clear();
     EXPECT_FALSE(CompressedFile::read(bomb, error, 1 << 20));
     EXPECT_NE(error.find("more than"), std::string::npos) << error;
+    std::filesystem::remove(bomb);
 }

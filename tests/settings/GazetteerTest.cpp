@@ -207,4 +207,5 @@ TEST(GazetteerTest, AFileThatInflatesWithoutBoundIsRefused) {
     const auto loaded = Gazetteer::load(bomb);
     EXPECT_FALSE(loaded);
     EXPECT_NE(loaded.error.find("inflates to more than"), std::string::npos) << loaded.error;
+    std::filesystem::remove(bomb);
 }

@@ -98,4 +98,5 @@ TEST(ShorelineTest, ADamagedFileIsRefused) {
     const auto inflated = Shoreline::load(bomb);
     EXPECT_FALSE(inflated);
     EXPECT_NE(inflated.error.find("inflates to more than"), std::string::npos) << inflated.error;
+    std::filesystem::remove(bomb);
 }
