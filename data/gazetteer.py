@@ -19,11 +19,11 @@ with its length and that many bytes of UTF-8.
                 columns: every name (a string), then every country index (u8),
                 region code index (u16), population (u32), latitude and
                 longitude (each i32, in 1/100000 degree)
-  names         folded names, sorted by their bytes, then by place index so
-                equal names list the largest place first; each is a u8 count
-                of bytes shared with the previous name, a u8 count of the
-                bytes that follow, and those bytes. Then every name's place
-                index as three bytes.
+  names         folded names of at most 255 bytes, sorted by their bytes, then
+                by place index so equal names list the largest place first;
+                each is a u8 count of bytes shared with the previous name, a
+                u8 count of the bytes that follow, and those bytes. Then every
+                name's place index as three bytes.
   ZIP codes     sorted; each a u32 code, latitude and longitude (i32, in
                 1/1000000 degree) and the i32 index of the place it is named
                 after, or -1
@@ -45,6 +45,9 @@ MIN_POPULATION = 1000
 # Seats of government are kept even when GeoNames has no population for them.
 SEATS = {"PPLC", "PPLA"}
 MAX_KEY_LENGTH = 48
+# The program keeps a name's length in one byte, though the file's two length
+# bytes could describe more: a longer name stops the build rather than wrap.
+MAX_NAME_BYTES = 255
 # Non-Latin spellings make the file much larger; keep them for large places.
 NON_LATIN_MIN_POPULATION = 100_000
 # A ZIP code is named after the largest place close to it: within this
@@ -214,6 +217,8 @@ def front_coded(keys):
     out = bytearray()
     previous = b""
     for key in keys:
+        assert len(key) <= MAX_NAME_BYTES, \
+            f"the folded name {key.decode()!r} is longer than {MAX_NAME_BYTES} bytes"
         shared = 0
         while shared < min(len(key), len(previous), 255) and key[shared] == previous[shared]:
             shared += 1

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <optional>
+#include <string>
 #include <zlib.h>
 
 namespace aerolune {
@@ -33,46 +35,61 @@ std::size_t sizeHint(const std::filesystem::path& path) {
     return claimed <= plausible ? claimed : plausible;
 }
 
+// zlib reads a file that is not compressed as it is, and reports a stream cut
+// short only through gzerror; both mean a damaged file here.
+std::optional<std::string> damaged(gzFile file) {
+    int code = Z_OK;
+    const char* message = gzerror(file, &code);
+    if (code != Z_OK)
+        return message;
+    if (gzdirect(file))
+        return "not gzip-compressed";
+    return std::nullopt;
+}
+
+// Inflates into `data` until the stream ends or passes `limit`, and returns
+// how many bytes came: limit + 1 means more than the limit, found without
+// inflating any further. None on an error of zlib's.
+std::optional<std::size_t> inflate(gzFile file, std::string& data, std::size_t limit) {
+    std::size_t used = 0;
+    while (used <= limit) {
+        if (used == data.size())
+            data.resize(used + std::min(used + (1 << 16), limit + 1 - used));
+        const auto chunk =
+            static_cast<unsigned>(std::min<std::size_t>(data.size() - used, 1u << 30));
+        const int got = gzread(file, data.data() + used, chunk);
+        if (got < 0)
+            return std::nullopt;
+        if (got == 0)
+            break;
+        used += static_cast<std::size_t>(got);
+    }
+    return used;
+}
+
 } // namespace
 
 std::optional<std::string> CompressedFile::read(const std::filesystem::path& path,
-                                                std::string& error) {
+                                                std::string& error, std::size_t limit) {
     std::unique_ptr<gzFile_s, GzCloser> file(gzopen(path.c_str(), "rb"));
     if (!file) {
         error = "cannot open " + path.string();
         return std::nullopt;
     }
     gzbuffer(file.get(), 1 << 17);
-    std::string data(sizeHint(path) + 1, '\0');
-    std::size_t used = 0;
-    while (true) {
-        if (used == data.size())
-            data.resize(data.size() * 2 + (1 << 16));
-        const auto chunk =
-            static_cast<unsigned>(std::min<std::size_t>(data.size() - used, 1u << 30));
-        const int got = gzread(file.get(), data.data() + used, chunk);
-        if (got < 0) {
-            int code = 0;
-            error = path.string() + ": " + gzerror(file.get(), &code);
-            return std::nullopt;
-        }
-        if (got == 0)
-            break;
-        used += static_cast<std::size_t>(got);
-    }
-    // zlib reads a file that is not compressed as it is, and reports a
-    // stream cut short only through gzerror; both mean a damaged file here.
-    int code = Z_OK;
-    const char* message = gzerror(file.get(), &code);
-    if (code != Z_OK) {
-        error = path.string() + ": " + message;
+    limit = std::min(limit, std::string().max_size() - 1);
+    std::string data(std::min(sizeHint(path), limit) + 1, '\0');
+    const auto used = inflate(file.get(), data, limit);
+    if (auto damage = damaged(file.get()); damage || !used) {
+        error = path.string() + ": " + damage.value_or("cannot be inflated");
         return std::nullopt;
     }
-    if (gzdirect(file.get())) {
-        error = path.string() + ": not gzip-compressed";
+    if (*used > limit) {
+        error = path.string() + ": inflates to more than " + std::to_string(limit) +
+                " bytes; refused as damaged";
         return std::nullopt;
     }
-    data.resize(used);
+    data.resize(*used);
     return data;
 }
 

@@ -62,16 +62,23 @@ void ConfigView::appear() {
 
 void ConfigView::lookup() {
     // The answer may come after the sheet is gone; it then has nothing to show.
-    geocoder_.geocode(locationInput_, [weak = weak_from_this()](auto coordinate, auto error) {
-        const auto self = weak.lock();
-        if (!self)
-            return;
-        if (coordinate)
-            self->coordinates_ = coordinate;
-        self->error_ = std::move(error);
-        self->saveError_.reset();
-        self->changed();
-    });
+    const auto number = ++lookups_;
+    geocoder_.geocode(locationInput_,
+                      [weak = weak_from_this(), number](auto coordinate, auto error) {
+                          if (const auto self = weak.lock())
+                              self->answer(number, coordinate, std::move(error));
+                      });
+}
+
+void ConfigView::answer(std::uint64_t lookup, std::optional<CLLocationCoordinate2D> coordinate,
+                        std::optional<GeocodeError> error) {
+    if (lookup != lookups_)
+        return;
+    if (coordinate)
+        coordinates_ = coordinate;
+    error_ = std::move(error);
+    saveError_.reset();
+    changed();
 }
 
 void ConfigView::save() {

@@ -8,15 +8,18 @@
 //
 // A lookup runs through the geocoder, whose answer comes back on the main
 // thread; a failed lookup never takes away a place already shown, and its
-// error shows only while there is no place. The stored location changes only
-// through Save, and a Save that cannot write it keeps the sheet open and shows
-// why instead of ending the sheet as if it had saved.
+// error shows only while there is no place. Answers can arrive in any order,
+// so only the answer to the latest lookup changes the sheet: an older one
+// would show (and offer to save) a place the field no longer asks for. The stored location changes
+// only through Save, and a Save that cannot write it keeps the sheet open and shows why instead of
+// ending the sheet as if it had saved.
 
 #include "platform/CLLocationCoordinate2D.h"
 #include "settings/GeocodeError.h"
 #include "settings/Geocoder.h"
 #include "settings/SheetWindow.h"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -74,6 +77,9 @@ private:
                std::string locationInput, std::optional<CLLocationCoordinate2D> coordinates,
                std::optional<GeocodeError> error);
 
+    // The geocoder's answer to the lookup numbered `lookup`.
+    void answer(std::uint64_t lookup, std::optional<CLLocationCoordinate2D> coordinate,
+                std::optional<GeocodeError> error);
     void changed() const;
 
     std::shared_ptr<const SheetWindow> window_;
@@ -82,6 +88,8 @@ private:
     std::optional<CLLocationCoordinate2D> coordinates_;
     std::optional<GeocodeError> error_;
     std::optional<std::string> saveError_;
+    // Counts lookups; an answer carries its lookup's number.
+    std::uint64_t lookups_ = 0;
     ChangeHandler changeHandler_;
 };
 

@@ -22,7 +22,7 @@ const Loaded<Gazetteer>& Gazetteer::shared() {
 
 Loaded<Gazetteer> Gazetteer::load(const std::filesystem::path& path) {
     std::string error;
-    auto text = CompressedFile::read(path, error);
+    auto text = CompressedFile::read(path, error, maximumSize);
     if (!text)
         return {nullptr, error};
     auto loaded = parse(std::move(*text));

@@ -27,6 +27,10 @@ namespace aerolune {
 class Gazetteer {
 public:
     static constexpr std::string_view fileName = "gazetteer.bin.gz";
+    // Ten times what the file inflates to today (6.6 MB); more is damage.
+    static constexpr std::size_t maximumSize = std::size_t(64) << 20;
+    // What Key::length holds; a longer name is refused, not cut.
+    static constexpr std::size_t maximumNameLength = 255;
     static constexpr std::int32_t none = -1;
 
     struct Country {

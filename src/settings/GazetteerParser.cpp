@@ -151,6 +151,9 @@ bool Gazetteer::Parser::readKeys(std::size_t count) {
         const auto rest = in_.string();
         if (shared > previous.size())
             return fail("has a name that shares more than the one before");
+        // Two length bytes can describe more than a key's length holds.
+        if (shared + rest.size() > maximumNameLength)
+            return fail("has a name longer than " + std::to_string(maximumNameLength) + " bytes");
         key.offset = static_cast<std::uint32_t>(text.size());
         key.length = static_cast<std::uint32_t>(shared + rest.size());
         text.append(previous.substr(0, shared)).append(rest);

@@ -62,6 +62,28 @@ bool writeAll(int fd, const std::string& text) {
     return true;
 }
 
+// As many as the kernel follows before it gives up with ELOOP.
+constexpr int kMaximumLinks = 40;
+
+// Dotfile tools keep the settings file elsewhere and link it here, so a write
+// replaces the file the links end at, never a link. The links may be relative
+// to their own folders, and may end at a file that is not made yet: that is
+// the file to make. Returns the reason when the links go round in a circle.
+std::optional<std::string> followLinks(fs::path& path) {
+    const fs::path start = path;
+    for (int hop = 0; hop < kMaximumLinks; ++hop) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return std::nullopt;
+        std::error_code error;
+        const auto target = fs::read_symlink(path, error);
+        if (error)
+            return systemError(path, "cannot be followed", error.value());
+        path = path.parent_path() / target;
+    }
+    return systemError(start, "cannot be written", ELOOP);
+}
+
 // Makes a rename durable; a failure here leaves the new file in place, so it
 // is not reported.
 void syncFolder(const fs::path& folder) {
@@ -70,6 +92,28 @@ void syncFolder(const fs::path& folder) {
         ::fsync(fd);
         ::close(fd);
     }
+}
+
+// A temporary file in the same folder, flushed and renamed over `file`, so a
+// reader sees the old or the new text, never a mixture.
+std::optional<std::string> replace(const fs::path& file, const std::string& text) {
+    std::string temporary = file.string() + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return systemError(file.parent_path(), "cannot take a new file", errno);
+    if (!writeAll(fd, text) || ::fsync(fd) != 0) {
+        const int error = errno;
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return systemError(file, "cannot be written", error);
+    }
+    if (::close(fd) != 0 || ::rename(temporary.c_str(), file.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return systemError(file, "cannot be written", error);
+    }
+    syncFolder(file.parent_path());
+    return std::nullopt;
 }
 
 } // namespace
@@ -129,23 +173,10 @@ std::optional<std::string> PreferenceSuite::write(const KeyFile::Entries& change
         entries[key] = value;
     const std::string text = KeyFile::format(name_, entries);
 
-    std::string temporary = file_.string() + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        return systemError(file_.parent_path(), "cannot take a new file", errno);
-    if (!writeAll(fd, text) || ::fsync(fd) != 0) {
-        const int error = errno;
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        return systemError(file_, "cannot be written", error);
-    }
-    if (::close(fd) != 0 || ::rename(temporary.c_str(), file_.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        return systemError(file_, "cannot be written", error);
-    }
-    syncFolder(file_.parent_path());
-    return std::nullopt;
+    fs::path target = file_;
+    if (auto problem = followLinks(target))
+        return problem;
+    return replace(target, text);
 }
 
 } // namespace aerolune

@@ -6,8 +6,10 @@
 //
 // Writes go to a temporary file in the same folder, which is flushed to disk
 // and renamed over the old file, so a reader sees the old or the new contents,
-// never a mixture. A file that cannot be read or parsed is reported, not
-// repaired: only a write replaces it.
+// never a mixture. When the file is a symbolic link (a dotfile tool's), the
+// file at the end of its links is replaced that way and the links stay. A
+// file that cannot be read or parsed is reported, not repaired: only a write
+// replaces it.
 
 #include "settings/KeyFile.h"
 

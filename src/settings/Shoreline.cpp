@@ -120,7 +120,7 @@ const Loaded<Shoreline>& Shoreline::shared() {
 
 Loaded<Shoreline> Shoreline::load(const std::filesystem::path& path) {
     std::string error;
-    const auto bytes = CompressedFile::read(path, error);
+    const auto bytes = CompressedFile::read(path, error, maximumSize);
     if (!bytes)
         return {nullptr, error};
     auto loaded = parse(*bytes);

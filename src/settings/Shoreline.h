@@ -26,6 +26,8 @@ namespace aerolune {
 class Shoreline {
 public:
     static constexpr std::string_view fileName = "shorelines.bin.gz";
+    // Thirteen times what the file inflates to today (2.4 MB); more is damage.
+    static constexpr std::size_t maximumSize = std::size_t(32) << 20;
     static constexpr int maximumLevel = 4;
 
     struct Point {

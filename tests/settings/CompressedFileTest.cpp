@@ -1,5 +1,7 @@
 #include "settings/CompressedFile.h"
 
+#include "support/GzipBomb.h"
+
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
@@ -22,10 +24,11 @@ std::string compressed(const std::string& text) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-std::optional<std::string> readBack(const std::string& bytes, std::string& error) {
+std::optional<std::string> readBack(const std::string& bytes, std::string& error,
+                                    std::size_t limit = CompressedFile::defaultLimit) {
     const auto path = temporary("aerolune-read-back.gz");
     std::ofstream(path, std::ios::binary) << bytes;
-    return CompressedFile::read(path, error);
+    return CompressedFile::read(path, error, limit);
 }
 
 } // namespace
@@ -55,4 +58,21 @@ TEST(CompressedFileTest, ReadsWhatZlibWroteAndRefusesDamage) {
     error.clear();
     EXPECT_FALSE(CompressedFile::read(temporary("no-such-file.gz"), error));
     EXPECT_NE(error.find("cannot open"), std::string::npos);
+}
+
+TEST(CompressedFileTest, RefusesToInflatePastItsLimit) {
+    constexpr std::size_t limit = 100000;
+    const std::string atLimit(limit, 'x');
+    std::string error;
+    EXPECT_EQ(readBack(compressed(atLimit), error, limit), atLimit) << error;
+    EXPECT_FALSE(readBack(compressed(atLimit + "x"), error, limit));
+    EXPECT_NE(error.find("inflates to more than 100000 bytes"), std::string::npos) << error;
+
+    const auto bomb = temporary("aerolune-bomb.gz");
+    test::writeGzipBomb(bomb, 100);
+    ASSERT_LT(std::filesystem::file_size(bomb), 200000u);
+    error.clear();
+    EXPECT_FALSE(CompressedFile::read(bomb, error, 1 << 20));
+    EXPECT_NE(error.find("more than"), std::string::npos) << error;
+    std::filesystem::remove(bomb);
 }

@@ -4,8 +4,10 @@
 #include "support/TestMainQueue.h"
 
 #include <cstring>
+#include <future>
 #include <gtest/gtest.h>
 #include <map>
+#include <set>
 
 using namespace aerolune;
 using namespace aerolune::test;
@@ -15,6 +17,7 @@ using Area = ConfigView::ResultArea;
 namespace {
 
 constexpr CLLocationCoordinate2D kLisbon{38.71667, -9.13333};
+constexpr CLLocationCoordinate2D kParis{48.85341, 2.3488};
 const Area kLisbonShown{kLisbon, {"Location found: 38.716670, -9.133330"}};
 
 // A sheet in a window whose ending is counted, over a geocoder whose answers
@@ -23,7 +26,9 @@ class ConfigViewTest : public ::testing::Test {
 protected:
     std::shared_ptr<ConfigView> makeView(bool inAWindow = true) {
         window_->setEndSheetHandler([this] { ++ended_; });
-        auto search = [answers = answers_](const std::string& text) {
+        auto search = [answers = answers_, held = held_, gate = gate_](const std::string& text) {
+            if (held.count(text))
+                gate.wait();
             const auto answer = answers.find(text);
             return answer != answers.end() ? answer->second
                                            : GeocodeResult{{}, GeocodeError::notFound(text)};
@@ -49,8 +54,13 @@ protected:
     std::shared_ptr<SheetWindow> window_ = std::make_shared<SheetWindow>();
     std::map<std::string, GeocodeResult> answers_{
         {"Lisbon", {{{"Lisbon", {}, {}, "Portugal", "PT", kLisbon, 1, {}}, {}}, {}}},
+        {"Paris", {{{"Paris", {}, {}, "France", "FR", kParis, 1, {}}}, {}}},
         {"nothing and no error", {}},
     };
+    // Searches for these texts wait until the gate opens.
+    std::set<std::string> held_;
+    std::promise<void> openGate_;
+    std::shared_future<void> gate_ = openGate_.get_future().share();
     int ended_ = 0;
     int changes_ = 0;
 };
@@ -144,4 +154,22 @@ TEST_F(ConfigViewTest, AnAnswerForASheetThatIsGoneIsDropped) {
     view.reset();
     ASSERT_TRUE(queue_->runUntil([&] { return !queue_->posters().empty() && !queue_->waiting(); }));
     EXPECT_EQ(changes_, changes);
+}
+
+TEST_F(ConfigViewTest, AnAnswerOvertakenByANewerLookupIsDropped) {
+    held_ = {"Paris"};
+    const auto view = makeView();
+    view->setLocationInput("Paris");
+    view->lookup();
+    lookUp(*view, "Lisbon");
+    EXPECT_EQ(view->resultArea(), kLisbonShown);
+
+    const int changes = changes_;
+    openGate_.set_value();
+    ASSERT_TRUE(
+        queue_->runUntil([&] { return queue_->posters().size() == 2 && !queue_->waiting(); }));
+    EXPECT_EQ(view->resultArea(), kLisbonShown) << "Paris's late answer took the sheet";
+    EXPECT_EQ(changes_, changes);
+    view->save();
+    EXPECT_EQ(Prefs::coordinates(), kLisbon);
 }

@@ -4,6 +4,7 @@
 #include "settings/DataDirectory.h"
 #include "settings/NameFolding.h"
 #include "settings/Utf8.h"
+#include "support/GzipBomb.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -28,6 +29,27 @@ std::string uncompressed() {
     auto bytes = CompressedFile::read(*path, error);
     EXPECT_TRUE(bytes) << error;
     return bytes.value_or("");
+}
+
+// A gazetteer of one place in one country, known under `names` (sorted).
+std::string tinyGazetteer(const std::vector<std::string>& names) {
+    const auto u32 = [](std::uint32_t value) {
+        return std::string{char(value), char(value >> 8), char(value >> 16), char(value >> 24)};
+    };
+    const auto string = [](std::string_view text) { return char(text.size()) + std::string(text); };
+    std::string bytes = "AEGAZET2" + u32(1) + u32(0) + u32(1) + u32(1) + u32(names.size()) + u32(0);
+    bytes += string("PT") + string("Portugal") + string("") + string("");
+    bytes += string("Long") + '\0' + std::string(2, '\0') + u32(1000) + u32(3871667) + u32(-913333);
+    std::string_view previous;
+    for (const auto& name : names) {
+        std::size_t shared = 0;
+        while (shared < std::min({previous.size(), name.size(), std::size_t(255)}) &&
+               name[shared] == previous[shared])
+            ++shared;
+        bytes += char(shared) + string(std::string_view(name).substr(shared));
+        previous = name;
+    }
+    return bytes + std::string(3 * names.size(), '\0');
 }
 
 } // namespace
@@ -163,4 +185,27 @@ TEST(GazetteerTest, ADamagedFileIsRefusedWithAReason) {
     const auto cut = Gazetteer::load(folder / "cut.bin.gz");
     EXPECT_FALSE(cut);
     EXPECT_FALSE(cut.error.empty());
+}
+
+TEST(GazetteerTest, ANameLongerThanALengthHoldsIsRefusedNotCut) {
+    const std::string stem(200, 'a');
+    const auto atLimit = tinyGazetteer({stem, stem + std::string(55, 'b')});
+    const auto loaded = Gazetteer::parse(atLimit);
+    ASSERT_TRUE(loaded) << loaded.error;
+    ASSERT_EQ(loaded->keys().size(), 2u);
+    EXPECT_EQ(loaded->name(loaded->keys()[1]).size(), Gazetteer::maximumNameLength);
+    EXPECT_EQ(loaded->exactMatches(stem + std::string(55, 'b')).size(), 1u);
+
+    const auto pastLimit = Gazetteer::parse(tinyGazetteer({stem, stem + std::string(56, 'b')}));
+    EXPECT_FALSE(pastLimit);
+    EXPECT_NE(pastLimit.error.find("longer than 255 bytes"), std::string::npos) << pastLimit.error;
+}
+
+TEST(GazetteerTest, AFileThatInflatesWithoutBoundIsRefused) {
+    const auto bomb = std::filesystem::path(testing::TempDir()) / "gazetteer-bomb.bin.gz";
+    test::writeGzipBomb(bomb, 1024);
+    const auto loaded = Gazetteer::load(bomb);
+    EXPECT_FALSE(loaded);
+    EXPECT_NE(loaded.error.find("inflates to more than"), std::string::npos) << loaded.error;
+    std::filesystem::remove(bomb);
 }

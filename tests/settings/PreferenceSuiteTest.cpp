@@ -70,3 +70,53 @@ TEST(PreferenceSuiteTest, ReportsFilesThatCannotBeUsed) {
     std::ofstream(home.folder()) << "not a folder";
     EXPECT_NE(suite.write({{"x", "1"}}).value_or("").find("Not a directory"), std::string::npos);
 }
+
+TEST(PreferenceSuiteTest, AWriteThroughALinkReplacesTheTargetAndKeepsTheLink) {
+    ScopedConfigHome home;
+    const auto suite = *PreferenceSuite::open("Suite").suite;
+    const auto dotfiles = home.root() / "dotfiles";
+    fs::create_directories(dotfiles / "deeper");
+    const auto filesIn = [](const fs::path& folder) {
+        return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
+    };
+    const auto writeThrough = [&](const fs::path& link, const fs::path& target) {
+        fs::remove(suite.file());
+        fs::create_symlink(link, suite.file());
+        const auto before = filesIn(target.parent_path());
+        EXPECT_FALSE(suite.write({{"x", "2"}}));
+        EXPECT_TRUE(fs::is_symlink(suite.file())) << "the link became a file";
+        std::error_code error;
+        EXPECT_EQ(fs::read_symlink(suite.file(), error), link);
+        EXPECT_EQ(fileText(target), "[Suite]\nkeep=yes\nx=2\n");
+        EXPECT_EQ(filesIn(home.folder()), 1) << "no temporary file is left beside the link";
+        EXPECT_EQ(filesIn(target.parent_path()), before) << "nor beside the target";
+    };
+    {
+        SCOPED_TRACE("an absolute link to a file");
+        std::ofstream(dotfiles / "Suite.conf") << "[Suite]\nkeep=yes\nx=1\n";
+        writeThrough(dotfiles / "Suite.conf", dotfiles / "Suite.conf");
+    }
+    {
+        SCOPED_TRACE("a chain of relative links");
+        std::ofstream(dotfiles / "deeper/real.conf") << "[Suite]\nkeep=yes\n";
+        fs::create_symlink("deeper/real.conf", dotfiles / "hop.conf");
+        writeThrough("../dotfiles/hop.conf", dotfiles / "deeper/real.conf");
+        EXPECT_TRUE(fs::is_symlink(dotfiles / "hop.conf"));
+    }
+    {
+        SCOPED_TRACE("a link to a file not made yet");
+        fs::remove(suite.file());
+        fs::create_symlink(dotfiles / "deeper/new.conf", suite.file());
+        EXPECT_FALSE(suite.write({{"keep", "yes"}, {"x", "2"}}));
+        EXPECT_TRUE(fs::is_symlink(suite.file()));
+        EXPECT_EQ(fileText(dotfiles / "deeper/new.conf"), "[Suite]\nkeep=yes\nx=2\n");
+        EXPECT_EQ(mode(dotfiles / "deeper/new.conf"), 0600u);
+    }
+    {
+        SCOPED_TRACE("a link to itself");
+        fs::remove(suite.file());
+        fs::create_symlink(suite.file().filename(), suite.file());
+        EXPECT_TRUE(suite.write({{"x", "2"}}));
+        EXPECT_TRUE(fs::is_symlink(suite.file()));
+    }
+}

@@ -2,6 +2,7 @@
 
 #include "settings/CompressedFile.h"
 #include "settings/DataDirectory.h"
+#include "support/GzipBomb.h"
 
 #include <gtest/gtest.h>
 
@@ -91,4 +92,11 @@ TEST(ShorelineTest, ADamagedFileIsRefused) {
         EXPECT_FALSE(loaded.error.empty());
     }
     EXPECT_FALSE(Shoreline::parse(*bytes + "x"));
+
+    const auto bomb = std::filesystem::path(testing::TempDir()) / "shoreline-bomb.bin.gz";
+    test::writeGzipBomb(bomb, 1024);
+    const auto inflated = Shoreline::load(bomb);
+    EXPECT_FALSE(inflated);
+    EXPECT_NE(inflated.error.find("inflates to more than"), std::string::npos) << inflated.error;
+    std::filesystem::remove(bomb);
 }
