@@ -19,13 +19,13 @@ std::optional<X11Output::Target> targetFor(const Options& options, std::ostream&
     } else if (options.root) {
         target.mode = X11Output::Mode::rootWindow;
         if (const char* named = std::getenv("XSCREENSAVER_WINDOW"); named && *named) {
-            const auto id = X11Output::parseWindowId(named);
-            if (!id) {
-                err << "aerolune: XSCREENSAVER_WINDOW is not a window id: \"" << named << "\"\n";
+            auto id = X11Output::parseWindowId(named);
+            if (auto* problem = std::get_if<std::string>(&id)) {
+                err << "aerolune: XSCREENSAVER_WINDOW " << *problem << '\n';
                 return std::nullopt;
             }
             target.mode = X11Output::Mode::existingWindow;
-            target.windowId = *id;
+            target.windowId = std::get<unsigned long>(id);
         }
     }
     return target;

@@ -154,16 +154,21 @@ int endOnLostDisplay(Display*) {
 
 } // namespace
 
-std::optional<unsigned long> X11Output::parseWindowId(std::string_view text) {
+std::variant<unsigned long, std::string> X11Output::parseWindowId(const std::string_view text) {
+    std::string_view digits = text;
     int base = 10;
-    if (text.starts_with("0x") || text.starts_with("0X")) {
-        text.remove_prefix(2);
+    if (digits.starts_with("0x") || digits.starts_with("0X")) {
+        digits.remove_prefix(2);
         base = 16;
     }
     unsigned long id = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id, base);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || id == 0)
-        return std::nullopt;
+    const auto [end, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), id, base);
+    const bool number = !digits.empty() && end == digits.data() + digits.size();
+    if (number && (error == std::errc::result_out_of_range || id > 0xffffffff))
+        return std::string(text) + " is larger than any X window id (at most 0xffffffff)";
+    if (!number || error != std::errc() || id == 0)
+        return "needs a window id in hex (0x1a00005) or decimal, not \"" + std::string(text) + "\"";
     return id;
 }
 
