@@ -33,7 +33,9 @@ std::optional<X11Output::Target> targetFor(const Options& options, std::ostream&
 
 } // namespace
 
-int run(const Options& options, std::ostream& err) {
+int run(const Options& options, const SignalWatcher& signals, std::ostream& err) {
+    if (signals.received())
+        return 0;
     const auto target = targetFor(options, err);
     if (!target)
         return 1;
@@ -56,7 +58,7 @@ int run(const Options& options, std::ostream& err) {
     host->displayIfNeeded();
     host->startAnimation();
     RunLoop loop(host, output.get());
-    const int status = loop.run();
+    const int status = loop.run(signals);
     host->stopAnimation();
     return status;
 }

@@ -173,6 +173,23 @@ TEST_F(SaverWindowTest, WindowIdWinsOverRootFollowsResizesAndAMissingWindowIsAnE
     EXPECT_NE(missing.errors().find("aerolune: there is no window"), std::string::npos);
 }
 
+TEST_F(SaverWindowTest, ASignalDuringStartupEndsTheRunWithStatusZero) {
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        // Blocked here, the signal is inherited pending and reaches the saver
+        // at the first moment it can take it, long before its first frame.
+        sigset_t blocked, previous;
+        sigemptyset(&blocked);
+        sigaddset(&blocked, signal);
+        ::pthread_sigmask(SIG_BLOCK, &blocked, &previous);
+        Saver saver({});
+        ::kill(saver.pid(), signal);
+        ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        EXPECT_EQ(saver.wait(), 0);
+        EXPECT_EQ(saver.errors(), "");
+    }
+}
+
 TEST_F(SaverWindowTest, AWindowIdBeyond32BitsIsRefusedNotCutDownToAnotherWindow) {
     const unsigned long window = makeWindow(200, 100);
     char id[32];
