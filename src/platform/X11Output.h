@@ -56,7 +56,8 @@ private:
     struct Connection;
 
     explicit X11Output(std::unique_ptr<Connection> connection);
-    void resizeImage(int width, int height);
+    // False when no image could be made: nothing is shown until the next resize.
+    bool resizeImage(int width, int height);
 
     std::unique_ptr<Connection> x_;
     Compositor compositor_;
