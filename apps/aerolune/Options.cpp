@@ -92,9 +92,10 @@ Problem setFlag(bool& flag) {
 }
 
 Problem setWindowId(Options& options, std::string_view value) {
-    options.windowId = X11Output::parseWindowId(value);
-    if (!options.windowId)
-        return "--window-id needs a window id in hex (0x1a00005) or decimal, not " + quoted(value);
+    auto id = X11Output::parseWindowId(value);
+    if (auto* problem = std::get_if<std::string>(&id))
+        return "--window-id " + *problem;
+    options.windowId = std::get<unsigned long>(id);
     return std::nullopt;
 }
 

@@ -19,13 +19,13 @@ std::optional<X11Output::Target> targetFor(const Options& options, std::ostream&
     } else if (options.root) {
         target.mode = X11Output::Mode::rootWindow;
         if (const char* named = std::getenv("XSCREENSAVER_WINDOW"); named && *named) {
-            const auto id = X11Output::parseWindowId(named);
-            if (!id) {
-                err << "aerolune: XSCREENSAVER_WINDOW is not a window id: \"" << named << "\"\n";
+            auto id = X11Output::parseWindowId(named);
+            if (auto* problem = std::get_if<std::string>(&id)) {
+                err << "aerolune: XSCREENSAVER_WINDOW " << *problem << '\n';
                 return std::nullopt;
             }
             target.mode = X11Output::Mode::existingWindow;
-            target.windowId = *id;
+            target.windowId = std::get<unsigned long>(id);
         }
     }
     return target;
@@ -33,7 +33,9 @@ std::optional<X11Output::Target> targetFor(const Options& options, std::ostream&
 
 } // namespace
 
-int run(const Options& options, std::ostream& err) {
+int run(const Options& options, const SignalWatcher& signals, std::ostream& err) {
+    if (signals.received())
+        return 0;
     const auto target = targetFor(options, err);
     if (!target)
         return 1;
@@ -56,7 +58,7 @@ int run(const Options& options, std::ostream& err) {
     host->displayIfNeeded();
     host->startAnimation();
     RunLoop loop(host, output.get());
-    const int status = loop.run();
+    const int status = loop.run(signals);
     host->stopAnimation();
     return status;
 }

@@ -5,13 +5,15 @@
 // ends on its own: XScreenSaver reports a hack that exits by itself as crashed.
 
 #include "aerolune/Options.h"
+#include "platform/SignalWatcher.h"
 
 #include <ostream>
 
 namespace aerolune::SaverCommand {
 
 // 0 when the run ended as asked (SIGTERM, SIGINT, q, Escape, the window
-// closed or gone); 1 when the window cannot be used, with one line on `err`.
-int run(const Options& options, std::ostream& err);
+// closed or gone), also when `signals` caught one before the run began; 1 when
+// the window cannot be used, with one line on `err`.
+int run(const Options& options, const SignalWatcher& signals, std::ostream& err);
 
 } // namespace aerolune::SaverCommand

@@ -12,6 +12,7 @@
 
 #include <iostream>
 #include <memory>
+#include <optional>
 
 using namespace aerolune;
 
@@ -25,6 +26,11 @@ int main(int argc, char** argv) {
     const Options& options = std::get<Options>(parsed);
     if (options.logStderr)
         setLogSink(std::make_shared<SyslogSink>(SyslogSink::Echo::toStderr));
+    // The saver is told to stop by a signal whenever its host likes, startup
+    // included; the other commands end by themselves and keep the default.
+    std::optional<SignalWatcher> signals;
+    if (options.command == Options::Command::none)
+        signals.emplace();
 
     if (options.command != Options::Command::help) {
         if (const auto status = RunLocation::apply(options, std::cerr))
@@ -46,5 +52,5 @@ int main(int argc, char** argv) {
     case Options::Command::none:
         break;
     }
-    return SaverCommand::run(options, std::cerr);
+    return SaverCommand::run(options, *signals, std::cerr);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 // Frames into a PNG file: each present() renders the tree; save() writes the
-// latest frame. Used for headless snapshots.
+// latest frame, replacing the file as a whole or not at all. Used for
+// headless snapshots.
 
 #include "platform/Compositor.h"
 #include "platform/FrameOutput.h"
@@ -18,7 +19,8 @@ public:
     Size size() const override { return size_; }
     void present(View& root, double now) override;
 
-    // Writes the latest frame; the reason when that fails.
+    // Writes the latest frame; the reason when that fails, with the file as
+    // it was before.
     std::optional<std::string> save() const;
 
     const Compositor& compositor() const { return compositor_; }

@@ -2,7 +2,6 @@
 
 #include "platform/Clock.h"
 #include "platform/MainQueue.h"
-#include "platform/SignalWatcher.h"
 
 #include <algorithm>
 #include <cmath>
@@ -81,7 +80,11 @@ void RunLoop::sleepUntil(double deadline, int signalFd) const {
 }
 
 int RunLoop::run() {
-    SignalWatcher signals;
+    const SignalWatcher signals;
+    return run(signals);
+}
+
+int RunLoop::run(const SignalWatcher& signals) {
     const bool started = !view_->isAnimating();
     if (started)
         view_->startAnimation();

@@ -17,6 +17,7 @@
 #include "platform/FrameOutput.h"
 #include "platform/ManualClock.h"
 #include "platform/ScreenSaverView.h"
+#include "platform/SignalWatcher.h"
 
 #include <cstdint>
 #include <memory>
@@ -33,6 +34,9 @@ public:
     // view if it is not animating and stops it at the end. Returns the process's
     // exit status: 0 for each of these ends.
     int run();
+    // The same, with signals watched since before the loop: one already
+    // received ends it before its first frame.
+    int run(const SignalWatcher& signals);
     // Ends run() after the current turn (main thread).
     void stop() { stopRequested_ = true; }
 

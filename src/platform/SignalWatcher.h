@@ -3,6 +3,14 @@
 // Turns SIGTERM and SIGINT into a readable descriptor for as long as it lives,
 // so that a loop asleep in poll() can end cleanly instead of being killed.
 // One at a time; the previous handlers come back on destruction.
+//
+// The saver makes one at its start, so that a signal during startup (reading
+// the stored place, opening the display) is kept until the run loop looks at
+// received(), and ends the run as cleanly as one that comes later. For the
+// same reason the two signals are unblocked while it lives: a parent that
+// started the saver with them blocked could otherwise never stop it. The
+// handler sets SA_RESTART so that startup's reads and writes are not cut short
+// by it; poll() is woken all the same.
 
 #include <csignal>
 
@@ -22,6 +30,7 @@ public:
 private:
     struct sigaction oldTerm_ {};
     struct sigaction oldInt_ {};
+    sigset_t oldMask_{};
 };
 
 } // namespace aerolune

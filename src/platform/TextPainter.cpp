@@ -9,6 +9,12 @@ extern "C" const char* __lsan_default_suppressions() {
     return "leak:libfontconfig.so\n";
 }
 
+// Nor is the list of suppressions used worth a word: it would follow the
+// program's one line of error on stderr.
+extern "C" const char* __lsan_default_options() {
+    return "print_suppressions=0";
+}
+
 namespace aerolune {
 
 void TextPainter::paint(cairo_t* cr, const TextLayer& layer, double alpha) {

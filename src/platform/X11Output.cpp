@@ -1,5 +1,6 @@
 #include "platform/X11Output.h"
 
+#include "platform/Log.h"
 #include "platform/UploadBoxes.h"
 
 #include <X11/Xlib.h>
@@ -9,6 +10,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 #include <vector>
@@ -83,12 +85,22 @@ struct X11Output::Connection {
             XSync(display, False);
             shmdt(segment.shmaddr);
         }
+        dropImage();
+        plainPixels.clear();
+        shared = false;
+    }
+
+    void dropImage() {
         image->data = nullptr; // not Xlib's memory to free
         XDestroyImage(image);
         image = nullptr;
-        plainPixels.clear();
     }
 
+    // Each step can fail: no memory for the image, no segment to be had, no
+    // room to map it here, or a server that cannot reach it (a remote one, or
+    // one in another IPC namespace). The server is asked to attach only once
+    // this side has, and whatever was taken is given back before falling back
+    // to sending the image over the connection.
     bool createSharedImage(int w, int h) {
         if (!allowSharedMemory || !XShmQueryExtension(display))
             return false;
@@ -99,33 +111,38 @@ struct X11Output::Connection {
         segment.shmid = shmget(IPC_PRIVATE, static_cast<std::size_t>(image->bytes_per_line) * h,
                                IPC_CREAT | 0600);
         if (segment.shmid < 0) {
-            XDestroyImage(image);
-            image = nullptr;
+            dropImage();
             return false;
         }
-        segment.shmaddr = image->data = static_cast<char*>(shmat(segment.shmid, nullptr, 0));
+        segment.shmaddr = static_cast<char*>(shmat(segment.shmid, nullptr, 0));
+        if (segment.shmaddr == reinterpret_cast<char*>(-1)) {
+            shmctl(segment.shmid, IPC_RMID, nullptr);
+            dropImage();
+            return false;
+        }
+        image->data = segment.shmaddr;
         segment.readOnly = False;
         const int error = trapErrors(display, [&] { XShmAttach(display, &segment); });
         // Marked for removal now: it goes away with the last process detaching.
         shmctl(segment.shmid, IPC_RMID, nullptr);
-        if (error || segment.shmaddr == reinterpret_cast<char*>(-1)) {
-            if (segment.shmaddr != reinterpret_cast<char*>(-1))
-                shmdt(segment.shmaddr);
-            image->data = nullptr;
-            XDestroyImage(image);
-            image = nullptr;
+        if (error) {
+            shmdt(segment.shmaddr);
+            dropImage();
             return false;
         }
         shared = true;
         return true;
     }
 
-    void createPlainImage(int w, int h) {
+    bool createPlainImage(int w, int h) {
         plainPixels.assign(static_cast<std::size_t>(w) * h * 4, 0);
         image = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0,
                              reinterpret_cast<char*>(plainPixels.data()), static_cast<unsigned>(w),
                              static_cast<unsigned>(h), 32, w * 4);
         shared = false;
+        if (!image)
+            plainPixels.clear();
+        return image != nullptr;
     }
 
     void put(int x, int y, int w, int h) {
@@ -154,16 +171,21 @@ int endOnLostDisplay(Display*) {
 
 } // namespace
 
-std::optional<unsigned long> X11Output::parseWindowId(std::string_view text) {
+std::variant<unsigned long, std::string> X11Output::parseWindowId(const std::string_view text) {
+    std::string_view digits = text;
     int base = 10;
-    if (text.starts_with("0x") || text.starts_with("0X")) {
-        text.remove_prefix(2);
+    if (digits.starts_with("0x") || digits.starts_with("0X")) {
+        digits.remove_prefix(2);
         base = 16;
     }
     unsigned long id = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id, base);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() || id == 0)
-        return std::nullopt;
+    const auto [end, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), id, base);
+    const bool number = !digits.empty() && end == digits.data() + digits.size();
+    if (number && (error == std::errc::result_out_of_range || id > 0xffffffff))
+        return std::string(text) + " is larger than any X window id (at most 0xffffffff)";
+    if (!number || error != std::errc() || id == 0)
+        return "needs a window id in hex (0x1a00005) or decimal, not \"" + std::string(text) + "\"";
     return id;
 }
 
@@ -184,8 +206,14 @@ std::unique_ptr<X11Output> X11Output::open(const Target& target, std::string& er
     case Mode::ownWindow: {
         const auto w = static_cast<unsigned>(std::max(1.0, target.size.width));
         const auto h = static_cast<unsigned>(std::max(1.0, target.size.height));
-        x->window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, w, h, 0,
+        if (trapErrors(display, [&] {
+                x->window =
+                    XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, w, h, 0,
                                         BlackPixel(display, screen), BlackPixel(display, screen));
+            })) {
+            error = "cannot make a window of " + std::to_string(w) + "x" + std::to_string(h);
+            return nullptr;
+        }
         x->ownsWindow = true;
         XStoreName(display, x->window, target.title.c_str());
         x->deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
@@ -205,7 +233,7 @@ std::unique_ptr<X11Output> X11Output::open(const Target& target, std::string& er
     if (trapErrors(display,
                    [&] { status = XGetWindowAttributes(display, x->window, &attributes); }) ||
         !status) {
-        error = "there is no window " + hex(target.windowId) + " on this display";
+        error = "there is no window " + hex(x->window) + " on this display";
         x->ownsWindow = false;
         return nullptr;
     }
@@ -222,14 +250,25 @@ std::unique_ptr<X11Output> X11Output::open(const Target& target, std::string& er
     x->height = attributes.height;
     // Keys are the user's way out of a window of our own; elsewhere they belong
     // to whoever owns the window (the screen locker).
-    XSelectInput(display, x->window,
-                 StructureNotifyMask | ExposureMask | (x->ownsWindow ? KeyPressMask : 0));
-    x->gc = XCreateGC(display, x->window, 0, nullptr);
+    const long events = StructureNotifyMask | ExposureMask | (x->ownsWindow ? KeyPressMask : 0);
+    if (trapErrors(display,
+                   [&] {
+                       XSelectInput(display, x->window, events);
+                       x->gc = XCreateGC(display, x->window, 0, nullptr);
+                   }) ||
+        !x->gc) {
+        error = "cannot draw in window " + hex(x->window);
+        return nullptr;
+    }
     if (x->ownsWindow)
         XMapWindow(display, x->window);
 
     std::unique_ptr<X11Output> output(new X11Output(std::move(x)));
-    output->resizeImage(output->x_->width, output->x_->height);
+    if (!output->resizeImage(output->x_->width, output->x_->height)) {
+        error = "cannot make an image of " + std::to_string(output->x_->width) + "x" +
+                std::to_string(output->x_->height) + " for window " + hex(output->x_->window);
+        return nullptr;
+    }
     return output;
 }
 
@@ -240,15 +279,17 @@ X11Output::~X11Output() {
     compositor_.setTarget(nullptr, 0, 0, 0);
 }
 
-void X11Output::resizeImage(int width, int height) {
+bool X11Output::resizeImage(int width, int height) {
     compositor_.setTarget(nullptr, 0, 0, 0);
     x_->releaseImage();
     x_->width = std::max(1, width);
     x_->height = std::max(1, height);
-    if (!x_->createSharedImage(x_->width, x_->height))
-        x_->createPlainImage(x_->width, x_->height);
+    if (!x_->createSharedImage(x_->width, x_->height) &&
+        !x_->createPlainImage(x_->width, x_->height))
+        return false;
     compositor_.setTarget(reinterpret_cast<unsigned char*>(x_->image->data), x_->width, x_->height,
                           x_->image->bytes_per_line);
+    return true;
 }
 
 Size X11Output::size() const {
@@ -275,8 +316,10 @@ bool X11Output::processEvents() {
         switch (event.type) {
         case ConfigureNotify:
             if (event.xconfigure.window == x_->window &&
-                (event.xconfigure.width != x_->width || event.xconfigure.height != x_->height))
-                resizeImage(event.xconfigure.width, event.xconfigure.height);
+                (event.xconfigure.width != x_->width || event.xconfigure.height != x_->height) &&
+                !resizeImage(event.xconfigure.width, event.xconfigure.height))
+                systemLog("cannot make an image of " + std::to_string(x_->width) + "x" +
+                          std::to_string(x_->height) + "; nothing is shown until the next resize");
             break;
         case Expose:
             x_->exposed = true;
@@ -301,7 +344,7 @@ bool X11Output::processEvents() {
 }
 
 void X11Output::present(View& root, double now) {
-    if (x_->gone)
+    if (x_->gone || !x_->image)
         return;
     const auto redrawn = compositor_.render(root, now);
     const bool sending = x_->exposed || !redrawn.empty();

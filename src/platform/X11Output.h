@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 
 namespace aerolune {
 
@@ -33,8 +34,10 @@ public:
     // Connects to $DISPLAY and prepares the window; null, with the reason in
     // `error`, when there is no display, no such window or no usable visual.
     static std::unique_ptr<X11Output> open(const Target& target, std::string& error);
-    // "0x1a00005" or "27262981".
-    static std::optional<unsigned long> parseWindowId(std::string_view text);
+    // The id in "0x1a00005" or "27262981", or what is wrong with `text`, to
+    // follow the name of the option. The protocol carries ids in 32 bits, so a
+    // larger number is refused: Xlib would cut it down to another window's id.
+    static std::variant<unsigned long, std::string> parseWindowId(std::string_view text);
 
     ~X11Output() override;
     X11Output(const X11Output&) = delete;
@@ -53,7 +56,8 @@ private:
     struct Connection;
 
     explicit X11Output(std::unique_ptr<Connection> connection);
-    void resizeImage(int width, int height);
+    // False when no image could be made: nothing is shown until the next resize.
+    bool resizeImage(int width, int height);
 
     std::unique_ptr<Connection> x_;
     Compositor compositor_;

@@ -47,6 +47,7 @@ TEST(OptionsTest, SaverRunsTakeXScreenSaverStyleOptions) {
     EXPECT_EQ(run.windowId, 0x1a00005u);
     EXPECT_EQ(run.seed, 7u);
     EXPECT_EQ(std::get<Options>(parse({"--window-id", "27262981"})).windowId, 27262981u);
+    EXPECT_EQ(std::get<Options>(parse({"--window-id", "0xffffffff"})).windowId, 0xffffffffu);
 
     const auto snapshot = std::get<Options>(parse(
         {"--snapshot", "a.png", "--size", "1344x504", "--after", "10m", "--lat=1", "-lon=2"}));
@@ -83,6 +84,13 @@ TEST(OptionsTest, RefusesWhatItCannotReadWithOneLine) {
               "-root, -window-id and -fps are for a saver run in a window"},
              {{"--window-id", "window"},
               "--window-id needs a window id in hex (0x1a00005) or decimal, not \"window\""},
+             {{"--window-id", "0x100200001"},
+              "--window-id 0x100200001 is larger than any X window id (at most 0xffffffff)"},
+             {{"--window-id", "4294967296"},
+              "--window-id 4294967296 is larger than any X window id (at most 0xffffffff)"},
+             {{"--window-id", "0x10000000000000000"},
+              "--window-id 0x10000000000000000 is larger than any X window id (at most "
+              "0xffffffff)"},
              {{"--seed", "-1"},
               "--seed needs a whole number from 0 to 18446744073709551615, not \"-1\""},
              {{"--simulate", "3 days"},

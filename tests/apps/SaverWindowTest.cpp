@@ -172,3 +172,42 @@ TEST_F(SaverWindowTest, WindowIdWinsOverRootFollowsResizesAndAMissingWindowIsAnE
     EXPECT_EQ(missing.wait(), 1);
     EXPECT_NE(missing.errors().find("aerolune: there is no window"), std::string::npos);
 }
+
+TEST_F(SaverWindowTest, ASignalDuringStartupEndsTheRunWithStatusZero) {
+    for (const int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        // Blocked here, the signal is inherited pending and reaches the saver
+        // at the first moment it can take it, long before its first frame.
+        sigset_t blocked, previous;
+        sigemptyset(&blocked);
+        sigaddset(&blocked, signal);
+        ::pthread_sigmask(SIG_BLOCK, &blocked, &previous);
+        Saver saver({});
+        ::kill(saver.pid(), signal);
+        ::pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        EXPECT_EQ(saver.wait(), 0);
+        EXPECT_EQ(saver.errors(), "");
+    }
+}
+
+TEST_F(SaverWindowTest, AWindowIdBeyond32BitsIsRefusedNotCutDownToAnotherWindow) {
+    const unsigned long window = makeWindow(200, 100);
+    char id[32];
+    std::snprintf(id, sizeof id, "0x%lx", window | 1ul << 32);
+    const std::string refused =
+        std::string(id) + " is larger than any X window id (at most 0xffffffff)\n";
+    {
+        SCOPED_TRACE("-window-id");
+        Saver saver({"-window-id", id});
+        EXPECT_EQ(saver.wait(), 2);
+        EXPECT_EQ(saver.errors(), "aerolune: --window-id " + refused);
+    }
+    {
+        SCOPED_TRACE("$XSCREENSAVER_WINDOW");
+        aerolune::test::ScopedEnvironmentVariable named("XSCREENSAVER_WINDOW", id);
+        Saver saver({"-root"});
+        EXPECT_EQ(saver.wait(), 1);
+        EXPECT_EQ(saver.errors(), "aerolune: XSCREENSAVER_WINDOW " + refused);
+    }
+    destroy(window);
+}

@@ -2,10 +2,14 @@
 #include "support/ScopedEnvironment.h"
 #include "transitions/ColorHelper.h"
 
+#include <algorithm>
 #include <array>
 #include <cairo.h>
 #include <cmath>
+#include <csignal>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <tuple>
 
 using namespace aerolune;
 using namespace aerolune::test;
@@ -56,6 +60,30 @@ double shareNear(const Picture& picture, const Rgb& colour, int tolerance) {
     return double(near) / all;
 }
 
+// Lowers the largest file this process and the programs it starts may write,
+// with SIGXFSZ ignored, so that a write past it fails as on a full disc
+// instead of ending the writer.
+class ScopedFileSizeLimit {
+public:
+    explicit ScopedFileSizeLimit(rlim_t bytes) {
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit lowered = saved_;
+        lowered.rlim_cur = std::min(bytes, saved_.rlim_max);
+        ::setrlimit(RLIMIT_FSIZE, &lowered);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~ScopedFileSizeLimit() {
+        std::signal(SIGXFSZ, previous_);
+        ::setrlimit(RLIMIT_FSIZE, &saved_);
+    }
+    ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+    ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = SIG_DFL;
+};
+
 Picture snapshot(const ScopedConfigHome& home, const char* at, const char* after) {
     const auto file = home.root() / (std::string(at) + ".png");
     const auto run = runAerolune({"--snapshot", file.string(), "--size", "960x540", "--at", at,
@@ -101,11 +129,42 @@ TEST(SnapshotCommandTest, NoonTenMinutesAfterSunsetAndMidnightShowTheirSkies) {
     }
 }
 
-TEST(SnapshotCommandTest, AFileThatCannotBeWrittenIsAnError) {
+TEST(SnapshotCommandTest, AFailedWriteSaysSoAndLeavesTheOldPictureAndNoTemporaryFile) {
     ScopedConfigHome home;
-    const auto run = runAerolune(
-        {"--snapshot", (home.root() / "no/such/folder/x.png").string(), "--size", "8x8"},
-        home.root());
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("aerolune: cannot write"), std::string::npos);
+    const auto folder = home.root() / "pictures";
+    std::filesystem::create_directories(folder / "album");
+    const auto picture = folder / "sky.png";
+    const std::vector<std::string> noonInParis{
+        "--lat", "48.85", "--lon", "2.35", "--at", "2024-06-21T12:00:00Z", "--seed", "3"};
+    auto snapshot = [&](const std::filesystem::path& file, const char* size) {
+        std::vector<std::string> arguments{"--snapshot", file.string(), "--size", size};
+        arguments.insert(arguments.end(), noonInParis.begin(), noonInParis.end());
+        return runAerolune(arguments, home.root());
+    };
+    ASSERT_EQ(snapshot(picture, "16x16").status, 0);
+    const std::string good = fileText(picture);
+    ASSERT_FALSE(good.empty());
+
+    for (const auto& [target, reason, largestFile] :
+         std::vector<std::tuple<std::filesystem::path, std::string, rlim_t>>{
+             {picture, "File too large", 2048},
+             {folder / "album", "Is a directory", RLIM_INFINITY},
+             {folder / "no/such/folder/x.png", "No such file or directory", RLIM_INFINITY},
+         }) {
+        SCOPED_TRACE(reason);
+        ProgramRun run;
+        {
+            // A disc that fills up halfway through a picture of some 100 kB.
+            ScopedFileSizeLimit limit(largestFile);
+            run = snapshot(target, "960x540");
+        }
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, "aerolune: cannot write " + target.string() + ": " + reason + "\n");
+        EXPECT_TRUE(fileText(picture) == good) << "the old picture was changed";
+        std::vector<std::string> left;
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            left.push_back(entry.path().filename());
+        std::sort(left.begin(), left.end());
+        EXPECT_EQ(left, (std::vector<std::string>{"album", "sky.png"}));
+    }
 }

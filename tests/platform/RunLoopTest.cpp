@@ -3,7 +3,9 @@
 #include "platform/MainQueue.h"
 #include "support/ScopedEnvironment.h"
 
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
@@ -146,5 +148,33 @@ TEST_F(RunLoopTest, RealTimeRunEndsCleanlyOnStopOnSignalsAndWhenTheOutputCloses)
         EXPECT_EQ(loop.run(), 0);
         poster.join();
         EXPECT_EQ(loop.frameCount(), 1u);
+    }
+}
+
+TEST_F(RunLoopTest, ASignalCaughtBeforeRunEndsItAtOnceAndTheHandlerKeepsErrno) {
+    test::ScopedManualClock restore;
+    Clock::setCurrent(nullptr);
+    auto saver = std::make_shared<JournalSaver>(journal);
+    saver->setAnimationTimeInterval(0.01);
+    JournalOutput output(journal);
+    const SignalWatcher signals;
+    {
+        SCOPED_TRACE("errno survives a handler whose pipe is full");
+        const int capacity = ::fcntl(signals.fd(), F_SETPIPE_SZ, 4096);
+        ASSERT_GT(capacity, 0);
+        for (int i = 0; i < capacity; ++i)
+            ::raise(SIGTERM);
+        errno = EDOM;
+        ::raise(SIGINT);
+        EXPECT_EQ(errno, EDOM);
+        EXPECT_EQ(signals.received(), SIGINT);
+    }
+    {
+        SCOPED_TRACE("the loop ends before its first frame");
+        RunLoop loop(saver, &output);
+        // Only for a loop that missed the signal, which would otherwise run on.
+        MainQueue::main().asyncAfter(1, [&] { loop.stop(); });
+        EXPECT_EQ(loop.run(signals), 0);
+        EXPECT_EQ(loop.frameCount(), 0u);
     }
 }

@@ -121,11 +121,11 @@ int main(int argc, char** argv) {
         } else if (option == "--no-shm") {
             target.allowSharedMemory = false;
         } else if (option == "--window-id" && value) {
-            const auto id = X11Output::parseWindowId(value);
-            if (!id)
-                return usage("--window-id needs a window id such as 0x1a00005");
+            auto id = X11Output::parseWindowId(value);
+            if (auto* problem = std::get_if<std::string>(&id))
+                return usage(("--window-id " + *problem).c_str());
             target.mode = X11Output::Mode::existingWindow;
-            target.windowId = *id;
+            target.windowId = std::get<unsigned long>(id);
             ++i;
         } else if (option == "--size" && value) {
             int w = 0, h = 0;

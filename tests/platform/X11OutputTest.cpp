@@ -4,6 +4,10 @@
 // signal) and expects a clean exit. Skipped without a display.
 
 #include "support/DisplayTesting.h"
+#include "support/ScopedConfigHome.h"
+
+#include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -15,6 +19,37 @@ using namespace std::chrono_literals;
 
 // The scene's colours at the points where they are plain (see TestScene.cpp).
 constexpr Rgb backdrop{19, 24, 98}, salmon{255, 137, 103}, green{154, 211, 117};
+
+// Makes the programs started in its scope fail the calls named, through the
+// preloaded aerolune_failing_calls.
+class FailingCalls {
+public:
+    explicit FailingCalls(const char* calls) : calls_("AEROLUNE_FAILING_CALLS", calls) {}
+
+private:
+    static std::string asanOptions() {
+        // A sanitizer build would refuse a library preloaded ahead of its own.
+        const char* old = std::getenv("ASAN_OPTIONS");
+        return std::string(old ? old : "") + ":verify_asan_link_order=0";
+    }
+    aerolune::test::ScopedEnvironmentVariable calls_;
+    aerolune::test::ScopedEnvironmentVariable preload_{"LD_PRELOAD", AEROLUNE_FAILING_CALLS};
+    aerolune::test::ScopedEnvironmentVariable asan_{"ASAN_OPTIONS", asanOptions().c_str()};
+};
+
+// How many shared-memory segments that process `pid` made are still there.
+int segmentsMadeBy(pid_t pid) {
+    std::ifstream table("/proc/sysvipc/shm");
+    std::string line;
+    std::getline(table, line); // the heading
+    int count = 0;
+    while (std::getline(table, line)) {
+        long key = 0, id = 0, permissions = 0, size = 0, creator = 0;
+        std::istringstream(line) >> key >> id >> permissions >> size >> creator;
+        count += creator == pid;
+    }
+    return count;
+}
 
 // The test scene, run with its own options.
 class Program : public aerolune::test::Program {
@@ -125,4 +160,27 @@ TEST_F(X11OutputTest, AWindowIdThatDoesNotExistIsAClearError) {
     Program program({"--window-id", id});
     EXPECT_EQ(program.wait(), 2);
     EXPECT_NE(program.errors().find("there is no window " + std::string(id)), std::string::npos);
+}
+
+TEST_F(X11OutputTest, SharedMemoryThatFailsFallsBackAndGivesItAllBackAndNoImageIsAClearError) {
+    for (const char* call : {"shmat", "XShmAttach"}) {
+        SCOPED_TRACE(call);
+        const FailingCalls failing(call);
+        Program program({"--size", "160x100"});
+        const unsigned long window = windowOf(program, "plain");
+        ASSERT_NE(window, 0u);
+        expectScene(window, 160, 100);
+        EXPECT_EQ(segmentsMadeBy(program.pid()), 0) << "a segment is left, held by the server";
+        XDestroyWindow(display_, window);
+        XSync(display_, False);
+        EXPECT_EQ(program.wait(), 0);
+    }
+    {
+        SCOPED_TRACE("XCreateImage");
+        const FailingCalls failing("XCreateImage");
+        Program program({"--size", "160x100", "--no-shm"});
+        EXPECT_EQ(program.wait(), 2);
+        EXPECT_NE(program.errors().find("cannot make an image of 160x100 for window 0x"),
+                  std::string::npos);
+    }
 }

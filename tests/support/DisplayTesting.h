@@ -94,12 +94,23 @@ public:
         return std::nullopt;
     }
 
-    std::string errors() {
+    // What the program wrote on stderr: all of it once the program has ended,
+    // what came within the time limit while it still runs.
+    std::string errors(std::chrono::milliseconds limit = 2s) {
         std::string text;
-        char buffer[256];
-        ssize_t n;
-        while ((n = ::read(err_, buffer, sizeof buffer)) > 0)
+        const auto end = std::chrono::steady_clock::now() + limit;
+        for (auto left = limit; left.count() > 0;
+             left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                 end - std::chrono::steady_clock::now())) {
+            pollfd fd{err_, POLLIN, 0};
+            if (::poll(&fd, 1, static_cast<int>(left.count())) != 1)
+                break;
+            char buffer[256];
+            const ssize_t n = ::read(err_, buffer, sizeof buffer);
+            if (n <= 0)
+                break;
             text.append(buffer, static_cast<std::size_t>(n));
+        }
         return text;
     }
 

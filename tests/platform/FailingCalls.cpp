@@ -1,0 +1,66 @@
+// aerolune_failing_calls: preloaded into a program under test (LD_PRELOAD),
+// makes the calls named in $AEROLUNE_FAILING_CALLS (separated by commas) fail
+// as they can in use, and passes every other call on:
+//   shmat         no room to map the segment in this process (ENOMEM);
+//   XShmAttach    a server that cannot reach the segment (a remote one, or one
+//                 in another IPC namespace): the request names a segment that
+//                 no longer exists, and the server answers with an error;
+//   XCreateImage  no memory for the image (null).
+
+#include <X11/Xlib.h>
+#include <X11/extensions/XShm.h>
+#include <cerrno>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <string_view>
+#include <sys/shm.h>
+
+namespace {
+
+bool failing(std::string_view call) {
+    const char* list = std::getenv("AEROLUNE_FAILING_CALLS");
+    for (std::string_view rest = list ? list : ""; !rest.empty();) {
+        const auto comma = rest.find(',');
+        if (rest.substr(0, comma) == call)
+            return true;
+        rest = comma == std::string_view::npos ? std::string_view{} : rest.substr(comma + 1);
+    }
+    return false;
+}
+
+template <typename Function> Function* real(const char* name) {
+    return reinterpret_cast<Function*>(::dlsym(RTLD_NEXT, name));
+}
+
+} // namespace
+
+extern "C" void* shmat(int id, const void* address, int flags) noexcept {
+    if (failing("shmat")) {
+        errno = ENOMEM;
+        return reinterpret_cast<void*>(-1);
+    }
+    return real<void*(int, const void*, int)>("shmat")(id, address, flags);
+}
+
+extern "C" Bool XShmAttach(Display* display, XShmSegmentInfo* segment) {
+    auto* attach = real<Bool(Display*, XShmSegmentInfo*)>("XShmAttach");
+    if (!failing("XShmAttach"))
+        return attach(display, segment);
+    // An id just freed names no segment at all.
+    XShmSegmentInfo elsewhere = *segment;
+    elsewhere.shmid = ::shmget(IPC_PRIVATE, 1, IPC_CREAT | 0600);
+    ::shmctl(elsewhere.shmid, IPC_RMID, nullptr);
+    const Bool sent = attach(display, &elsewhere);
+    segment->shmseg = elsewhere.shmseg;
+    return sent;
+}
+
+extern "C" XImage* XCreateImage(Display* display, Visual* visual, unsigned depth, int format,
+                                int offset, char* data, unsigned width, unsigned height, int pad,
+                                int bytesPerLine) {
+    if (failing("XCreateImage"))
+        return nullptr;
+    return real<XImage*(Display*, Visual*, unsigned, int, int, char*, unsigned, unsigned, int,
+                        int)>("XCreateImage")(display, visual, depth, format, offset, data, width,
+                                              height, pad, bytesPerLine);
+}
