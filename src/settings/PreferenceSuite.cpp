@@ -1,5 +1,7 @@
 #include "settings/PreferenceSuite.h"
 
+#include "platform/AtomicFile.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -47,21 +49,6 @@ std::optional<std::string> makeFolder(const fs::path& folder) {
     return std::nullopt;
 }
 
-bool writeAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n == 0)
-            errno = EIO;
-        if (n <= 0)
-            return false;
-        done += std::size_t(n);
-    }
-    return true;
-}
-
 // As many as the kernel follows before it gives up with ELOOP.
 constexpr int kMaximumLinks = 40;
 
@@ -84,35 +71,13 @@ std::optional<std::string> followLinks(fs::path& path) {
     return systemError(start, "cannot be written", ELOOP);
 }
 
-// Makes a rename durable; a failure here leaves the new file in place, so it
-// is not reported.
-void syncFolder(const fs::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-// A temporary file in the same folder, flushed and renamed over `file`, so a
-// reader sees the old or the new text, never a mixture.
+// A reader sees the old text or the new, never a mixture. The file holds a
+// place, which is the user's own business: only they may read it.
 std::optional<std::string> replace(const fs::path& file, const std::string& text) {
-    std::string temporary = file.string() + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        return systemError(file.parent_path(), "cannot take a new file", errno);
-    if (!writeAll(fd, text) || ::fsync(fd) != 0) {
-        const int error = errno;
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        return systemError(file, "cannot be written", error);
-    }
-    if (::close(fd) != 0 || ::rename(temporary.c_str(), file.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(temporary.c_str());
-        return systemError(file, "cannot be written", error);
-    }
-    syncFolder(file.parent_path());
+    AtomicFile replacement(file, 0600);
+    replacement.write(text.data(), text.size());
+    if (const auto error = replacement.commit())
+        return systemError(file, "cannot be written", error.value());
     return std::nullopt;
 }
 
