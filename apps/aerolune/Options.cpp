@@ -20,7 +20,11 @@ struct OptionRow {
 };
 
 std::string quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
+    // Appended, not "\"" + std::string(text): GCC 12 at -O3 warns wrongly
+    // (-Wrestrict) about a literal put in front of a temporary string.
+    std::string result = "\"";
+    result.append(text).append("\"");
+    return result;
 }
 
 // A finite decimal number, all of the text, with an optional leading '+'.
@@ -325,11 +329,15 @@ std::string Options::helpText() {
                        "\n";
     constexpr std::size_t column = 26;
     for (const auto& row : kOptions) {
-        std::string head = "  --" + std::string(row.name);
+        // Appended piece by piece for GCC 12, as in quoted().
+        std::string head = "  --";
+        head.append(row.name);
         if (!row.valueName.empty())
-            head += " " + std::string(row.valueName);
-        head += head.size() + 1 < column ? std::string(column - head.size(), ' ')
-                                         : "\n" + std::string(column, ' ');
+            head.append(" ").append(row.valueName);
+        if (head.size() + 1 < column)
+            head.append(column - head.size(), ' ');
+        else
+            head.append("\n").append(column, ' ');
         std::string_view help = row.help;
         for (std::size_t line = 0; !help.empty(); ++line) {
             const auto end = help.find('\n');
