@@ -3,7 +3,6 @@
 #include "platform/X11Output.h"
 #include "settings/Prefs.h"
 
-#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -156,7 +155,8 @@ Problem setRunLocation(Options& options, std::string_view value) {
     return std::nullopt;
 }
 
-const std::array<OptionRow, 18> kOptions{{
+// Sized by its rows: a row left empty would match "--" and call nothing.
+const OptionRow kOptions[] = {
     {"root", "",
      "draw on the root window, or in the window named by\n"
      "$XSCREENSAVER_WINDOW when XScreenSaver sets it",
@@ -235,7 +235,7 @@ const std::array<OptionRow, 18> kOptions{{
      }},
     {"help", "", "show this help and exit",
      [](Options& o, std::string_view) { return setCommand(o, Options::Command::help); }},
-}};
+};
 
 const OptionRow* find(std::string_view name) {
     for (const auto& row : kOptions)
