@@ -138,6 +138,7 @@ def corpora():
             "hours": b"72h",
             "seconds": b"3600",
             "fraction": b"1.5d",
+            "exponent": b"2.5e3m",
         },
         "PlaceSearch": {name: text.encode("utf-8") for name, text in {
             "name": "Lisbon", "qualified": "paris, tx", "trailing-country": "Paris France",
