@@ -14,6 +14,8 @@ test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool imagemagick x11-utils xscreensaver
     dpkg-dev file
+    # Clang, libFuzzer's runtime, and llvm-symbolizer to name the lines of a report
+    clang libclang-rt-dev llvm
 )
 
 packages=("${build_packages[@]}")

@@ -3,7 +3,6 @@
 #include "platform/X11Output.h"
 #include "settings/Prefs.h"
 
-#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -20,7 +19,11 @@ struct OptionRow {
 };
 
 std::string quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
+    // Appended, not "\"" + std::string(text): GCC 12 at -O3 warns wrongly
+    // (-Wrestrict) about a literal put in front of a temporary string.
+    std::string result = "\"";
+    result.append(text).append("\"");
+    return result;
 }
 
 // A finite decimal number, all of the text, with an optional leading '+'.
@@ -153,7 +156,8 @@ Problem setRunLocation(Options& options, std::string_view value) {
     return std::nullopt;
 }
 
-const std::array<OptionRow, 18> kOptions{{
+// Sized by its rows: a row left empty would match "--" and call nothing.
+const OptionRow kOptions[] = {
     {"root", "",
      "draw on the root window, or in the window named by\n"
      "$XSCREENSAVER_WINDOW when XScreenSaver sets it",
@@ -232,7 +236,7 @@ const std::array<OptionRow, 18> kOptions{{
      }},
     {"help", "", "show this help and exit",
      [](Options& o, std::string_view) { return setCommand(o, Options::Command::help); }},
-}};
+};
 
 const OptionRow* find(std::string_view name) {
     for (const auto& row : kOptions)
@@ -326,11 +330,15 @@ std::string Options::helpText() {
                        "\n";
     constexpr std::size_t column = 26;
     for (const auto& row : kOptions) {
-        std::string head = "  --" + std::string(row.name);
+        // Appended piece by piece for GCC 12, as in quoted().
+        std::string head = "  --";
+        head.append(row.name);
         if (!row.valueName.empty())
-            head += " " + std::string(row.valueName);
-        head += head.size() + 1 < column ? std::string(column - head.size(), ' ')
-                                         : "\n" + std::string(column, ' ');
+            head.append(" ").append(row.valueName);
+        if (head.size() + 1 < column)
+            head.append(column - head.size(), ' ');
+        else
+            head.append("\n").append(column, ' ');
         std::string_view help = row.help;
         for (std::size_t line = 0; !help.empty(); ++line) {
             const auto end = help.find('\n');

@@ -126,9 +126,12 @@ std::optional<double> parseDuration(std::string_view text) {
         scale = 1;
     double value = 0;
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value) || value < 0)
+    // Checked in seconds: "1e308d" is a finite number of days but not of seconds.
+    const double seconds = value * scale;
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(seconds) ||
+        value < 0)
         return std::nullopt;
-    return value * scale;
+    return seconds;
 }
 
 } // namespace aerolune

@@ -43,7 +43,10 @@ KeyFile::Parsed KeyFile::parse(std::string_view text, std::string_view group) {
 }
 
 std::string KeyFile::format(std::string_view group, const Entries& entries) {
-    std::string text = "[" + std::string(group) + "]\n";
+    // Appended, not "[" + std::string(group): GCC 12 at -O3 warns wrongly
+    // (-Wrestrict) about a literal put in front of a temporary string.
+    std::string text = "[";
+    text.append(group).append("]\n");
     for (const auto& [key, value] : entries)
         text += key + "=" + value + "\n";
     return text;

@@ -62,6 +62,8 @@ TEST(OptionsTest, RefusesWhatItCannotReadWithOneLine) {
     for (const auto& [arguments, message] :
          std::vector<std::pair<std::vector<std::string_view>, std::string>>{
              {{"--bogus"}, "unknown option \"--bogus\" (see --help)"},
+             {{"--"}, "unknown option \"--\" (see --help)"},
+             {{"-=1"}, "unknown option \"-=1\" (see --help)"},
              {{"forecast"}, "unexpected argument \"forecast\" (see --help)"},
              {{"--forecast=yes"}, "--forecast takes no value"},
              {{"--forecast", "--lat"}, "--lat needs a value: --lat DEG"},

@@ -354,17 +354,16 @@ TEST(CompositorTest, TextIsDrawnCentredInItsColour) {
 TEST(CompositorTest, PicturesOverAPlainFillMatchPicturesOverTheSameColourDrawnAnotherWay) {
     // A plain opaque fill is deferred and pictures over it are copied
     // pre-composited; a gradient of that one colour takes the ordinary path.
-    const Color sky(164 / 255.0, 221 / 255.0, 250 / 255.0);
+    // Static, so that the scene class below can use it.
+    static const Color sky(164 / 255.0, 221 / 255.0, 250 / 255.0);
     struct Scene {
         std::shared_ptr<View> root;
         std::vector<std::shared_ptr<Layer>> clouds;
         explicit Scene(bool plain) {
-            root = layeredView(Rect(0, 0, 90, 70),
-                               plain ? Color(164 / 255.0, 221 / 255.0, 250 / 255.0) : Color());
+            root = layeredView(Rect(0, 0, 90, 70), plain ? sky : Color());
             if (!plain) {
                 auto gradient = std::make_shared<GradientLayer>();
                 gradient->setFrame(root->bounds());
-                const Color sky(164 / 255.0, 221 / 255.0, 250 / 255.0);
                 gradient->setColors({sky, sky});
                 root->layer()->addSublayer(gradient);
             }

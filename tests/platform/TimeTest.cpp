@@ -36,6 +36,9 @@ TEST(TimeTest, ParsesDurations) {
     EXPECT_FALSE(parseDuration("h"));
     EXPECT_FALSE(parseDuration("3x"));
     EXPECT_FALSE(parseDuration("inf"));
+    // Finite as written, but not once in seconds.
+    EXPECT_FALSE(parseDuration("1e308d"));
+    EXPECT_EQ(parseDuration("1e300d"), 1e300 * 86400);
 }
 
 #include "platform/CLLocationCoordinate2D.h"

@@ -41,8 +41,12 @@ inline bool near(Rgb a, Rgb b, int tolerance = 2) {
 }
 
 inline std::string describe(Rgb c) {
-    return "(" + std::to_string(c.r) + ", " + std::to_string(c.g) + ", " + std::to_string(c.b) +
-           ")";
+    // Appended, not "(" + std::to_string(...): GCC 12 at -O3 warns wrongly
+    // (-Wrestrict) about a literal put in front of a temporary string.
+    std::string text = "(";
+    text.append(std::to_string(c.r)).append(", ").append(std::to_string(c.g));
+    text.append(", ").append(std::to_string(c.b)).append(")");
+    return text;
 }
 
 class Program {

@@ -1,0 +1,35 @@
+// What a person types into the settings window or --location, searched in
+// the shipped gazetteer. An answer is candidates (at most the limit, each on
+// the Earth) or an error, never both or neither.
+
+#include "settings/PlaceSearch.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <string_view>
+
+using namespace aerolune;
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    // Loaded once, before the clock of the first input starts.
+    if (!Gazetteer::shared())
+        std::abort();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    const auto result = PlaceSearch::search(text);
+    if (result.error.has_value() != result.candidates.empty() ||
+        result.candidates.size() > PlaceSearch::defaultLimit)
+        std::abort();
+    if (PlaceSearch::check(text) && !result.error)
+        std::abort();
+    for (const auto& candidate : result.candidates) {
+        if (!(std::abs(candidate.coordinate.latitude) <= 90 &&
+              std::abs(candidate.coordinate.longitude) <= 180))
+            std::abort();
+    }
+    return 0;
+}
