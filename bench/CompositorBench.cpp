@@ -8,10 +8,10 @@
 // - a full-screen two-colour gradient whose colours animate, on frames where
 //   the shown colours change and on frames where they do not.
 
-#include "platform/Compositor.h"
-#include "platform/GradientLayer.h"
-#include "platform/Random.h"
-#include "platform/Transaction.h"
+#include "platform/core/Random.h"
+#include "platform/render/Compositor.h"
+#include "platform/view/GradientLayer.h"
+#include "platform/view/Transaction.h"
 
 #include <algorithm>
 #include <benchmark/benchmark.h>

@@ -3,11 +3,11 @@
 // output is left out by a sink that drops every line.
 
 #include "astronomy/Solar.h"
-#include "platform/Clock.h"
-#include "platform/Log.h"
-#include "platform/ManualClock.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Log.h"
+#include "platform/core/ManualClock.h"
 #include "schedule/TransitionForecaster.h"
-#include "settings/Prefs.h"
+#include "store/Prefs.h"
 
 #include <benchmark/benchmark.h>
 #include <cstdlib>

@@ -1,11 +1,11 @@
 // Budgets: the gazetteer loads in under 150 ms, a query answers in under 5 ms.
 // The map is not budgeted; it is drawn once per lookup.
 
-#include "settings/DataDirectory.h"
-#include "settings/Gazetteer.h"
-#include "settings/MapRenderer.h"
-#include "settings/PlaceSearch.h"
-#include "settings/Shoreline.h"
+#include "datafiles/DataDirectory.h"
+#include "geocode/Gazetteer.h"
+#include "geocode/PlaceSearch.h"
+#include "map/MapRenderer.h"
+#include "map/Shoreline.h"
 
 #include <benchmark/benchmark.h>
 

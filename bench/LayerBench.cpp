@@ -3,7 +3,7 @@
 // heap bytes per layer (as the allocator counts them, its own overhead
 // included) and the time per tree.
 
-#include "platform/Layer.h"
+#include "platform/view/Layer.h"
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>

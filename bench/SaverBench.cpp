@@ -10,14 +10,14 @@
 //   build/bench/bench_SaverBench
 
 #include "host/AeroluneSaverView.h"
-#include "platform/Clock.h"
-#include "platform/MainQueue.h"
-#include "platform/ManualClock.h"
-#include "platform/PngOutput.h"
-#include "platform/Random.h"
-#include "platform/RunLoop.h"
-#include "platform/Time.h"
-#include "settings/LocationHelper.h"
+#include "platform/core/Clock.h"
+#include "platform/core/MainQueue.h"
+#include "platform/core/ManualClock.h"
+#include "platform/core/Random.h"
+#include "platform/core/Time.h"
+#include "platform/output/PngOutput.h"
+#include "platform/output/RunLoop.h"
+#include "store/LocationHelper.h"
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>

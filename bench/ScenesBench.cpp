@@ -12,15 +12,15 @@
 //
 //   build/bench/bench_ScenesBench
 
-#include "host/LoadingHostingView.h"
-#include "platform/Clock.h"
-#include "platform/Compositor.h"
-#include "platform/MainQueue.h"
-#include "platform/ManualClock.h"
-#include "platform/Random.h"
+#include "palette/ColorHelper.h"
+#include "platform/core/Clock.h"
+#include "platform/core/MainQueue.h"
+#include "platform/core/ManualClock.h"
+#include "platform/core/Random.h"
+#include "platform/render/Compositor.h"
 #include "scenes/DayView.h"
+#include "scenes/LoadingHostingView.h"
 #include "scenes/NightView.h"
-#include "transitions/ColorHelper.h"
 #include "transitions/SkyTransitionView.h"
 #include "transitions/TransitionView.h"
 

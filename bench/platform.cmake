@@ -1,2 +1,2 @@
-aerolune_add_benchmark(LayerBench LIBS aerolune_platform)
+aerolune_add_benchmark(LayerBench LIBS aerolune_platform_view)
 aerolune_add_benchmark(CompositorBench LIBS aerolune_platform_render)

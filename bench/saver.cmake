@@ -1,1 +1,1 @@
-aerolune_add_benchmark(SaverBench LIBS aerolune_saver aerolune_platform_render)
+aerolune_add_benchmark(SaverBench LIBS aerolune_host aerolune_platform_output)

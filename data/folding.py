@@ -1,4 +1,4 @@
-"""Writes src/settings/FoldingTable.inc: how a character is folded for matching
+"""Writes src/geocode/FoldingTable.inc: how a character is folded for matching
 place names, so that "São Paulo", "SAO PAULO" and "Sao-Paulo" compare equal.
 
 Characters outside the table fold as the matcher's code says: ASCII letters to

@@ -29,7 +29,7 @@ with its length and that many bytes of UTF-8.
                 after, or -1
 
 Names are folded exactly as the program folds what the user types, with the
-table in src/settings/FoldingTable.inc.
+table in src/geocode/FoldingTable.inc.
 
 Usage: gazetteer.py NODE_MODULES SOURCES FOLDING_TABLE OUTPUT
 """

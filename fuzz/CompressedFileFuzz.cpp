@@ -3,7 +3,7 @@
 // read such bytes); a read must end, refuse with a reason or succeed, and
 // leak nothing either way.
 
-#include "settings/CompressedFile.h"
+#include "datafiles/CompressedFile.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 // must be safe to search: every name finds its own place, and searches by
 // name, qualifier and ZIP code stay within its tables.
 
-#include "settings/PlaceSearch.h"
+#include "geocode/PlaceSearch.h"
 
 #include <algorithm>
 #include <cstdint>

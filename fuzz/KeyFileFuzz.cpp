@@ -2,7 +2,7 @@
 // disk as the saver reads it. Whatever is read must survive a save: the keys
 // of a readable file are kept, and the file written is readable again.
 
-#include "settings/PreferenceSuite.h"
+#include "store/PreferenceSuite.h"
 
 #include <cstdint>
 #include <cstdlib>

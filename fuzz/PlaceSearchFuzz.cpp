@@ -2,7 +2,7 @@
 // the shipped gazetteer. An answer is candidates (at most the limit, each on
 // the Earth) or an error, never both or neither.
 
-#include "settings/PlaceSearch.h"
+#include "geocode/PlaceSearch.h"
 
 #include <cmath>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // accepts must be safe to draw: every bin's rings and lines, and their
 // points, are within its tables (AddressSanitizer watches) and on the Earth.
 
-#include "settings/Shoreline.h"
+#include "map/Shoreline.h"
 
 #include <cmath>
 #include <cstdint>

@@ -2,7 +2,7 @@
 // An accepted moment is finite and written back as the same moment; an
 // accepted length is finite and not negative.
 
-#include "platform/Time.h"
+#include "platform/core/Time.h"
 
 #include <cmath>
 #include <cstdint>

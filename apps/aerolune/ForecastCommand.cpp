@@ -1,8 +1,8 @@
 #include "aerolune/ForecastCommand.h"
 
 #include "astronomy/Solar.h"
-#include "platform/Clock.h"
-#include "platform/ManualClock.h"
+#include "platform/core/Clock.h"
+#include "platform/core/ManualClock.h"
 #include "schedule/TransitionForecaster.h"
 
 #include <ostream>

@@ -1,7 +1,7 @@
 #include "aerolune/LocationArgument.h"
 
-#include "settings/PlaceSearch.h"
-#include "settings/Prefs.h"
+#include "geocode/PlaceSearch.h"
+#include "store/Prefs.h"
 
 #include <charconv>
 

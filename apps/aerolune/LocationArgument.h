@@ -5,9 +5,9 @@
 // ("48.85,2.35", " -33.9 , 18.4 "); any other text is a place to look up in
 // the gazetteer, as the settings window does: "Lisbon", "paris, tx", "10001".
 
-#include "platform/CLLocationCoordinate2D.h"
-#include "settings/GeocodeError.h"
-#include "settings/PlaceCandidate.h"
+#include "geocode/GeocodeError.h"
+#include "geocode/PlaceCandidate.h"
+#include "platform/core/CLLocationCoordinate2D.h"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
 #include "aerolune/Options.h"
 
-#include "platform/X11Output.h"
-#include "settings/Prefs.h"
+#include "platform/output/X11Output.h"
+#include "store/Prefs.h"
 
 #include <charconv>
 #include <cmath>

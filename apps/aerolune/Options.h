@@ -9,8 +9,8 @@
 // help text, so a new option is one new field and one new row.
 
 #include "aerolune/LocationArgument.h"
-#include "platform/Geometry.h"
-#include "platform/Time.h"
+#include "platform/core/Geometry.h"
+#include "platform/core/Time.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "aerolune/RunLocation.h"
 
-#include "platform/Log.h"
-#include "settings/LocationHelper.h"
+#include "platform/core/Log.h"
+#include "store/LocationHelper.h"
 
 #include <ostream>
 

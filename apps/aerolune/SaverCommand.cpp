@@ -2,8 +2,8 @@
 
 #include "aerolune/SaverHostView.h"
 #include "aerolune/SaverSetup.h"
-#include "platform/RunLoop.h"
-#include "platform/X11Output.h"
+#include "platform/output/RunLoop.h"
+#include "platform/output/X11Output.h"
 
 #include <cstdlib>
 

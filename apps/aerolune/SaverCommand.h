@@ -5,7 +5,7 @@
 // ends on its own: XScreenSaver reports a hack that exits by itself as crashed.
 
 #include "aerolune/Options.h"
-#include "platform/SignalWatcher.h"
+#include "platform/core/SignalWatcher.h"
 
 #include <ostream>
 

@@ -1,6 +1,6 @@
 #include "aerolune/SaverHostView.h"
 
-#include "platform/Clock.h"
+#include "platform/core/Clock.h"
 
 #include <cstdio>
 

@@ -5,7 +5,7 @@
 // XScreenSaver's own hacks show it. The host's calls are passed on to the saver.
 
 #include "host/AeroluneSaverView.h"
-#include "platform/TextLayer.h"
+#include "platform/view/TextLayer.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #include "aerolune/SaverSetup.h"
 
-#include "platform/Random.h"
+#include "platform/core/Random.h"
 
 namespace aerolune::SaverSetup {
 

@@ -1,6 +1,6 @@
 #include "aerolune/SetLocationCommand.h"
 
-#include "settings/Prefs.h"
+#include "store/Prefs.h"
 
 #include <ostream>
 

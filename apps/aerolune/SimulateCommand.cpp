@@ -3,9 +3,9 @@
 #include "aerolune/SaverSetup.h"
 #include "host/AeroluneSaverView.h"
 #include "host/SkySimulation.h"
-#include "platform/Clock.h"
-#include "platform/MainQueue.h"
-#include "platform/SystemClock.h"
+#include "platform/core/Clock.h"
+#include "platform/core/MainQueue.h"
+#include "platform/core/SystemClock.h"
 
 namespace aerolune::SimulateCommand {
 namespace {

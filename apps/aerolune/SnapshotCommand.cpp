@@ -2,11 +2,11 @@
 
 #include "aerolune/SaverHostView.h"
 #include "aerolune/SaverSetup.h"
-#include "platform/Clock.h"
-#include "platform/MainQueue.h"
-#include "platform/PngOutput.h"
-#include "platform/RunLoop.h"
-#include "platform/SystemClock.h"
+#include "platform/core/Clock.h"
+#include "platform/core/MainQueue.h"
+#include "platform/core/SystemClock.h"
+#include "platform/output/PngOutput.h"
+#include "platform/output/RunLoop.h"
 
 namespace aerolune::SnapshotCommand {
 

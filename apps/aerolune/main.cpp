@@ -7,8 +7,8 @@
 #include "aerolune/SetLocationCommand.h"
 #include "aerolune/SimulateCommand.h"
 #include "aerolune/SnapshotCommand.h"
-#include "platform/Log.h"
-#include "platform/SyslogSink.h"
+#include "platform/core/Log.h"
+#include "platform/core/SyslogSink.h"
 
 #include <iostream>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "ConfigWindow.h"
 
-#include "settings/FrameAutosave.h"
+#include "sheet/FrameAutosave.h"
 
 #include <gdk/gdkx.h>
 #include <gdkmm/display.h>

@@ -12,7 +12,7 @@
 // and hides the window, which ends the program's main loop.
 
 #include "MapArea.h"
-#include "settings/ConfigureSheet.h"
+#include "sheet/ConfigureSheet.h"
 
 #include <gtkmm/box.h>
 #include <gtkmm/button.h>

@@ -5,7 +5,7 @@
 // through g_idle_add, which is safe from any thread (glibmm's signal_idle is
 // not), and the task runs on the thread that runs the main loop.
 
-#include "settings/Geocoder.h"
+#include "geocode/Geocoder.h"
 
 namespace aerolune {
 

@@ -3,8 +3,8 @@
 // The static map of the result area: a 200x100 drawing area that the shared
 // MapRenderer paints around a place. It takes no input.
 
-#include "platform/CLLocationCoordinate2D.h"
-#include "settings/MapRenderer.h"
+#include "map/MapRenderer.h"
+#include "platform/core/CLLocationCoordinate2D.h"
 
 #include <functional>
 #include <gtkmm/drawingarea.h>

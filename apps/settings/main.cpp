@@ -4,7 +4,7 @@
 #include "ConfigWindow.h"
 #include "MainLoopPoster.h"
 #include "host/AeroluneSaverView.h"
-#include "settings/ConfigureSheet.h"
+#include "sheet/ConfigureSheet.h"
 
 #include <gtkmm/application.h>
 #include <iostream>

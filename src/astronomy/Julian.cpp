@@ -1,6 +1,6 @@
 #include "astronomy/Julian.h"
 
-#include "platform/Calendar.h"
+#include "platform/core/Calendar.h"
 
 #include <cmath>
 

@@ -14,7 +14,7 @@
 // a day on which the zone's offset changes every moment of the day gives the
 // same value and the round trip still lands on the right moment.
 
-#include "platform/Time.h"
+#include "platform/core/Time.h"
 
 #include <cstdint>
 

@@ -14,8 +14,8 @@
 // stay absent and polarCondition() says which of the two it is; no moment is
 // ever derived from a NaN hour angle.
 
-#include "platform/CLLocationCoordinate2D.h"
-#include "platform/Time.h"
+#include "platform/core/CLLocationCoordinate2D.h"
+#include "platform/core/Time.h"
 
 #include <optional>
 

@@ -9,7 +9,7 @@
 // not keep each other alive for ever, the walk's delegate is a small relay
 // that refers to the backdrop weakly.
 
-#include "platform/ScreenSaverView.h"
+#include "platform/view/ScreenSaverView.h"
 #include "transitions/TransitionView.h"
 
 #include <memory>

@@ -1,6 +1,6 @@
 #include "host/AeroluneSaverView.h"
 
-#include "platform/Log.h"
+#include "platform/core/Log.h"
 
 #include <cmath>
 

@@ -9,8 +9,8 @@
 
 #include "host/AbstractSaverView.h"
 #include "host/SkySaverView.h"
-#include "platform/ScreenSaverView.h"
-#include "settings/ConfigureSheet.h"
+#include "platform/view/ScreenSaverView.h"
+#include "sheet/ConfigureSheet.h"
 
 #include <memory>
 

@@ -6,7 +6,7 @@
 // out above it, uncovers it. Its subviews are the coordinator's current view
 // and the replaced views still fading out, newest at the bottom.
 
-#include "platform/ScreenSaverView.h"
+#include "platform/view/ScreenSaverView.h"
 #include "schedule/SkyCoordinator.h"
 
 #include <memory>

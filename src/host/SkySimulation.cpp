@@ -1,6 +1,6 @@
 #include "host/SkySimulation.h"
 
-#include "platform/MainQueue.h"
+#include "platform/core/MainQueue.h"
 
 #include <algorithm>
 

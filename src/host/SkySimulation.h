@@ -14,8 +14,8 @@
 // (the coordinator takes it up on the frame after the one that ends the
 // transition, a follow-up frame).
 
-#include "platform/ManualClock.h"
-#include "platform/ScreenSaverView.h"
+#include "platform/core/ManualClock.h"
+#include "platform/view/ScreenSaverView.h"
 #include "schedule/SkyCoordinator.h"
 
 #include <functional>

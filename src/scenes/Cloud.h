@@ -9,7 +9,7 @@
 // All puffs are made here, once; a cloud of W x H holds (W div 4) x (H div 4),
 // up to some six thousand for the largest cloud of a day sky.
 
-#include "platform/Layer.h"
+#include "platform/view/Layer.h"
 #include "scenes/CloudParticle.h"
 
 #include <memory>

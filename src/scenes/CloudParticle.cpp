@@ -1,6 +1,6 @@
 #include "scenes/CloudParticle.h"
 
-#include "transitions/ColorHelper.h"
+#include "palette/ColorHelper.h"
 
 namespace aerolune {
 

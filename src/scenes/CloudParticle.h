@@ -4,7 +4,7 @@
 // to the cloud's density, so that many overlapping puffs give a dense centre
 // and a soft rim. The disc keeps itself round whatever size it is given.
 
-#include "platform/Layer.h"
+#include "platform/view/Layer.h"
 
 namespace aerolune {
 

@@ -4,7 +4,7 @@
 // view: it neither switches on layer backing nor draws. Subclasses that want a
 // backing layer ask for one and skip their layer work when none comes.
 
-#include "platform/View.h"
+#include "platform/view/View.h"
 
 namespace aerolune {
 

@@ -1,7 +1,7 @@
 #include "scenes/NightView.h"
 
-#include "platform/Random.h"
-#include "transitions/ColorHelper.h"
+#include "palette/ColorHelper.h"
+#include "platform/core/Random.h"
 
 namespace aerolune {
 namespace {

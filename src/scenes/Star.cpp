@@ -1,6 +1,6 @@
 #include "scenes/Star.h"
 
-#include "transitions/ColorHelper.h"
+#include "palette/ColorHelper.h"
 
 namespace aerolune {
 

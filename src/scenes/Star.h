@@ -4,7 +4,7 @@
 // brightness, set from its size when the sky scatters it and kept when it
 // twinkles; brighter stars drift faster.
 
-#include "platform/Layer.h"
+#include "platform/view/Layer.h"
 
 namespace aerolune {
 

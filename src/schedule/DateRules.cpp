@@ -1,6 +1,6 @@
 #include "schedule/DateRules.h"
 
-#include "platform/Calendar.h"
+#include "platform/core/Calendar.h"
 
 namespace aerolune {
 

@@ -5,7 +5,7 @@
 // comparisons are exact and ignore time zones; only justAfterMidnight reads
 // the calendar, in the zone current at the call.
 
-#include "platform/Time.h"
+#include "platform/core/Time.h"
 
 #include <optional>
 

@@ -1,13 +1,13 @@
 #include "schedule/SkyCoordinator.h"
 
 #include "astronomy/Solar.h"
-#include "host/LoadingHostingView.h"
-#include "host/ViewFade.h"
-#include "platform/Clock.h"
-#include "platform/Log.h"
-#include "platform/MainQueue.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Log.h"
+#include "platform/core/MainQueue.h"
 #include "scenes/DayView.h"
+#include "scenes/LoadingHostingView.h"
 #include "scenes/NightView.h"
+#include "scenes/ViewFade.h"
 #include "schedule/DateRules.h"
 #include "transitions/SkyTransitionView.h"
 

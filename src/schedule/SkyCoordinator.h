@@ -34,7 +34,7 @@
 // The coordinator is shared: the forecaster, the sky transition views and the
 // delayed fallback all refer back to it weakly.
 
-#include "platform/Time.h"
+#include "platform/core/Time.h"
 #include "scenes/AnimatableView.h"
 #include "schedule/SkyCoordinatorDelegate.h"
 #include "schedule/SkyMode.h"

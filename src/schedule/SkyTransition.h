@@ -3,7 +3,7 @@
 // An announced change of sky: at `date` the sky changes to `skyMode`. A plain
 // value, replaced as a whole, never edited.
 
-#include "platform/Time.h"
+#include "platform/core/Time.h"
 #include "schedule/SkyMode.h"
 
 namespace aerolune {

@@ -1,10 +1,10 @@
 #include "schedule/TransitionForecaster.h"
 
 #include "astronomy/Solar.h"
-#include "platform/Clock.h"
-#include "platform/Log.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Log.h"
 #include "schedule/DateRules.h"
-#include "settings/LocationHelper.h"
+#include "store/LocationHelper.h"
 
 namespace aerolune {
 

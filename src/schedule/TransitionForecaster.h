@@ -17,8 +17,8 @@
 // The forecaster belongs to its owner (the sky coordinator), which is also
 // its delegate; it refers back to the delegate weakly.
 
-#include "platform/CLLocationCoordinate2D.h"
-#include "platform/Time.h"
+#include "platform/core/CLLocationCoordinate2D.h"
+#include "platform/core/Time.h"
 #include "schedule/SkyMode.h"
 #include "schedule/TransitionForecasterDelegate.h"
 

@@ -4,9 +4,9 @@
 // the next change of sky first, when one can be named, and the current mode
 // last; a failed one reports only the failure.
 
-#include "platform/Time.h"
+#include "platform/core/Time.h"
 #include "schedule/SkyMode.h"
-#include "settings/LocationError.h"
+#include "store/LocationError.h"
 
 #include <optional>
 

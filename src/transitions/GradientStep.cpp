@@ -1,7 +1,7 @@
 #include "transitions/GradientStep.h"
 
-#include "platform/BasicAnimation.h"
-#include "platform/Transaction.h"
+#include "platform/view/BasicAnimation.h"
+#include "platform/view/Transaction.h"
 
 #include <cstddef>
 

@@ -6,8 +6,8 @@
 // The layer's model value is set to the target first, so that it keeps the
 // target once the animation has run out.
 
-#include "platform/Color.h"
-#include "platform/GradientLayer.h"
+#include "platform/core/Color.h"
+#include "platform/view/GradientLayer.h"
 
 #include <vector>
 

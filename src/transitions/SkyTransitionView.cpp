@@ -1,7 +1,7 @@
 #include "transitions/SkyTransitionView.h"
 
-#include "platform/MainQueue.h"
-#include "transitions/ColorHelper.h"
+#include "palette/ColorHelper.h"
+#include "platform/core/MainQueue.h"
 #include "transitions/GradientStep.h"
 
 #include <numbers>

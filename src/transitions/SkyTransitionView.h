@@ -15,7 +15,7 @@
 // The pending step holds the view weakly: a view released before its walk ends
 // neither animates further nor tells anyone. The delegate is held weakly too.
 
-#include "platform/GradientLayer.h"
+#include "platform/view/GradientLayer.h"
 #include "scenes/AnimatableView.h"
 #include "transitions/SkyTransitionViewDelegate.h"
 

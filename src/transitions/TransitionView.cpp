@@ -1,8 +1,8 @@
 #include "transitions/TransitionView.h"
 
-#include "platform/MainQueue.h"
-#include "platform/Random.h"
-#include "transitions/ColorHelper.h"
+#include "palette/ColorHelper.h"
+#include "platform/core/MainQueue.h"
+#include "platform/core/Random.h"
 #include "transitions/GradientStep.h"
 
 #include <algorithm>

@@ -13,7 +13,7 @@
 // The delegate is held strongly; the pending step holds the view weakly, so a
 // released view neither animates further nor tells anyone.
 
-#include "platform/GradientLayer.h"
+#include "platform/view/GradientLayer.h"
 #include "scenes/NativeKitView.h"
 #include "transitions/TransitionViewDelegate.h"
 

@@ -3,7 +3,7 @@
 // Told when a gradient walk has run out, with the colour it ended on (none for
 // a walk without colours).
 
-#include "platform/Color.h"
+#include "platform/core/Color.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
 #include "astronomy/Solar.h"
 
-#include "platform/Calendar.h"
-#include "platform/Random.h"
+#include "platform/core/Calendar.h"
+#include "platform/core/Random.h"
 #include "support/ReferenceSunrise.h"
 #include "support/ScopedEnvironment.h"
 

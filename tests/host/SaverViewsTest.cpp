@@ -1,6 +1,6 @@
 #include "host/AeroluneSaverView.h"
-#include "host/LoadingHostingView.h"
-#include "platform/RunLoop.h"
+#include "platform/output/RunLoop.h"
+#include "scenes/LoadingHostingView.h"
 #include "support/SaverHarness.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "astronomy/Solar.h"
 #include "host/AeroluneSaverView.h"
-#include "platform/Calendar.h"
+#include "platform/core/Calendar.h"
 #include "support/SaverHarness.h"
 
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "scenes/Cloud.h"
 
-#include "transitions/ColorHelper.h"
+#include "palette/ColorHelper.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

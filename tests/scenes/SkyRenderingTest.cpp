@@ -1,11 +1,11 @@
 // The day and night skies as they show on screen, checked by their properties
 // on small pictures with a fixed seed.
 
-#include "platform/Random.h"
+#include "palette/ColorHelper.h"
+#include "platform/core/Random.h"
 #include "scenes/DayView.h"
 #include "scenes/NightView.h"
 #include "support/Rendering.h"
-#include "transitions/ColorHelper.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

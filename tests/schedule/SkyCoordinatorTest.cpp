@@ -1,8 +1,8 @@
 #include "schedule/SkyCoordinator.h"
 
 #include "astronomy/Solar.h"
-#include "host/LoadingHostingView.h"
 #include "scenes/DayView.h"
+#include "scenes/LoadingHostingView.h"
 #include "scenes/NightView.h"
 #include "support/SaverHarness.h"
 #include "transitions/SkyTransitionView.h"

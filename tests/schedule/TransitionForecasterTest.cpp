@@ -1,7 +1,7 @@
 #include "schedule/TransitionForecaster.h"
 
 #include "astronomy/Solar.h"
-#include "platform/Calendar.h"
+#include "platform/core/Calendar.h"
 #include "support/ScopedConfigHome.h"
 #include "support/ScopedEnvironment.h"
 

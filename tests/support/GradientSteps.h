@@ -4,8 +4,8 @@
 // animation on a gradient layer, with the moment it began and what it animates
 // between. Poll it after every turn of the queue.
 
-#include "platform/Clock.h"
-#include "platform/GradientLayer.h"
+#include "platform/core/Clock.h"
+#include "platform/view/GradientLayer.h"
 
 #include <optional>
 #include <vector>

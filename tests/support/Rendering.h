@@ -4,8 +4,8 @@
 // compositor) and reading back its pixels, for tests that check pictures by
 // their properties.
 
-#include "platform/Color.h"
-#include "platform/Compositor.h"
+#include "platform/core/Color.h"
+#include "platform/render/Compositor.h"
 
 #include <cairo.h>
 #include <cmath>

@@ -4,9 +4,9 @@
 // given moment in a given zone, a temporary store holding a place (or none),
 // a recorded log, and a clean main queue before and after.
 
-#include "platform/MainQueue.h"
-#include "platform/Random.h"
-#include "settings/Prefs.h"
+#include "platform/core/MainQueue.h"
+#include "platform/core/Random.h"
+#include "store/Prefs.h"
 #include "support/ScopedConfigHome.h"
 #include "support/ScopedEnvironment.h"
 

@@ -4,7 +4,7 @@
 // and makes the stored location find it (the preference suite is forgotten on
 // the way in and out). The folder is removed afterwards.
 
-#include "settings/Prefs.h"
+#include "store/Prefs.h"
 
 #include <cstdlib>
 #include <filesystem>

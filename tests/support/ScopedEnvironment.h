@@ -2,11 +2,11 @@
 
 // Test helpers that swap a piece of process-wide state for the length of a scope.
 
-#include "platform/Clock.h"
-#include "platform/Log.h"
-#include "platform/ManualClock.h"
-#include "platform/RecordingLogSink.h"
-#include "platform/Time.h"
+#include "platform/core/Clock.h"
+#include "platform/core/Log.h"
+#include "platform/core/ManualClock.h"
+#include "platform/core/RecordingLogSink.h"
+#include "platform/core/Time.h"
 
 #include <cstdlib>
 #include <memory>

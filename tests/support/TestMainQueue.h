@@ -2,7 +2,7 @@
 
 // Stands in for a main loop in tests of work that answers through a poster.
 
-#include "settings/Geocoder.h"
+#include "geocode/Geocoder.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -1,8 +1,8 @@
 #include "transitions/GradientStep.h"
 
-#include "platform/Transaction.h"
+#include "palette/ColorHelper.h"
+#include "platform/view/Transaction.h"
 #include "support/ScopedEnvironment.h"
-#include "transitions/ColorHelper.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "transitions/SkyTransitionView.h"
 
-#include "platform/MainQueue.h"
+#include "palette/ColorHelper.h"
+#include "platform/core/MainQueue.h"
 #include "support/GradientSteps.h"
 #include "support/ScopedEnvironment.h"
-#include "transitions/ColorHelper.h"
 
 #include <gtest/gtest.h>
 #include <numbers>

@@ -1,11 +1,11 @@
 // The two gradient views as they show on screen: which colour sits at which
 // edge, and the eased mix between step boundaries, on small pictures.
 
-#include "platform/MainQueue.h"
-#include "platform/Random.h"
+#include "palette/ColorHelper.h"
+#include "platform/core/MainQueue.h"
+#include "platform/core/Random.h"
 #include "support/Rendering.h"
 #include "support/ScopedEnvironment.h"
-#include "transitions/ColorHelper.h"
 #include "transitions/SkyTransitionView.h"
 #include "transitions/TransitionView.h"
 

@@ -1,10 +1,10 @@
 #include "transitions/TransitionView.h"
 
-#include "platform/MainQueue.h"
-#include "platform/Random.h"
+#include "palette/ColorHelper.h"
+#include "platform/core/MainQueue.h"
+#include "platform/core/Random.h"
 #include "support/GradientSteps.h"
 #include "support/ScopedEnvironment.h"
-#include "transitions/ColorHelper.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

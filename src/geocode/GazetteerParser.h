@@ -1,0 +1,40 @@
+#pragma once
+
+// Reads gazetteer.bin.gz into a Gazetteer, checking what the searches rely
+// on: counts, indices in range, and the order of names and ZIP codes.
+
+#include "datafiles/ByteReader.h"
+#include "geocode/Gazetteer.h"
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace aerolune {
+
+class Gazetteer::Parser {
+public:
+    explicit Parser(Gazetteer& gazetteer);
+
+    bool run();
+    const std::string& error() const { return error_; }
+
+private:
+    bool fail(std::string reason);
+    bool readCountries(std::size_t count);
+    bool readRegions(std::size_t count);
+    bool readRegionCodes(std::size_t count);
+    bool readPlaces(std::size_t count);
+    bool readKeys(std::size_t count);
+    bool readZips(std::size_t count);
+    // Files the folded forms of a name and its "|"-separated aliases.
+    template <class Add> void addQualifiers(std::string_view names, Add add);
+
+    Gazetteer& gazetteer_;
+    ByteReader in_;
+    std::string error_;
+    // (country << 16 | region code index) -> index into regions
+    std::unordered_map<std::uint32_t, std::int32_t> regionByCode_;
+};
+
+} // namespace aerolune

@@ -1,0 +1,40 @@
+#include "geocode/Geocoder.h"
+
+#include "geocode/PlaceSearch.h"
+
+#include <system_error>
+#include <thread>
+
+namespace aerolune {
+
+Geocoder::Geocoder(Poster poster)
+    : Geocoder(std::move(poster),
+               [](const std::string& text) { return PlaceSearch::search(text); }) {}
+
+Geocoder::Geocoder(Poster poster, Search search)
+    : poster_(std::move(poster)), search_(std::move(search)) {}
+
+void Geocoder::geocode(std::string address, Handler handler) const {
+    lookup(std::move(address), [handler = std::move(handler)](GeocodeResult result) {
+        handler(result.coordinate(), std::move(result.error));
+    });
+}
+
+void Geocoder::lookup(std::string address, ResultHandler handler) const {
+    auto work = [address = std::move(address), handler = std::move(handler), poster = poster_,
+                 search = search_]() mutable {
+        auto result = search(address);
+        poster([handler = std::move(handler), result = std::move(result)]() mutable {
+            handler(std::move(result));
+        });
+    };
+    try {
+        std::thread(work).detach();
+    } catch (const std::system_error&) {
+        // No thread to be had: search here, but still answer through the
+        // poster, so the handler never runs inside this call.
+        work();
+    }
+}
+
+} // namespace aerolune

@@ -1,0 +1,104 @@
+#include "platform/core/MainQueue.h"
+
+#include "platform/core/Clock.h"
+
+#include <cstdint>
+#include <limits>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+namespace aerolune {
+
+MainQueue& MainQueue::main() {
+    // Never destroyed: work may still be posted from other threads at exit.
+    static MainQueue* queue = new MainQueue();
+    return *queue;
+}
+
+MainQueue::MainQueue() : wakeFd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+
+MainQueue::~MainQueue() {
+    if (wakeFd_ >= 0)
+        ::close(wakeFd_);
+}
+
+void MainQueue::asyncAfter(int seconds, Work work) {
+    const double deadline = Clock::current().monotonic() + seconds;
+    std::lock_guard lock(mutex_);
+    pending_.emplace(Key{deadline, sequence_++}, std::move(work));
+}
+
+void MainQueue::async(Work work) {
+    {
+        std::lock_guard lock(mutex_);
+        // Due before anything scheduled by time, and in posting order.
+        pending_.emplace(Key{-std::numeric_limits<double>::infinity(), sequence_++},
+                         std::move(work));
+    }
+    if (wakeFd_ >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto written = ::write(wakeFd_, &one, sizeof one);
+    }
+}
+
+std::optional<MainQueue::Work> MainQueue::takeDue(double now) {
+    std::lock_guard lock(mutex_);
+    if (pending_.empty() || pending_.begin()->first.deadline > now)
+        return std::nullopt;
+    auto node = pending_.extract(pending_.begin());
+    return std::move(node.mapped());
+}
+
+std::size_t MainQueue::runDue() {
+    drainWake();
+    const double now = Clock::current().monotonic();
+    std::size_t count = 0;
+    // Taken one at a time so that work may schedule more work, or reset the queue.
+    while (auto work = takeDue(now)) {
+        (*work)();
+        ++count;
+    }
+    return count;
+}
+
+std::optional<double> MainQueue::nextDeadline() const {
+    std::lock_guard lock(mutex_);
+    if (pending_.empty())
+        return std::nullopt;
+    return pending_.begin()->first.deadline;
+}
+
+bool MainQueue::isEmpty() const {
+    std::lock_guard lock(mutex_);
+    return pending_.empty();
+}
+
+void MainQueue::advance(ManualClock& clock, double seconds) {
+    const double target = clock.monotonic() + seconds;
+    while (auto deadline = nextDeadline()) {
+        if (*deadline > target)
+            break;
+        clock.advanceTo(*deadline);
+        runDue();
+    }
+    clock.advanceTo(target);
+}
+
+void MainQueue::reset() {
+    std::map<Key, Work> dropped;
+    {
+        std::lock_guard lock(mutex_);
+        dropped.swap(pending_);
+    }
+    drainWake();
+    // The work is destroyed outside the lock: its captures may post more work.
+}
+
+void MainQueue::drainWake() {
+    if (wakeFd_ < 0)
+        return;
+    std::uint64_t count = 0;
+    [[maybe_unused]] const auto read = ::read(wakeFd_, &count, sizeof count);
+}
+
+} // namespace aerolune

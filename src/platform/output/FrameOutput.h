@@ -1,0 +1,27 @@
+#pragma once
+
+// Where the run loop's frames go: a window, a PNG file, or nothing (tests).
+
+#include "platform/core/Geometry.h"
+
+namespace aerolune {
+
+class View;
+
+class FrameOutput {
+public:
+    virtual ~FrameOutput() = default;
+
+    // The size frames are shown at, in points; the run loop gives the root view
+    // this size before each frame.
+    virtual Size size() const = 0;
+    // Draws the view tree as it shows at `now` (monotonic seconds) and shows it.
+    virtual void present(View& root, double now) = 0;
+    // A descriptor that becomes readable when the output has events, or -1.
+    virtual int eventFd() const { return -1; }
+    // Handles pending events (resizes and the like). False once the output is
+    // gone, which ends the run loop.
+    virtual bool processEvents() { return true; }
+};
+
+} // namespace aerolune

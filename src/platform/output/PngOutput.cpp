@@ -1,0 +1,37 @@
+#include "platform/output/PngOutput.h"
+
+#include "platform/core/AtomicFile.h"
+
+namespace aerolune {
+namespace {
+
+cairo_status_t writeToFile(void* file, const unsigned char* bytes, unsigned int size) {
+    return static_cast<AtomicFile*>(file)->write(bytes, size) ? CAIRO_STATUS_SUCCESS
+                                                              : CAIRO_STATUS_WRITE_ERROR;
+}
+
+} // namespace
+
+PngOutput::PngOutput(std::string path, Size size) : path_(std::move(path)), size_(size) {}
+
+void PngOutput::present(View& root, double now) {
+    compositor_.render(root, now);
+}
+
+std::optional<std::string> PngOutput::save() const {
+    if (!compositor_.image())
+        return "no frame has been rendered";
+    // A half-written picture must never take the place of a good one.
+    AtomicFile file(path_);
+    const cairo_status_t status =
+        cairo_surface_write_to_png_stream(compositor_.image(), writeToFile, &file);
+    if (file.error())
+        return "cannot write " + path_ + ": " + file.error().message();
+    if (status != CAIRO_STATUS_SUCCESS)
+        return "cannot write " + path_ + ": " + cairo_status_to_string(status);
+    if (const auto error = file.commit())
+        return "cannot write " + path_ + ": " + error.message();
+    return std::nullopt;
+}
+
+} // namespace aerolune

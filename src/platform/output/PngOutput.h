@@ -1,0 +1,34 @@
+#pragma once
+
+// Frames into a PNG file: each present() renders the tree; save() writes the
+// latest frame, replacing the file as a whole or not at all. Used for
+// headless snapshots.
+
+#include "platform/output/FrameOutput.h"
+#include "platform/render/Compositor.h"
+
+#include <optional>
+#include <string>
+
+namespace aerolune {
+
+class PngOutput : public FrameOutput {
+public:
+    PngOutput(std::string path, Size size);
+
+    Size size() const override { return size_; }
+    void present(View& root, double now) override;
+
+    // Writes the latest frame; the reason when that fails, with the file as
+    // it was before.
+    std::optional<std::string> save() const;
+
+    const Compositor& compositor() const { return compositor_; }
+
+private:
+    std::string path_;
+    Size size_;
+    Compositor compositor_;
+};
+
+} // namespace aerolune

@@ -1,0 +1,363 @@
+#include "platform/output/X11Output.h"
+
+#include "platform/core/Log.h"
+#include "platform/render/UploadBoxes.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <X11/keysym.h>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+#include <vector>
+
+namespace aerolune {
+namespace {
+
+// Xlib reports protocol errors through one process-wide handler. Ours records
+// them instead of ending the process, so that a window that disappears, or a
+// server that cannot share memory, is an answer rather than a crash.
+int lastXError = 0;
+
+extern "C" int recordXError(Display*, XErrorEvent* event) {
+    lastXError = event->error_code;
+    return 0;
+}
+
+// Runs a request and reports the error it caused, if any.
+template <typename Request> int trapErrors(Display* display, Request request) {
+    XSync(display, False);
+    lastXError = 0;
+    request();
+    XSync(display, False);
+    return lastXError;
+}
+
+std::string hex(unsigned long id) {
+    char text[32];
+    std::snprintf(text, sizeof text, "0x%lx", id);
+    return text;
+}
+
+} // namespace
+
+struct X11Output::Connection {
+    Display* display = nullptr;
+    Window window = 0;
+    bool ownsWindow = false;
+    bool gone = false;
+    Visual* visual = nullptr;
+    int depth = 0;
+    GC gc = nullptr;
+    Atom deleteWindow = 0;
+    int width = 0;
+    int height = 0;
+    bool allowSharedMemory = true;
+    bool exposed = false;
+    XErrorHandler previousHandler = nullptr;
+
+    XImage* image = nullptr;
+    bool shared = false;
+    XShmSegmentInfo segment{};
+    std::vector<unsigned char> plainPixels;
+
+    ~Connection() {
+        if (!display)
+            return;
+        releaseImage();
+        if (gc)
+            XFreeGC(display, gc);
+        if (ownsWindow && !gone)
+            XDestroyWindow(display, window);
+        XCloseDisplay(display);
+        XSetErrorHandler(previousHandler);
+    }
+
+    void releaseImage() {
+        if (!image)
+            return;
+        if (shared) {
+            XShmDetach(display, &segment);
+            XSync(display, False);
+            shmdt(segment.shmaddr);
+        }
+        dropImage();
+        plainPixels.clear();
+        shared = false;
+    }
+
+    void dropImage() {
+        image->data = nullptr; // not Xlib's memory to free
+        XDestroyImage(image);
+        image = nullptr;
+    }
+
+    // Each step can fail: no memory for the image, no segment to be had, no
+    // room to map it here, or a server that cannot reach it (a remote one, or
+    // one in another IPC namespace). The server is asked to attach only once
+    // this side has, and whatever was taken is given back before falling back
+    // to sending the image over the connection.
+    bool createSharedImage(int w, int h) {
+        if (!allowSharedMemory || !XShmQueryExtension(display))
+            return false;
+        image = XShmCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, nullptr,
+                                &segment, static_cast<unsigned>(w), static_cast<unsigned>(h));
+        if (!image)
+            return false;
+        segment.shmid = shmget(IPC_PRIVATE, static_cast<std::size_t>(image->bytes_per_line) * h,
+                               IPC_CREAT | 0600);
+        if (segment.shmid < 0) {
+            dropImage();
+            return false;
+        }
+        segment.shmaddr = static_cast<char*>(shmat(segment.shmid, nullptr, 0));
+        if (segment.shmaddr == reinterpret_cast<char*>(-1)) {
+            shmctl(segment.shmid, IPC_RMID, nullptr);
+            dropImage();
+            return false;
+        }
+        image->data = segment.shmaddr;
+        segment.readOnly = False;
+        const int error = trapErrors(display, [&] { XShmAttach(display, &segment); });
+        // Marked for removal now: it goes away with the last process detaching.
+        shmctl(segment.shmid, IPC_RMID, nullptr);
+        if (error) {
+            shmdt(segment.shmaddr);
+            dropImage();
+            return false;
+        }
+        shared = true;
+        return true;
+    }
+
+    bool createPlainImage(int w, int h) {
+        plainPixels.assign(static_cast<std::size_t>(w) * h * 4, 0);
+        image = XCreateImage(display, visual, static_cast<unsigned>(depth), ZPixmap, 0,
+                             reinterpret_cast<char*>(plainPixels.data()), static_cast<unsigned>(w),
+                             static_cast<unsigned>(h), 32, w * 4);
+        shared = false;
+        if (!image)
+            plainPixels.clear();
+        return image != nullptr;
+    }
+
+    void put(int x, int y, int w, int h) {
+        if (shared)
+            XShmPutImage(display, window, gc, image, x, y, x, y, static_cast<unsigned>(w),
+                         static_cast<unsigned>(h), False);
+        else
+            XPutImage(display, window, gc, image, x, y, x, y, static_cast<unsigned>(w),
+                      static_cast<unsigned>(h));
+    }
+};
+
+namespace {
+
+// q, Escape or Ctrl+C in the saver's own window.
+bool isQuitKey(XKeyEvent& key) {
+    const KeySym symbol = XLookupKeysym(&key, 0);
+    return symbol == XK_q || symbol == XK_Escape || (symbol == XK_c && (key.state & ControlMask));
+}
+
+// Xlib cannot go on once the connection is lost; a saver whose display has
+// gone (the session ended) has nothing left to show and ends as if asked to.
+int endOnLostDisplay(Display*) {
+    std::_Exit(0);
+}
+
+} // namespace
+
+std::variant<unsigned long, std::string> X11Output::parseWindowId(const std::string_view text) {
+    std::string_view digits = text;
+    int base = 10;
+    if (digits.starts_with("0x") || digits.starts_with("0X")) {
+        digits.remove_prefix(2);
+        base = 16;
+    }
+    unsigned long id = 0;
+    const auto [end, error] =
+        std::from_chars(digits.data(), digits.data() + digits.size(), id, base);
+    const bool number = !digits.empty() && end == digits.data() + digits.size();
+    if (number && (error == std::errc::result_out_of_range || id > 0xffffffff))
+        return std::string(text) + " is larger than any X window id (at most 0xffffffff)";
+    if (!number || error != std::errc() || id == 0)
+        return "needs a window id in hex (0x1a00005) or decimal, not \"" + std::string(text) + "\"";
+    return id;
+}
+
+std::unique_ptr<X11Output> X11Output::open(const Target& target, std::string& error) {
+    auto x = std::make_unique<Connection>();
+    x->display = XOpenDisplay(nullptr);
+    if (!x->display) {
+        error = "cannot open the X display (is DISPLAY set?)";
+        return nullptr;
+    }
+    x->previousHandler = XSetErrorHandler(recordXError);
+    XSetIOErrorHandler(endOnLostDisplay);
+    x->allowSharedMemory = target.allowSharedMemory;
+    Display* display = x->display;
+    const int screen = DefaultScreen(display);
+
+    switch (target.mode) {
+    case Mode::ownWindow: {
+        const auto w = static_cast<unsigned>(std::max(1.0, target.size.width));
+        const auto h = static_cast<unsigned>(std::max(1.0, target.size.height));
+        if (trapErrors(display, [&] {
+                x->window =
+                    XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, w, h, 0,
+                                        BlackPixel(display, screen), BlackPixel(display, screen));
+            })) {
+            error = "cannot make a window of " + std::to_string(w) + "x" + std::to_string(h);
+            return nullptr;
+        }
+        x->ownsWindow = true;
+        XStoreName(display, x->window, target.title.c_str());
+        x->deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
+        XSetWMProtocols(display, x->window, &x->deleteWindow, 1);
+        break;
+    }
+    case Mode::rootWindow:
+        x->window = RootWindow(display, screen);
+        break;
+    case Mode::existingWindow:
+        x->window = target.windowId;
+        break;
+    }
+
+    XWindowAttributes attributes{};
+    Status status = 0;
+    if (trapErrors(display,
+                   [&] { status = XGetWindowAttributes(display, x->window, &attributes); }) ||
+        !status) {
+        error = "there is no window " + hex(x->window) + " on this display";
+        x->ownsWindow = false;
+        return nullptr;
+    }
+    x->visual = attributes.visual;
+    x->depth = attributes.depth;
+    // The compositor's pixels are 32-bit 0xAARRGGBB; the window must take them as they are.
+    if (x->visual->c_class != TrueColor || (x->depth != 24 && x->depth != 32) ||
+        x->visual->red_mask != 0xff0000 || x->visual->green_mask != 0xff00 ||
+        x->visual->blue_mask != 0xff) {
+        error = "window " + hex(x->window) + " has a visual other than 24-bit true colour";
+        return nullptr;
+    }
+    x->width = attributes.width;
+    x->height = attributes.height;
+    // Keys are the user's way out of a window of our own; elsewhere they belong
+    // to whoever owns the window (the screen locker).
+    const long events = StructureNotifyMask | ExposureMask | (x->ownsWindow ? KeyPressMask : 0);
+    if (trapErrors(display,
+                   [&] {
+                       XSelectInput(display, x->window, events);
+                       x->gc = XCreateGC(display, x->window, 0, nullptr);
+                   }) ||
+        !x->gc) {
+        error = "cannot draw in window " + hex(x->window);
+        return nullptr;
+    }
+    if (x->ownsWindow)
+        XMapWindow(display, x->window);
+
+    std::unique_ptr<X11Output> output(new X11Output(std::move(x)));
+    if (!output->resizeImage(output->x_->width, output->x_->height)) {
+        error = "cannot make an image of " + std::to_string(output->x_->width) + "x" +
+                std::to_string(output->x_->height) + " for window " + hex(output->x_->window);
+        return nullptr;
+    }
+    return output;
+}
+
+X11Output::X11Output(std::unique_ptr<Connection> connection) : x_(std::move(connection)) {}
+
+X11Output::~X11Output() {
+    // The compositor must let go of the image memory before it is released.
+    compositor_.setTarget(nullptr, 0, 0, 0);
+}
+
+bool X11Output::resizeImage(int width, int height) {
+    compositor_.setTarget(nullptr, 0, 0, 0);
+    x_->releaseImage();
+    x_->width = std::max(1, width);
+    x_->height = std::max(1, height);
+    if (!x_->createSharedImage(x_->width, x_->height) &&
+        !x_->createPlainImage(x_->width, x_->height))
+        return false;
+    compositor_.setTarget(reinterpret_cast<unsigned char*>(x_->image->data), x_->width, x_->height,
+                          x_->image->bytes_per_line);
+    return true;
+}
+
+Size X11Output::size() const {
+    return {static_cast<double>(x_->width), static_cast<double>(x_->height)};
+}
+
+int X11Output::eventFd() const {
+    return ConnectionNumber(x_->display);
+}
+
+unsigned long X11Output::window() const {
+    return x_->window;
+}
+
+bool X11Output::usesSharedMemory() const {
+    return x_->shared;
+}
+
+bool X11Output::processEvents() {
+    Display* display = x_->display;
+    while (!x_->gone && XPending(display)) {
+        XEvent event;
+        XNextEvent(display, &event);
+        switch (event.type) {
+        case ConfigureNotify:
+            if (event.xconfigure.window == x_->window &&
+                (event.xconfigure.width != x_->width || event.xconfigure.height != x_->height) &&
+                !resizeImage(event.xconfigure.width, event.xconfigure.height))
+                systemLog("cannot make an image of " + std::to_string(x_->width) + "x" +
+                          std::to_string(x_->height) + "; nothing is shown until the next resize");
+            break;
+        case Expose:
+            x_->exposed = true;
+            break;
+        case DestroyNotify:
+            if (event.xdestroywindow.window == x_->window)
+                x_->gone = true;
+            break;
+        case KeyPress:
+            if (x_->ownsWindow && isQuitKey(event.xkey))
+                return false;
+            break;
+        case ClientMessage:
+            if (x_->ownsWindow && static_cast<Atom>(event.xclient.data.l[0]) == x_->deleteWindow)
+                return false;
+            break;
+        default:
+            break;
+        }
+    }
+    return !x_->gone;
+}
+
+void X11Output::present(View& root, double now) {
+    if (x_->gone || !x_->image)
+        return;
+    const auto redrawn = compositor_.render(root, now);
+    const bool sending = x_->exposed || !redrawn.empty();
+    if (x_->exposed) {
+        x_->put(0, 0, x_->width, x_->height);
+        x_->exposed = false;
+    } else {
+        for (const auto& r : uploadBoxes(redrawn))
+            x_->put(r.x, r.y, r.width, r.height);
+    }
+    // The server must have read the shared image before the next frame draws into it.
+    if (sending)
+        XSync(x_->display, False);
+}
+
+} // namespace aerolune

@@ -1,0 +1,66 @@
+#pragma once
+
+// Shows frames in an X11 window: a window of its own, the root window, or an
+// existing window given by id (XScreenSaver hands a hack its window that way).
+//
+// The compositor draws straight into an image shared with the X server
+// (MIT-SHM); where sharing is not possible (a remote display) the image goes
+// over the connection instead. Only the rectangles the compositor redrew are
+// sent, nearby ones joined (uploadBoxes). The output follows the window's size, and reports itself
+// gone when the window is destroyed or, for its own window, closed by the window manager.
+
+#include "platform/output/FrameOutput.h"
+#include "platform/render/Compositor.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace aerolune {
+
+class X11Output : public FrameOutput {
+public:
+    enum class Mode { ownWindow, rootWindow, existingWindow };
+    struct Target {
+        Mode mode = Mode::ownWindow;
+        unsigned long windowId = 0; // for existingWindow
+        Size size{1280, 720};       // for ownWindow
+        std::string title = "Aerolune";
+        bool allowSharedMemory = true;
+    };
+
+    // Connects to $DISPLAY and prepares the window; null, with the reason in
+    // `error`, when there is no display, no such window or no usable visual.
+    static std::unique_ptr<X11Output> open(const Target& target, std::string& error);
+    // The id in "0x1a00005" or "27262981", or what is wrong with `text`, to
+    // follow the name of the option. The protocol carries ids in 32 bits, so a
+    // larger number is refused: Xlib would cut it down to another window's id.
+    static std::variant<unsigned long, std::string> parseWindowId(std::string_view text);
+
+    ~X11Output() override;
+    X11Output(const X11Output&) = delete;
+    X11Output& operator=(const X11Output&) = delete;
+
+    Size size() const override;
+    void present(View& root, double now) override;
+    int eventFd() const override;
+    bool processEvents() override;
+
+    unsigned long window() const;
+    bool usesSharedMemory() const;
+    const Compositor& compositor() const { return compositor_; }
+
+private:
+    struct Connection;
+
+    explicit X11Output(std::unique_ptr<Connection> connection);
+    // False when no image could be made: nothing is shown until the next resize.
+    bool resizeImage(int width, int height);
+
+    std::unique_ptr<Connection> x_;
+    Compositor compositor_;
+};
+
+} // namespace aerolune

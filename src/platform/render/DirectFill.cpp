@@ -1,0 +1,262 @@
+#include "platform/render/DirectFill.h"
+
+#include "platform/render/CairoHandles.h"
+#include "platform/render/OverBlend.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <optional>
+#include <pixman.h>
+
+namespace aerolune {
+namespace {
+
+bool isWhole(double value) {
+    return std::abs(value - std::round(value)) < 1e-9;
+}
+bool isUnit(double value) {
+    return std::abs(std::abs(value) - 1) < 1e-12;
+}
+bool isZero(double value) {
+    return std::abs(value) < 1e-12;
+}
+
+std::uint32_t opaquePixel(const Color& color) {
+    auto channel = [](double c) {
+        return static_cast<std::uint32_t>(std::lround(std::clamp(c, 0.0, 1.0) * 255));
+    };
+    return 0xff000000u | channel(color.red()) << 16 | channel(color.green()) << 8 |
+           channel(color.blue());
+}
+
+} // namespace
+
+std::optional<cairo_rectangle_int_t> alignedPixels(const cairo_matrix_t& m, Size size) {
+    const bool straight = isUnit(m.xx) && isUnit(m.yy) && isZero(m.xy) && isZero(m.yx);
+    const bool turned = isZero(m.xx) && isZero(m.yy) && isUnit(m.xy) && isUnit(m.yx);
+    if ((!straight && !turned) || !(size.width > 0 && size.height > 0))
+        return std::nullopt;
+    double x0 = 0, y0 = 0, x1 = size.width, y1 = size.height;
+    cairo_matrix_transform_point(&m, &x0, &y0);
+    cairo_matrix_transform_point(&m, &x1, &y1);
+    if (!isWhole(x0) || !isWhole(y0) || !isWhole(x1) || !isWhole(y1))
+        return std::nullopt;
+    return cairo_rectangle_int_t{static_cast<int>(std::lround(std::min(x0, x1))),
+                                 static_cast<int>(std::lround(std::min(y0, y1))),
+                                 static_cast<int>(std::lround(std::abs(x1 - x0))),
+                                 static_cast<int>(std::lround(std::abs(y1 - y0)))};
+}
+
+namespace {
+
+// The boxes of `allowed` inside `bounds` and inside the image.
+CairoRegion boxesWithin(cairo_surface_t* image, const cairo_region_t* allowed,
+                        const cairo_rectangle_int_t& bounds) {
+    CairoRegion area(cairo_region_create_rectangle(&bounds));
+    cairo_region_intersect(area.get(), allowed);
+    const cairo_rectangle_int_t imageBounds{0, 0, cairo_image_surface_get_width(image),
+                                            cairo_image_surface_get_height(image)};
+    cairo_region_intersect_rectangle(area.get(), &imageBounds);
+    return area;
+}
+
+pixman_image_t* wrap(cairo_surface_t* image) {
+    return pixman_image_create_bits(
+        PIXMAN_a8r8g8b8, cairo_image_surface_get_width(image),
+        cairo_image_surface_get_height(image),
+        reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(image)),
+        cairo_image_surface_get_stride(image));
+}
+
+} // namespace
+
+bool fillSolidDirect(cairo_surface_t* image, const cairo_region_t* allowed, const cairo_matrix_t& m,
+                     Size size, const Color& color) {
+    if (color.alpha() < 1)
+        return false;
+    const auto bounds = alignedPixels(m, size);
+    if (!bounds)
+        return false;
+    const CairoRegion area = boxesWithin(image, allowed, *bounds);
+    cairo_surface_flush(image);
+    auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(image));
+    const int stride = cairo_image_surface_get_stride(image) / 4;
+    const std::uint32_t pixel = opaquePixel(color);
+    for (int i = 0, n = cairo_region_num_rectangles(area.get()); i < n; ++i) {
+        cairo_rectangle_int_t r;
+        cairo_region_get_rectangle(area.get(), i, &r);
+        pixman_fill(data, stride, 32, r.x, r.y, r.width, r.height, pixel);
+        cairo_surface_mark_dirty_rectangle(image, r.x, r.y, r.width, r.height);
+    }
+    return true;
+}
+
+bool compositePictureDirect(cairo_surface_t* image, const cairo_region_t* allowed,
+                            cairo_surface_t* picture, int x, int y, double alpha) {
+    if (alpha < 1)
+        return false;
+    const cairo_rectangle_int_t bounds{x, y, cairo_image_surface_get_width(picture),
+                                       cairo_image_surface_get_height(picture)};
+    const CairoRegion area = boxesWithin(image, allowed, bounds);
+    const int n = cairo_region_num_rectangles(area.get());
+    if (n == 0)
+        return true;
+    cairo_surface_flush(image);
+    cairo_surface_flush(picture);
+    if (hasFastBlendOver()) {
+        unsigned char* to = cairo_image_surface_get_data(image);
+        const unsigned char* from = cairo_image_surface_get_data(picture);
+        const int toStride = cairo_image_surface_get_stride(image);
+        const int fromStride = cairo_image_surface_get_stride(picture);
+        for (int i = 0; i < n; ++i) {
+            cairo_rectangle_int_t r;
+            cairo_region_get_rectangle(area.get(), i, &r);
+            for (int row = r.y; row < r.y + r.height; ++row)
+                blendOverRow(reinterpret_cast<std::uint32_t*>(to + row * toStride) + r.x,
+                             reinterpret_cast<const std::uint32_t*>(from + (row - y) * fromStride) +
+                                 (r.x - x),
+                             r.width);
+            cairo_surface_mark_dirty_rectangle(image, r.x, r.y, r.width, r.height);
+        }
+        return true;
+    }
+    pixman_image_t* destination = wrap(image);
+    pixman_image_t* source = wrap(picture);
+    for (int i = 0; i < n; ++i) {
+        cairo_rectangle_int_t r;
+        cairo_region_get_rectangle(area.get(), i, &r);
+        pixman_image_composite32(PIXMAN_OP_OVER, source, nullptr, destination, r.x - x, r.y - y, 0,
+                                 0, r.x, r.y, r.width, r.height);
+        cairo_surface_mark_dirty_rectangle(image, r.x, r.y, r.width, r.height);
+    }
+    pixman_image_unref(source);
+    pixman_image_unref(destination);
+    return true;
+}
+
+void fillRegionDirect(cairo_surface_t* image, const cairo_region_t* area, const Color& color) {
+    const int n = cairo_region_num_rectangles(area);
+    if (n == 0)
+        return;
+    cairo_surface_flush(image);
+    auto* data = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(image));
+    const int stride = cairo_image_surface_get_stride(image) / 4;
+    const std::uint32_t pixel = opaquePixel(color);
+    for (int i = 0; i < n; ++i) {
+        cairo_rectangle_int_t r;
+        cairo_region_get_rectangle(area, i, &r);
+        pixman_fill(data, stride, 32, r.x, r.y, r.width, r.height, pixel);
+        cairo_surface_mark_dirty_rectangle(image, r.x, r.y, r.width, r.height);
+    }
+}
+
+void copyPictureDirect(cairo_surface_t* image, const cairo_region_t* area, cairo_surface_t* picture,
+                       int x, int y) {
+    const cairo_rectangle_int_t bounds{x, y, cairo_image_surface_get_width(picture),
+                                       cairo_image_surface_get_height(picture)};
+    const CairoRegion boxes = boxesWithin(image, area, bounds);
+    cairo_surface_flush(image);
+    cairo_surface_flush(picture);
+    unsigned char* to = cairo_image_surface_get_data(image);
+    const unsigned char* from = cairo_image_surface_get_data(picture);
+    const int toStride = cairo_image_surface_get_stride(image);
+    const int fromStride = cairo_image_surface_get_stride(picture);
+    for (int i = 0, n = cairo_region_num_rectangles(boxes.get()); i < n; ++i) {
+        cairo_rectangle_int_t r;
+        cairo_region_get_rectangle(boxes.get(), i, &r);
+        for (int row = r.y; row < r.y + r.height; ++row)
+            std::memcpy(to + row * toStride + 4 * r.x,
+                        from + (row - y) * fromStride + 4 * (r.x - x),
+                        static_cast<std::size_t>(r.width) * 4);
+        cairo_surface_mark_dirty_rectangle(image, r.x, r.y, r.width, r.height);
+    }
+}
+
+CairoSurface flattenPicture(cairo_surface_t* picture, const Color& background) {
+    const int w = cairo_image_surface_get_width(picture);
+    const int h = cairo_image_surface_get_height(picture);
+    CairoSurface flat(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h));
+    cairo_surface_flush(picture);
+    cairo_surface_flush(flat.get());
+    const std::uint32_t pixel = opaquePixel(background);
+    for (int row = 0; row < h; ++row) {
+        auto* to =
+            reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(flat.get()) +
+                                             row * cairo_image_surface_get_stride(flat.get()));
+        const auto* from = reinterpret_cast<const std::uint32_t*>(
+            cairo_image_surface_get_data(picture) + row * cairo_image_surface_get_stride(picture));
+        std::fill_n(to, w, pixel);
+        blendOverRow(to, from, w);
+    }
+    cairo_surface_mark_dirty(flat.get());
+    return flat;
+}
+
+Color gradientColorAt(const std::vector<Color>& colors, double t) {
+    if (colors.empty())
+        return {};
+    if (colors.size() == 1)
+        return colors.front();
+    const double position = std::clamp(t, 0.0, 1.0) * static_cast<double>(colors.size() - 1);
+    const auto index = std::min(static_cast<std::size_t>(position), colors.size() - 2);
+    return colors[index].interpolated(colors[index + 1], position - static_cast<double>(index));
+}
+
+bool fillGradientDirect(cairo_surface_t* image, const cairo_region_t* allowed,
+                        const cairo_matrix_t& m, Size size, const std::vector<Color>& colors) {
+    if (colors.size() < 2)
+        return false;
+    for (const auto& color : colors)
+        if (color.alpha() < 1)
+            return false;
+    const auto bounds = alignedPixels(m, size);
+    if (!bounds)
+        return false;
+    const bool turned = isZero(m.xx);
+    const CairoRegion regionWithin = boxesWithin(image, allowed, *bounds);
+    cairo_region_t* area = regionWithin.get();
+
+    cairo_matrix_t inverse = m;
+    cairo_matrix_invert(&inverse);
+    // Local y at a pixel centre depends on the row when straight, on the column when turned.
+    auto colorAt = [&](double px, double py) {
+        double lx = px + 0.5, ly = py + 0.5;
+        cairo_matrix_transform_point(&inverse, &lx, &ly);
+        return opaquePixel(gradientColorAt(colors, ly / size.height));
+    };
+    cairo_surface_flush(image);
+    unsigned char* data = cairo_image_surface_get_data(image);
+    const int stride = cairo_image_surface_get_stride(image);
+    std::vector<std::uint32_t> line;
+    for (int i = 0, n = cairo_region_num_rectangles(area); i < n; ++i) {
+        cairo_rectangle_int_t r;
+        cairo_region_get_rectangle(area, i, &r);
+        if (turned) {
+            line.resize(static_cast<std::size_t>(r.width));
+            for (int column = 0; column < r.width; ++column)
+                line[static_cast<std::size_t>(column)] = colorAt(r.x + column, r.y);
+            for (int row = r.y; row < r.y + r.height; ++row)
+                std::memcpy(data + row * stride + 4 * r.x, line.data(), line.size() * 4);
+        } else {
+            // Rows of one colour come in runs (a few hundred colours over a
+            // thousand rows): one fill per run.
+            int runStart = r.y;
+            std::uint32_t runColor = colorAt(r.x, r.y);
+            for (int row = r.y + 1; row <= r.y + r.height; ++row) {
+                const std::uint32_t color = row < r.y + r.height ? colorAt(r.x, row) : ~runColor;
+                if (color == runColor)
+                    continue;
+                pixman_fill(reinterpret_cast<std::uint32_t*>(data), stride / 4, 32, r.x, runStart,
+                            r.width, row - runStart, runColor);
+                runStart = row;
+                runColor = color;
+            }
+        }
+        cairo_surface_mark_dirty_rectangle(image, r.x, r.y, r.width, r.height);
+    }
+    return true;
+}
+
+} // namespace aerolune

@@ -1,0 +1,95 @@
+#include "platform/render/LayerPicture.h"
+
+#include "platform/render/DeviceGeometry.h"
+#include "platform/render/DirectFill.h"
+
+#include <cmath>
+
+namespace aerolune {
+namespace {
+
+// Whole pixels below a number of steps.
+long floorDivide(long count) {
+    return count >= 0 ? count / LayerPicture::steps
+                      : -((-count + LayerPicture::steps - 1) / LayerPicture::steps);
+}
+
+int shiftKey(const LayerPicture::Placement& placement) {
+    return placement.shiftY * LayerPicture::steps + placement.shiftX;
+}
+
+} // namespace
+
+bool LayerPicture::Placement::samePlace(const Placement& other) const {
+    if (onGrid != other.onGrid)
+        return false;
+    if (onGrid)
+        return x == other.x && y == other.y && shiftX == other.shiftX && shiftY == other.shiftY;
+    const cairo_matrix_t& a = matrix;
+    const cairo_matrix_t& b = other.matrix;
+    return a.xx == b.xx && a.yx == b.yx && a.xy == b.xy && a.yy == b.yy && a.x0 == b.x0 &&
+           a.y0 == b.y0;
+}
+
+LayerPicture::LayerPicture(CairoSurface image, const Rect& box)
+    : image_(std::move(image)), box_(box) {}
+
+LayerPicture::Placement LayerPicture::place(const cairo_matrix_t& local) const {
+    // Picture pixels (y down from the top of the box) to local coordinates, then on.
+    cairo_matrix_t toLocal;
+    Placement placement;
+    cairo_matrix_init(&toLocal, 1, 0, 0, -1, box_.minX(), box_.maxY());
+    cairo_matrix_multiply(&placement.matrix, &toLocal, &local);
+    const cairo_matrix_t& m = placement.matrix;
+    placement.onGrid = m.xx == 1 && m.yy == 1 && m.xy == 0 && m.yx == 0;
+    if (!placement.onGrid) {
+        placement.box = transformedBox(m, Rect(0, 0, box_.width(), box_.height()));
+        return placement;
+    }
+    const long stepsX = std::lround(m.x0 * steps), stepsY = std::lround(m.y0 * steps);
+    const long x = floorDivide(stepsX), y = floorDivide(stepsY);
+    placement.x = static_cast<int>(x);
+    placement.y = static_cast<int>(y);
+    placement.shiftX = static_cast<int>(stepsX - x * steps);
+    placement.shiftY = static_cast<int>(stepsY - y * steps);
+    // A shifted copy spreads into one more column and row.
+    const double grow = placement.shiftX || placement.shiftY ? 1 : 0;
+    placement.box = Rect(x, y, box_.width() + grow, box_.height() + grow);
+    return placement;
+}
+
+cairo_surface_t* LayerPicture::shifted(const Placement& placement) {
+    const int key = shiftKey(placement);
+    if (key == 0)
+        return image_.get();
+    for (const auto& [shift, surface] : shifted_)
+        if (shift == key)
+            return surface.get();
+    const int w = cairo_image_surface_get_width(image_.get());
+    const int h = cairo_image_surface_get_height(image_.get());
+    CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w + 1, h + 1));
+    {
+        CairoContext cr(cairo_create(surface.get()));
+        cairo_set_source_surface(cr.get(), image_.get(),
+                                 static_cast<double>(placement.shiftX) / steps,
+                                 static_cast<double>(placement.shiftY) / steps);
+        cairo_pattern_set_filter(cairo_get_source(cr.get()), CAIRO_FILTER_BILINEAR);
+        cairo_paint(cr.get());
+    }
+    shifted_.emplace_back(key, std::move(surface));
+    return shifted_.back().second.get();
+}
+
+cairo_surface_t* LayerPicture::flattened(const Placement& placement, const Color& background) {
+    const int key = shiftKey(placement);
+    for (const auto& [shift, color, surface] : flattened_)
+        if (shift == key && color == background)
+            return surface.get();
+    // A few background colours at most; a changing one starts afresh.
+    if (flattened_.size() >= 2 * steps * steps)
+        flattened_.clear();
+    flattened_.emplace_back(key, background, flattenPicture(shifted(placement), background));
+    return std::get<2>(flattened_.back()).get();
+}
+
+} // namespace aerolune

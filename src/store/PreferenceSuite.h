@@ -1,0 +1,55 @@
+#pragma once
+
+// A named set of preferences kept as a key file in the user's configuration
+// folder: ${XDG_CONFIG_HOME:-$HOME/.config}/aerolune/<name>.conf, one group
+// named after the suite.
+//
+// Writes go to a temporary file in the same folder, which is flushed to disk
+// and renamed over the old file, so a reader sees the old or the new contents,
+// never a mixture. When the file is a symbolic link (a dotfile tool's), the
+// file at the end of its links is replaced that way and the links stay. A
+// file that cannot be read or parsed is reported, not repaired: only a write
+// replaces it.
+
+#include "store/KeyFile.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace aerolune {
+
+class PreferenceSuite {
+public:
+    struct Opened;
+    struct Reading {
+        KeyFile::Entries entries;           // empty when the file does not exist yet
+        std::optional<std::string> problem; // why the file could not be used
+    };
+
+    // Finds the folder, making it (mode 0700) where it is missing.
+    static Opened open(const std::string& name);
+
+    const std::string& name() const { return name_; }
+    const std::filesystem::path& file() const { return file_; }
+
+    Reading read() const;
+
+    // Sets the given keys, keeping the other keys of a readable file. Returns
+    // the failure's readable description, or nothing once the file is on disk.
+    std::optional<std::string> write(const KeyFile::Entries& changes) const;
+
+private:
+    PreferenceSuite(std::string name, std::filesystem::path file)
+        : name_(std::move(name)), file_(std::move(file)) {}
+
+    std::string name_;
+    std::filesystem::path file_;
+};
+
+struct PreferenceSuite::Opened {
+    std::optional<PreferenceSuite> suite;
+    std::string problem; // why there is no suite
+};
+
+} // namespace aerolune

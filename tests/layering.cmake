@@ -1,0 +1,26 @@
+# cmake -DSOURCE_DIR=src -DLAYERS="a;b;..." -P layering.cmake
+# Fails when a file in one layer includes a header of a layer above it (later
+# in LAYERS). Includes are written from src/, as "folder/File.h".
+file(GLOB_RECURSE files RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp
+    ${SOURCE_DIR}/*.inc)
+set(violations "")
+foreach(file IN LISTS files)
+    get_filename_component(own ${file} DIRECTORY)
+    list(FIND LAYERS "${own}" ownIndex)
+    if(ownIndex EQUAL -1)
+        string(APPEND violations "\n  ${file}: its folder is not a layer")
+        continue()
+    endif()
+    file(STRINGS ${SOURCE_DIR}/${file} includes REGEX "^[ \t]*#[ \t]*include[ \t]+\"")
+    foreach(line IN LISTS includes)
+        string(REGEX REPLACE "^[^\"]*\"([^\"]+)\".*$" "\\1" header "${line}")
+        get_filename_component(folder ${header} DIRECTORY)
+        list(FIND LAYERS "${folder}" index)
+        if(index GREATER ownIndex)
+            string(APPEND violations "\n  ${file} includes ${header}, a layer above its own")
+        endif()
+    endforeach()
+endforeach()
+if(violations)
+    message(FATAL_ERROR "Layering broken:${violations}")
+endif()
