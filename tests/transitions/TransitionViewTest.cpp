@@ -16,97 +16,73 @@ using Colors = std::vector<Color>;
 
 namespace {
 
-class RecordingDelegate : public TransitionViewDelegate {
-public:
+struct Delegate : TransitionViewDelegate {
     void transitionViewDidComplete(std::optional<Color> lastColor) override {
         calls.push_back({Clock::current().monotonic(), lastColor});
     }
     std::vector<std::pair<double, std::optional<Color>>> calls;
 };
 
-class TransitionViewTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        MainQueue::main().reset();
-        Random::reseedShared(31);
-    }
-    void TearDown() override { MainQueue::main().reset(); }
+struct TransitionViewTest : ::testing::Test {
+    TransitionViewTest() { MainQueue::main().reset(); }
+    ~TransitionViewTest() override { MainQueue::main().reset(); }
+    void advance(double seconds) { MainQueue::main().advance(*clock, seconds); }
 
     test::ScopedManualClock clock{0};
-    std::shared_ptr<RecordingDelegate> delegate = std::make_shared<RecordingDelegate>();
+    std::shared_ptr<Delegate> delegate = std::make_shared<Delegate>();
 };
 
 } // namespace
 
 TEST_F(TransitionViewTest, AWalkLeavesOutItsStartColourAndEndsOnItsLastAfter60Then240sASteps) {
-    struct Case {
-        std::optional<Color> start;
-        std::size_t colors;
-        double completion;
-    };
-    for (const auto& [start, size, completion] :
-         {Case{std::nullopt, 31, 7260}, Case{ColorHelper::daySkyColor(), 30, 7020},
-          Case{ColorHelper::fuchsia(), 29, 6780}}) {
-        SCOPED_TRACE(std::to_string(size) + " colours");
-        MainQueue::main().reset();
-        delegate->calls.clear();
+    for (const auto& [start, size, end] :
+         {std::tuple{std::optional<Color>(), std::size_t{31}, 7260.0},
+          {ColorHelper::daySkyColor(), 30, 7020.0},
+          {ColorHelper::fuchsia(), 29, 6780.0}}) {
+        SCOPED_TRACE(size);
         const double t0 = clock->monotonic();
         auto view = std::make_shared<TransitionView>(start);
         view->setDelegate(delegate);
-        const Colors& colors = view->gradientColors();
+        const Colors& c = view->gradientColors();
         Colors expected = ColorHelper::allColors();
         if (start)
             std::erase(expected, *start);
-        ASSERT_EQ(colors.size(), size);
-        EXPECT_TRUE(
-            std::is_permutation(colors.begin(), colors.end(), expected.begin(), expected.end()));
-        EXPECT_EQ(view->gradientLayer().colors(), (Colors{start.value_or(colors[0]), colors[0]}));
-
+        ASSERT_EQ(c.size(), size);
+        EXPECT_TRUE(std::is_permutation(c.begin(), c.end(), expected.begin(), expected.end()));
+        const Colors first = view->gradientLayer().colors();
+        EXPECT_EQ(first, (Colors{start.value_or(c[0]), c[0]}));
         test::GradientStepRecorder steps(view->gradientLayer());
-        view->start();
-        for (int second = 0; second < completion + 100; ++second) {
+        for (int second = 0; second < end + 100; ++second, advance(1)) {
+            view->start(); // a second start does not restart the walk
             steps.poll();
-            MainQueue::main().advance(*clock, 1);
         }
         ASSERT_EQ(steps.steps().size(), size);
         for (std::size_t k = 0; k < size; ++k) {
-            SCOPED_TRACE("step " + std::to_string(k));
             const auto& step = steps.steps()[k];
-            EXPECT_EQ(step.begin - t0, k == 0 ? 0.0 : 60.0 + 240.0 * (k - 1));
-            EXPECT_EQ(step.duration, k == 0 ? 60 : 240);
-            EXPECT_EQ(step.to, (Colors{colors[k], colors[std::min(k + 1, size - 1)]}));
-            if (k > 0)
-                EXPECT_EQ(step.from, steps.steps()[k - 1].to);
+            EXPECT_EQ(step.begin - t0, k == 0 ? 0.0 : 60.0 + 240.0 * (k - 1)) << k;
+            EXPECT_EQ(step.duration, k == 0 ? 60 : 240) << k;
+            EXPECT_EQ(step.to, (Colors{c[k], c[std::min(k + 1, size - 1)]})) << k;
+            EXPECT_EQ(step.from, k == 0 ? first : steps.steps()[k - 1].to);
         }
         ASSERT_EQ(delegate->calls.size(), 1u);
-        EXPECT_EQ(delegate->calls[0].first - t0, completion);
-        EXPECT_EQ(delegate->calls[0].second, colors.back());
+        EXPECT_EQ(delegate->calls[0], std::pair(t0 + end, std::optional(c.back())));
+        delegate->calls.clear();
         EXPECT_TRUE(MainQueue::main().isEmpty());
     }
 }
 
-TEST_F(TransitionViewTest, ASecondStartDoesNotRestartTheWalk) {
-    auto view = std::make_shared<TransitionView>(std::nullopt);
-    view->start();
-    MainQueue::main().advance(*clock, 30);
-    view->start();
-    EXPECT_EQ(view->gradientLayer().animationForKey("colors")->beginTime(), 0.0);
-    MainQueue::main().advance(*clock, 30);
-    EXPECT_EQ(view->gradientLayer().animationForKey("colors")->beginTime(), 60.0);
-}
-
 TEST_F(TransitionViewTest, TheViewKeepsItsDelegateButNothingKeepsAReleasedView) {
     auto view = std::make_shared<TransitionView>(std::nullopt);
-    std::weak_ptr<RecordingDelegate> held = delegate;
+    std::weak_ptr<Delegate> held = delegate;
     view->setDelegate(std::exchange(delegate, nullptr));
     EXPECT_FALSE(held.expired()) << "held strongly";
     view->start();
-    MainQueue::main().advance(*clock, 7000);
+    advance(7000);
     std::weak_ptr<TransitionView> watch = view;
     view.reset();
-    EXPECT_TRUE(watch.expired()) << "the pending step does not keep the view";
-    EXPECT_TRUE(held.expired()) << "and the delegate goes with it";
-    MainQueue::main().advance(*clock, 1000);
+    EXPECT_TRUE(watch.expired()) << "a pending step holds its view weakly";
+    EXPECT_TRUE(held.expired()) << "and the delegate goes with the view";
+    advance(1000);
     EXPECT_TRUE(MainQueue::main().isEmpty());
 }
 
