@@ -6,38 +6,6 @@
 
 using namespace aerolune;
 
-namespace {
-
-struct Ink {
-    int minX = 1 << 20, maxX = -1, minY = 1 << 20, maxY = -1, darkest = 255, lines = 0;
-    double centreX() const { return (minX + maxX + 1) / 2.0; }
-    double centreY() const { return (minY + maxY + 1) / 2.0; }
-};
-
-// Where the text left ink, checking on the way that every pixel is white or
-// blue laid over white; a line of text is a run of rows holding ink.
-Ink inkOf(const test::Pixels& pixels) {
-    Ink ink;
-    bool inkAbove = false;
-    for (int y = 0; y < pixels.height(); ++y) {
-        bool inRow = false;
-        for (int x = 0; x < pixels.width(); ++x) {
-            const test::Rgb p = pixels.at(x, y);
-            if (p == test::Rgb{255, 255, 255})
-                continue;
-            EXPECT_TRUE(p.b == 255 && std::abs(p.r - p.g) <= 1) << x << ", " << y;
-            ink = {std::min(ink.minX, x), std::max(ink.maxX, x),      std::min(ink.minY, y),
-                   std::max(ink.maxY, y), std::min(ink.darkest, p.r), ink.lines};
-            inRow = true;
-        }
-        ink.lines += inRow && !inkAbove;
-        inkAbove = inRow;
-    }
-    return ink;
-}
-
-} // namespace
-
 TEST(LoadingHostingViewTest, TheTextIsExactAndShownVerbatim) {
     EXPECT_EQ(LoadingView().text(), "Loading the sky\xE2\x80\xA6") << "one ellipsis character";
     for (const std::string why : {"Missing location preference.", "", "%@ 100% \n"})
@@ -62,17 +30,35 @@ TEST(LoadingHostingViewTest, EveryLayoutStretchesThePanelOverTheViewAndFramesCha
 TEST(LoadingHostingViewTest, TheTextSitsInTheMiddleOfAWhitePanelInHalfTransparentBlue) {
     for (const auto& [why, lines] : {std::pair{std::optional<std::string>(), 1},
                                      {std::string("Missing location preference."), 2}}) {
-        SCOPED_TRACE(lines);
         auto view = std::make_shared<LoadingHostingView>(why, Rect());
         Compositor compositor;
-        for (const auto& [w, h] : {std::pair{260, 90}, {520, 180}}) {
-            view->setFrame(Rect(0, 0, w, h));
-            const Ink ink = inkOf(test::renderFrame(compositor, *view, w));
-            EXPECT_EQ(ink.lines, lines);
-            EXPECT_NEAR(ink.darkest, 128, 3) << "blue at half opacity over white";
-            EXPECT_NEAR(ink.centreX(), w / 2.0, 2);
-            EXPECT_NEAR(ink.centreY(), h / 2.0, 4);
-            EXPECT_LT(ink.maxX - ink.minX, 240) << "the default body size, not a headline";
+        for (const int scale : {1, 2}) {
+            view->setFrame(Rect(0, 0, 260 * scale, 90 * scale));
+            const test::Pixels pixels = test::renderFrame(compositor, *view, scale);
+            // The box around the ink, the lightest red (darkest blue), and the
+            // runs of rows that hold ink: one per line of text.
+            int minX = 1 << 20, maxX = -1, minY = 1 << 20, maxY = -1, darkest = 255, runs = 0;
+            int lastRow = -2;
+            for (int y = 0; y < pixels.height(); ++y) {
+                bool inRow = false;
+                for (int x = 0; x < pixels.width(); ++x) {
+                    const test::Rgb p = pixels.at(x, y);
+                    if (p == test::Rgb{255, 255, 255})
+                        continue;
+                    ASSERT_TRUE(p.b == 255 && std::abs(p.r - p.g) <= 1) << "blue over white";
+                    minX = std::min(minX, x), maxX = std::max(maxX, x);
+                    minY = std::min(minY, y), maxY = std::max(maxY, y);
+                    darkest = std::min(darkest, p.r);
+                    runs += !inRow && y != lastRow + 1;
+                    inRow = true;
+                }
+                lastRow = inRow ? y : lastRow;
+            }
+            EXPECT_EQ(runs, lines);
+            EXPECT_NEAR(darkest, 128, 3) << "blue at half opacity";
+            EXPECT_NEAR((minX + maxX + 1) / 2.0, 130 * scale, 2);
+            EXPECT_NEAR((minY + maxY + 1) / 2.0, 45 * scale, 4);
+            EXPECT_LT(maxX - minX, 240) << "the default body size, not a headline";
         }
     }
 }
