@@ -1,4 +1,5 @@
 // Whole savers run on a manual clock, from one moment that matters to the next.
+// The program's own --simulate runs through polar days and nights.
 
 #include "host/SkySimulation.h"
 
@@ -34,9 +35,7 @@ struct SaverRun {
     int replacedAlive = 0; // at the end, besides the current view
 };
 
-// Runs a whole saver for `seconds`; `started` looks at it right after its start.
-SaverRun runSaver(SaverHarness& harness, double seconds,
-                  const std::function<void(const SkyCoordinator&)>& started = {}) {
+SaverRun runSaver(SaverHarness& harness, double seconds) {
     SaverRun run;
     auto saver = AeroluneSaverView::create(Rect(0, 0, 320, 200), false);
     const SkyCoordinator& coordinator = *saver->skySaverView()->skyCoordinator();
@@ -59,8 +58,6 @@ SaverRun runSaver(SaverHarness& harness, double seconds,
             run.changes.push_back({harness.now(), *mode});
     });
     simulation.start();
-    if (started)
-        started(coordinator);
     simulation.run(seconds);
     run.steps = simulation.steps();
     for (const auto& view : run.views)
@@ -82,12 +79,8 @@ TEST(SkySimulationTest, ThreeDaysFromNoonThroughADaylightSavingChangePassEverySu
     SaverHarness harness("Europe/Paris", "2024-03-29T12:00:00+01:00", paris);
     const TimePoint start = harness.now(), end = start + 3 * 86400;
     ASSERT_NE(Calendar::utcOffset(start), Calendar::utcOffset(end));
-    std::optional<SkyTransition> announced;
-    const SaverRun run = runSaver(harness, 3 * 86400, [&](const SkyCoordinator& coordinator) {
-        announced = coordinator.nextTransition();
-    });
+    const SaverRun run = runSaver(harness, 3 * 86400);
     EXPECT_TRUE(run.startedLoading);
-    ASSERT_TRUE(announced && announced->skyMode == SkyMode::sunset);
 
     // Day at once; each sunrise and sunset at its moment, the day or night
     // that follows 20 or 28 minutes after it.
@@ -105,7 +98,6 @@ TEST(SkySimulationTest, ThreeDaysFromNoonThroughADaylightSavingChangePassEverySu
     }
     std::sort(expected.begin(), expected.end(),
               [](const Change& a, const Change& b) { return a.at < b.at; });
-    EXPECT_EQ(expected[1].at, announced->date) << "the sunset the forecast announced";
     ASSERT_EQ(run.changes.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
         SCOPED_TRACE(formatUtc(expected[i].at) + " " + std::string(describe(expected[i].mode)));
@@ -121,7 +113,7 @@ TEST(SkySimulationTest, ThreeDaysFromNoonThroughADaylightSavingChangePassEverySu
         EXPECT_TRUE(layer.expired());
 }
 
-TEST(SkySimulationTest, RunsStartedInTheHourAfterASunsetOrInAPolarNightFinishInOrder) {
+TEST(SkySimulationTest, RunsStartedInTheHourAfterASunsetPlayItWholeThenNight) {
     const TimePoint sunset = *Solar(test::at("2024-06-21T12:00:00Z"), paris).sunset();
     for (const double after : {0.0, 2409.0, 3600.0, 3600.5}) {
         SCOPED_TRACE(std::to_string(after) + " s after sunset");
@@ -137,20 +129,6 @@ TEST(SkySimulationTest, RunsStartedInTheHourAfterASunsetOrInAPolarNightFinishInO
         }
         EXPECT_LT(run.steps, 1000u);
     }
-    SCOPED_TRACE("Tromsø, from the polar night into the first days of sun");
-    const CLLocationCoordinate2D tromso{69.65, 18.96};
-    SaverHarness harness("Europe/Oslo", "2024-01-01T00:00:00+01:00", tromso);
-    const SaverRun run = runSaver(harness, 30 * 86400);
-    ASSERT_FALSE(run.changes.empty());
-    EXPECT_EQ(run.changes[0].mode, SkyMode::night);
-    for (std::size_t i = 1; i < run.changes.size(); ++i)
-        EXPECT_EQ(run.changes[i].mode, next(run.changes[i - 1].mode)) << i;
-    long sunrises = 0; // one for every day that has one
-    for (int day = 0; day < 30; ++day)
-        sunrises += Solar(harness.now() - (29.5 - day) * 86400, tromso).sunrise() ? 1 : 0;
-    EXPECT_GT(sunrises, 0);
-    const auto seen = modes(run);
-    EXPECT_EQ(std::count(seen.begin(), seen.end(), SkyMode::sunrise), sunrises);
 }
 
 TEST(SkySimulationTest, WithoutBackingLayersEverySkyStillComesAndGoes) {
