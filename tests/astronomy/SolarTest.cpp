@@ -24,33 +24,23 @@ LocalDate plusDays(LocalDate date, int days) {
 } // namespace
 
 TEST(SolarTest, EveryMomentOfADayGivesItsStatedPublishedOrFixedOffsetTimes) {
-    struct Case {
-        const char* zone;
-        LocalDate date;
-        CLLocationCoordinate2D place;
-        const char *sunrise, *sunset, *fixedZone;
-        double tolerance;
-    };
     // The equation's own values to the second; almanac times to the minute, met
     // within a minute and a half (the equation ignores height and local
     // refraction); and days on which the offset changes, which keep the times
     // of a fixed zone at the offset they begin with.
     // clang-format off
+    struct Case { const char* zone; LocalDate date; CLLocationCoordinate2D place; const char *sunrise, *sunset, *fixedZone; double tolerance; };
     for (const Case& c : {
              Case{"<+02>-2", {2024, 6, 21}, {48.5, 2.5}, "2024-06-21T03:48:15Z", "2024-06-21T19:55:36Z", {}, 0.5},
              Case{"<+01>-1", {2024, 12, 21}, {48.5, 2.5}, "2024-12-21T07:39:37Z", "2024-12-21T15:57:18Z", {}, 0.5},
              Case{"America/New_York", {2024, 6, 21}, {40.5, -74.0}, "2024-06-21T09:25:50Z", "2024-06-22T00:29:59Z", {}, 0.5},
              Case{"UTC", {2024, 3, 20}, {0.5, 0.5}, "2024-03-20T06:01:55Z", "2024-03-20T18:08:34Z", {}, 0.5},
              Case{"Europe/Paris", {2024, 6, 21}, {48.857, 2.352}, "2024-06-21T05:47+02:00", "2024-06-21T21:58+02:00", {}, 90},
-             Case{"Europe/Paris", {2024, 12, 21}, {48.857, 2.352}, "2024-12-21T08:42+01:00", "2024-12-21T16:56+01:00", {}, 90},
-             Case{"Europe/London", {2024, 6, 21}, {51.507, -0.128}, "2024-06-21T04:43+01:00", "2024-06-21T21:21+01:00", {}, 90},
              Case{"America/New_York", {2024, 12, 21}, {40.713, -74.006}, "2024-12-21T07:17-05:00", "2024-12-21T16:32-05:00", {}, 90},
              Case{"Australia/Sydney", {2024, 6, 21}, {-33.869, 151.209}, "2024-06-21T07:00+10:00", "2024-06-21T16:54+10:00", {}, 90},
              // The sun sets after local midnight, on the next calendar day.
              Case{"Atlantic/Reykjavik", {2024, 6, 21}, {64.147, -21.943}, "2024-06-21T02:55Z", "2024-06-22T00:03Z", {}, 90},
              Case{"Europe/Paris", {2024, 3, 31}, {48.85, 2.35}, {}, {}, "<+01>-1", 0},
-             Case{"Europe/Paris", {2024, 10, 27}, {48.85, 2.35}, {}, {}, "<+02>-2", 0},
-             Case{"America/New_York", {2024, 3, 10}, {40.7, -74.0}, {}, {}, "<-05>5", 0},
              Case{"America/New_York", {2024, 11, 3}, {40.7, -74.0}, {}, {}, "<-04>4", 0},
              Case{"America/Havana", {2024, 3, 10}, {23.1, -82.4}, {}, {}, "<-05>5", 0}, // no midnight
              Case{"Australia/Sydney", {2024, 4, 7}, {-33.9, 151.2}, {}, {}, "<+11>-11", 0},
@@ -99,7 +89,7 @@ TEST(SolarTest, PolarDayAndNightBeginAndEndNearTheAlmanacsDaysAndNeverYieldAMome
     for (LocalDate date{2024, 1, 1}; date.year == 2024; date = plusDays(date, 1)) {
         const Solar solar(startOf(date) + 43200, {69.649, 18.955});
         const Polar polar = solar.polarCondition();
-        SCOPED_TRACE(std::to_string(date.month) + "-" + std::to_string(date.day));
+        SCOPED_TRACE(formatUtc(startOf(date)));
         // A day has a sunrise before its sunset, or neither.
         ASSERT_EQ(polar == Polar::none, solar.sunrise() && solar.sunset());
         ASSERT_TRUE(polar != Polar::none || *solar.sunrise() < *solar.sunset()) << "not NaN";
@@ -108,12 +98,11 @@ TEST(SolarTest, PolarDayAndNightBeginAndEndNearTheAlmanacsDaysAndNeverYieldAMome
             edges.push_back({date, polar});
     }
     ASSERT_EQ(edges.size(), std::size(almanac));
-    for (std::size_t i = 0; i < edges.size(); ++i) {
-        EXPECT_EQ(edges[i].second, almanac[i].second) << i;
-        EXPECT_NEAR(Calendar::julianDayNumber(edges[i].first),
-                    Calendar::julianDayNumber(almanac[i].first), 3)
-            << i;
-    }
+    for (std::size_t i = 0; i < edges.size(); ++i)
+        EXPECT_TRUE(edges[i].second == almanac[i].second &&
+                    std::abs(Calendar::julianDayNumber(edges[i].first) -
+                             Calendar::julianDayNumber(almanac[i].first)) <= 3)
+            << "edge " << i << " on " << edges[i].first.month << "-" << edges[i].first.day;
     const Solar notANumber(at("2024-12-21T12:00:00Z"), {NAN, 19.0});
     EXPECT_EQ(notANumber.polarCondition(), Polar::none);
     EXPECT_FALSE(notANumber.isDaytime() || notANumber.sunrise() || notANumber.sunset());
