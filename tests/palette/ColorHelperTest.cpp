@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <thread>
 
 using namespace aerolune;
 
@@ -17,15 +16,4 @@ TEST(ColorHelperTest, TheGradientPaletteHoldsEveryListColourOnceAndMagentaTwice)
     const Color puff = ColorHelper::cloudColor(0.3);
     EXPECT_EQ(puff, Color(250 / 255.0, 250 / 255.0, 250 / 255.0, 0.3));
     EXPECT_NE(ColorHelper::cloudColor(0), ColorHelper::clearColor()) << "an invisible grey";
-}
-
-TEST(ColorHelperTest, ConcurrentFirstReadsSeeOneList) {
-    const std::vector<Color>* seen[4] = {};
-    std::vector<std::thread> readers;
-    for (auto& slot : seen)
-        readers.emplace_back([&slot] { slot = &ColorHelper::sunsetColors(); });
-    for (auto& reader : readers)
-        reader.join();
-    for (const auto* list : seen)
-        EXPECT_EQ(list, seen[0]);
 }

@@ -12,22 +12,7 @@ TEST(LoadingHostingViewTest, TheTextIsExactAndShownVerbatim) {
         EXPECT_EQ(LoadingView(why).text(), why + "\nPlease check your settings.");
 }
 
-TEST(LoadingHostingViewTest, EveryLayoutStretchesThePanelOverTheViewAndFramesChangeNothing) {
-    auto view = std::make_shared<LoadingHostingView>(std::nullopt, Rect(5, 5, 10, 10));
-    ASSERT_EQ(view->subviews().size(), 1u);
-    for (const Rect frame : {Rect(0, 0, 1344, 504), Rect(20, 40, 300, 100), Rect()}) {
-        view->setFrame(frame);
-        view->layoutSubtreeIfNeeded();
-        EXPECT_EQ(view->hostingView()->frame(), view->bounds()) << describe(frame);
-        EXPECT_EQ(view->textLayer()->frame(), view->bounds()) << describe(frame);
-    }
-    for (int i = 0; i < 100; ++i)
-        view->animate();
-    EXPECT_FALSE(view->needsLayout());
-    EXPECT_EQ(view->textLayer()->text(), LoadingView().text());
-}
-
-TEST(LoadingHostingViewTest, TheTextSitsInTheMiddleOfAWhitePanelInHalfTransparentBlue) {
+TEST(LoadingHostingViewTest, TheTextSitsInTheMiddleOfAWhitePanelThatFillsTheViewAtAnySize) {
     for (const auto& [why, lines] : {std::pair{std::optional<std::string>(), 1},
                                      {std::string("Missing location preference."), 2}}) {
         auto view = std::make_shared<LoadingHostingView>(why, Rect());

@@ -11,7 +11,6 @@ namespace {
 
 struct ViewFadeTest : ::testing::Test {
     ViewFadeTest() { MainQueue::main().reset(); }
-    ~ViewFadeTest() override { MainQueue::main().reset(); }
     std::shared_ptr<View> child() {
         auto view = std::make_shared<View>();
         parent->addSubview(view);

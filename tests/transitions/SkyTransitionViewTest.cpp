@@ -19,7 +19,6 @@ struct Delegate : SkyTransitionViewDelegate {
 
 struct SkyTransitionViewTest : ::testing::Test {
     SkyTransitionViewTest() { MainQueue::main().reset(); }
-    ~SkyTransitionViewTest() override { MainQueue::main().reset(); }
     void advance(double seconds) { MainQueue::main().advance(*clock, seconds); }
 
     test::ScopedManualClock clock{0};
@@ -63,14 +62,6 @@ TEST_F(SkyTransitionViewTest, EachWalksItsDawnOrDuskColoursEvery240SecondsFromIt
         EXPECT_EQ(std::exchange(delegate->calls, {}), std::vector{start + end}) << "told once";
         EXPECT_TRUE(MainQueue::main().isEmpty());
     }
-}
-
-TEST_F(SkyTransitionViewTest, AViewNeverTickedNeverMoves) {
-    auto view = std::make_shared<SkyTransitionView>(Type::sunset);
-    view->setDelegate(delegate);
-    advance(5000);
-    EXPECT_FALSE(view->hasStarted() || view->gradientLayer().animationForKey("colors"));
-    EXPECT_TRUE(delegate->calls.empty());
 }
 
 TEST_F(SkyTransitionViewTest, NeitherTheViewNorItsDelegateIsKeptAliveByTheOther) {

@@ -43,7 +43,6 @@ int offGradient(const test::Pixels& pixels, double angle, const Color& first, co
 
 struct TransitionRenderingTest : ::testing::Test {
     TransitionRenderingTest() { MainQueue::main().reset(); }
-    ~TransitionRenderingTest() override { MainQueue::main().reset(); }
     test::Pixels renderAt(View& view, double seconds) {
         MainQueue::main().advance(*clock, seconds - clock->monotonic());
         return test::renderFrame(*compositor, view, clock->monotonic());

@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <map>
 #include <utility>
 
 using namespace aerolune;
@@ -25,7 +24,6 @@ struct Delegate : TransitionViewDelegate {
 
 struct TransitionViewTest : ::testing::Test {
     TransitionViewTest() { MainQueue::main().reset(); }
-    ~TransitionViewTest() override { MainQueue::main().reset(); }
     void advance(double seconds) { MainQueue::main().advance(*clock, seconds); }
 
     test::ScopedManualClock clock{0};
@@ -84,13 +82,4 @@ TEST_F(TransitionViewTest, TheViewKeepsItsDelegateButNothingKeepsAReleasedView) 
     EXPECT_TRUE(held.expired()) << "and the delegate goes with the view";
     advance(1000);
     EXPECT_TRUE(MainQueue::main().isEmpty());
-}
-
-TEST_F(TransitionViewTest, EachOfTheFourQuarterTurnsIsAsLikely) {
-    std::map<double, int> turns;
-    for (int i = 0; i < 800; ++i)
-        ++turns[TransitionView(std::nullopt).gradientLayer().transform().angle()];
-    ASSERT_EQ(turns.size(), 4u);
-    for (const auto& [angle, count] : turns)
-        EXPECT_NEAR(count, 200, 60) << angle;
 }
