@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 using namespace aerolune;
-using aerolune::test::at;
 using namespace aerolune::test;
 using ::testing::_;
 using ::testing::ElementsAre;
@@ -56,29 +55,24 @@ TimePoint startOf(LocalDate date) {
 } // namespace
 
 TEST(TransitionForecasterTest, TheDayTableAtAndAroundEachBoundary) {
-    struct Case {
-        const char* zone;
-        LocalDate date;
-        CLLocationCoordinate2D place;
-    };
-    for (const Case& c : {
-             Case{"<+02>-2", {2024, 6, 21}, {48.5, 2.5}},
-             Case{"Europe/Paris", {2024, 3, 30}, {48.85, 2.35}}, // tomorrow lasts 23 h
-             Case{"Europe/Paris", {2024, 3, 31}, {48.85, 2.35}},
-             Case{"America/New_York", {2024, 11, 3}, {40.7, -74.0}},
-             Case{"America/Havana", {2024, 3, 10}, {23.1, -82.4}},
-             Case{"Australia/Sydney", {2024, 4, 6}, {-33.9, 151.2}},
+    for (const auto& [name, date, place] : {
+             std::tuple{"<+02>-2", LocalDate{2024, 6, 21}, CLLocationCoordinate2D{48.5, 2.5}},
+             {"Europe/Paris", {2024, 3, 30}, {48.85, 2.35}}, // tomorrow lasts 23 h
+             {"Europe/Paris", {2024, 3, 31}, {48.85, 2.35}},
+             {"America/New_York", {2024, 11, 3}, {40.7, -74.0}},
+             {"America/Havana", {2024, 3, 10}, {23.1, -82.4}},
+             {"Australia/Sydney", {2024, 4, 6}, {-33.9, 151.2}},
          }) {
-        SCOPED_TRACE(std::string(c.zone) + " " + std::to_string(c.date.day));
-        ScopedTimeZone zone(c.zone);
+        SCOPED_TRACE(std::string(name) + " " + std::to_string(date.day));
+        ScopedTimeZone zone(name);
         const auto f = recorder();
-        const TimePoint first = startOf(c.date);
+        const TimePoint first = startOf(date);
         const TimePoint firstTomorrow =
-            startOf(Calendar::fromJulianDayNumber(Calendar::julianDayNumber(c.date) + 1));
-        const Solar today(first, c.place);
+            startOf(Calendar::fromJulianDayNumber(Calendar::julianDayNumber(date) + 1));
+        const Solar today(first, place);
         const TimePoint rise = *today.sunrise(), set = *today.sunset();
         const auto morning = next(SkyMode::sunrise, rise), evening = next(SkyMode::sunset, set);
-        const auto tomorrow = next(SkyMode::sunrise, *Solar(firstTomorrow, c.place).sunrise());
+        const auto tomorrow = next(SkyMode::sunrise, *Solar(firstTomorrow, place).sunrise());
         const auto night = mode(SkyMode::night), day = mode(SkyMode::day);
         for (const auto& [now, expected] : std::vector<std::pair<TimePoint, Events>>{
                  {first, {morning, night}},
@@ -92,9 +86,8 @@ TEST(TransitionForecasterTest, TheDayTableAtAndAroundEachBoundary) {
                  {set + 3601, {tomorrow, night}},
                  {firstTomorrow - 1, {tomorrow, night}}, // through justAfterMidnight
                  {firstTomorrow + 1, {tomorrow, night}}, // as today's sunrise
-             }) {
-            EXPECT_EQ(f->forecast(now, c.place), expected) << "+" << (now - first) << " s";
-        }
+             })
+            EXPECT_EQ(f->forecast(now, place), expected) << "+" << (now - first) << " s";
     }
 }
 
