@@ -68,18 +68,3 @@ TEST_F(TransitionViewTest, AWalkLeavesOutItsStartColourAndEndsOnItsLastAfter60Th
         EXPECT_TRUE(MainQueue::main().isEmpty());
     }
 }
-
-TEST_F(TransitionViewTest, TheViewKeepsItsDelegateButNothingKeepsAReleasedView) {
-    auto view = std::make_shared<TransitionView>(std::nullopt);
-    std::weak_ptr<Delegate> held = delegate;
-    view->setDelegate(std::exchange(delegate, nullptr));
-    EXPECT_FALSE(held.expired()) << "held strongly";
-    view->start();
-    advance(7000);
-    std::weak_ptr<TransitionView> watch = view;
-    view.reset();
-    EXPECT_TRUE(watch.expired()) << "a pending step holds its view weakly";
-    EXPECT_TRUE(held.expired()) << "and the delegate goes with the view";
-    advance(1000);
-    EXPECT_TRUE(MainQueue::main().isEmpty());
-}
