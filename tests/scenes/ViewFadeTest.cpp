@@ -40,13 +40,13 @@ TEST_F(ViewFadeTest, TheViewFadesOutEasedOverFiveSecondsThenLeavesTheTree) {
 
 TEST_F(ViewFadeTest, TheRemovalNeitherKeepsTheViewAliveNorBringsItBack) {
     auto gone = child(), out = child();
-    removeFromSuperviewWithFade(*gone);
-    removeFromSuperviewWithFade(*out);
     std::weak_ptr<View> watch = gone;
-    gone->removeFromSuperview();
+    for (const auto& view : {gone, out}) {
+        removeFromSuperviewWithFade(*view);
+        view->removeFromSuperview();
+    }
     gone.reset();
     EXPECT_TRUE(watch.expired());
-    out->removeFromSuperview();
     MainQueue::main().advance(*clock, 10);
     EXPECT_TRUE(parent->subviews().empty() && !out->superview());
 }

@@ -69,8 +69,7 @@ TEST_F(SkyTransitionViewTest, NeitherTheViewNorItsDelegateIsKeptAliveByTheOther)
     view->setDelegate(delegate);
     view->animate();
     advance(1000);
-    std::weak_ptr<SkyTransitionView> watch = view;
-    view.reset();
+    std::weak_ptr<SkyTransitionView> watch = std::exchange(view, nullptr);
     EXPECT_TRUE(watch.expired()) << "a pending step holds its view weakly";
     advance(1000);
     EXPECT_TRUE(delegate->calls.empty() && MainQueue::main().isEmpty());
