@@ -13,12 +13,10 @@ using aerolune::test::ScopedTimeZone;
 
 namespace {
 
-TimePoint startOf(LocalDate date) {
-    return Calendar::startOfDay(date).value();
-}
-LocalDate plusDays(LocalDate date, int days) {
+const auto startOf = [](LocalDate date) { return Calendar::startOfDay(date).value(); };
+const auto plusDays = [](LocalDate date, int days) {
     return Calendar::fromJulianDayNumber(Calendar::julianDayNumber(date) + days);
-}
+};
 
 } // namespace
 

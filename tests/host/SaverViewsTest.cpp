@@ -26,23 +26,18 @@ struct Running {
 
 TEST(SaverViewsTest, TheSkyWindowIsInsetByAFifthOfTheGeometricMeanRoundedAwayFromZero) {
     SaverHarness harness("UTC", "2024-06-21T12:00:00Z");
-    struct Case {
-        Rect frame, sky;
-    };
     for (const auto& [frame, sky] : {
-             Case{Rect(0, 0, 1920, 1080), Rect(288, 288, 1344, 504)},
-             Case{Rect(0, 0, 100, 100), Rect(20, 20, 60, 60)},
-             Case{Rect(0, 0, 12.5, 12.5), Rect(3, 3, 6.5, 6.5)}, // 2.5 rounds up
-             Case{Rect(0, 0, 296, 184), Rect(47, 47, 202, 90)},
-             Case{Rect(0, 0, 1000, 10), Rect::null()}, // no area left
+             std::pair{Rect(0, 0, 1920, 1080), Rect(288, 288, 1344, 504)},
+             {Rect(0, 0, 100, 100), Rect(20, 20, 60, 60)},
+             {Rect(0, 0, 12.5, 12.5), Rect(3, 3, 6.5, 6.5)}, // 2.5 rounds up
+             {Rect(0, 0, 296, 184), Rect(47, 47, 202, 90)},
+             {Rect(0, 0, 1000, 10), Rect::null()}, // no area left
          }) {
-        SCOPED_TRACE(describe(frame));
         auto saver = AeroluneSaverView::create(frame, false);
         saver->displayIfNeeded();
-        EXPECT_EQ(saver->abstractSaverView()->frame(), saver->bounds());
-        EXPECT_EQ(saver->skySaverView()->frame(), sky);
-        EXPECT_EQ(saver->subviews(), (std::vector<std::shared_ptr<View>>{saver->abstractSaverView(),
-                                                                         saver->skySaverView()}));
+        EXPECT_EQ(saver->skySaverView()->frame(), sky) << describe(frame);
+        EXPECT_EQ(saver->abstractSaverView()->frame(), saver->bounds()) << describe(frame);
+        EXPECT_EQ(saver->subviews().front(), saver->abstractSaverView()) << "the backdrop below";
     }
     EXPECT_EQ(harness.logLines().front(),
               "[vemo] AeroluneSaverView.init {{0, 0}, {1920, 1080}} false");

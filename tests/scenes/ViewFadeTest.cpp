@@ -11,11 +11,6 @@ namespace {
 
 struct ViewFadeTest : ::testing::Test {
     ViewFadeTest() { MainQueue::main().reset(); }
-    std::shared_ptr<View> child() {
-        auto view = std::make_shared<View>();
-        parent->addSubview(view);
-        return view;
-    }
 
     test::ScopedManualClock clock{0};
     std::shared_ptr<View> parent = std::make_shared<View>(Rect(0, 0, 100, 100));
@@ -24,7 +19,8 @@ struct ViewFadeTest : ::testing::Test {
 } // namespace
 
 TEST_F(ViewFadeTest, TheViewFadesOutEasedOverFiveSecondsThenLeavesTheTree) {
-    const auto view = child();
+    const auto view = std::make_shared<View>();
+    parent->addSubview(view);
     removeFromSuperviewWithFade(*view);
     const Layer& layer = *view->layer();
     EXPECT_EQ(layer.opacity(), 0.0f) << "the model value, so that it stays invisible";
@@ -39,9 +35,10 @@ TEST_F(ViewFadeTest, TheViewFadesOutEasedOverFiveSecondsThenLeavesTheTree) {
 }
 
 TEST_F(ViewFadeTest, TheRemovalNeitherKeepsTheViewAliveNorBringsItBack) {
-    auto gone = child(), out = child();
+    auto gone = std::make_shared<View>(), out = std::make_shared<View>();
     std::weak_ptr<View> watch = gone;
     for (const auto& view : {gone, out}) {
+        parent->addSubview(view);
         removeFromSuperviewWithFade(*view);
         view->removeFromSuperview();
     }

@@ -17,18 +17,16 @@ using Events = std::vector<std::string>;
 namespace {
 
 // Reports as text, moments to the last bit, so whole sequences compare.
-std::string next(SkyMode mode, TimePoint date) {
-    return "next " + std::string(describe(mode)) + " " + shortestDecimal(date);
-}
-std::string mode(SkyMode mode) {
-    return "mode " + std::string(describe(mode));
-}
+const auto mode = [](SkyMode m) { return "mode " + std::string(describe(m)); };
+const auto announced = [](SkyMode m, TimePoint date) {
+    return "next " + std::string(describe(m)) + " " + shortestDecimal(date);
+};
 
 // Records every report; forecast() asks for one and returns what came.
 struct Recorder final : TransitionForecasterDelegate {
     void transitionForecasterDidDetermine(SkyMode m) override { events.push_back(mode(m)); }
     void transitionForecasterDidForecast(SkyMode m, TimePoint d) override {
-        events.push_back(next(m, d));
+        events.push_back(announced(m, d));
     }
     void transitionForecasterDidFail(std::optional<LocationError> error) override {
         events.push_back(error ? "fail " + errorDescription(*error) : "fail");
@@ -48,9 +46,7 @@ std::shared_ptr<Recorder> recorder() {
     return recorder;
 }
 
-TimePoint startOf(LocalDate date) {
-    return Calendar::startOfDay(date).value();
-}
+const auto startOf = [](LocalDate date) { return Calendar::startOfDay(date).value(); };
 
 } // namespace
 
@@ -71,8 +67,9 @@ TEST(TransitionForecasterTest, TheDayTableAtAndAroundEachBoundary) {
             startOf(Calendar::fromJulianDayNumber(Calendar::julianDayNumber(date) + 1));
         const Solar today(first, place);
         const TimePoint rise = *today.sunrise(), set = *today.sunset();
-        const auto morning = next(SkyMode::sunrise, rise), evening = next(SkyMode::sunset, set);
-        const auto tomorrow = next(SkyMode::sunrise, *Solar(firstTomorrow, place).sunrise());
+        const auto morning = announced(SkyMode::sunrise, rise),
+                   evening = announced(SkyMode::sunset, set);
+        const auto tomorrow = announced(SkyMode::sunrise, *Solar(firstTomorrow, place).sunrise());
         const auto night = mode(SkyMode::night), day = mode(SkyMode::day);
         for (const auto& [now, expected] : std::vector<std::pair<TimePoint, Events>>{
                  {first, {morning, night}},
@@ -122,7 +119,7 @@ TEST(TransitionForecasterTest, GetLocationForecastsTheStoredPlaceAtTheClocksMome
     log.clear();
     f->forecaster->getLocation();
     const Solar today(clock->now(), {48.5, 2.5});
-    EXPECT_EQ(f->events, (Events{next(SkyMode::sunset, *today.sunset()), mode(SkyMode::day)}));
+    EXPECT_EQ(f->events, (Events{announced(SkyMode::sunset, *today.sunset()), mode(SkyMode::day)}));
     // The description truncates: sunrise is at 03:48:14.6.
     EXPECT_THAT(log.lines(), ElementsAre("[vemo] TransitionForecaster.getLocation", _, _, _,
                                          "today's sunrise: 2024-06-21 03:48:14 +0000",

@@ -25,9 +25,7 @@ struct SkyTransitionViewTest : ::testing::Test {
     std::shared_ptr<Delegate> delegate = std::make_shared<Delegate>();
 };
 
-Color rgb(int r, int g, int b) {
-    return Color(r / 255.0, g / 255.0, b / 255.0);
-}
+const auto rgb = [](int r, int g, int b) { return Color(r / 255.0, g / 255.0, b / 255.0); };
 
 } // namespace
 
