@@ -42,6 +42,8 @@ TEST(SaverViewsTest, TheSkyWindowIsInsetByAFifthOfTheGeometricMeanRoundedAwayFro
     EXPECT_EQ(harness.logLines().front(),
               "[vemo] AeroluneSaverView.init {{0, 0}, {1920, 1080}} false");
     EXPECT_FALSE(AeroluneSaverView::create(Rect(0, 0, -1, 10), false));
+    const auto sheet = [] { return AeroluneSaverView::configureSheet([](auto f) { f(); }); };
+    EXPECT_NE(sheet().window, sheet().window) << "a new sheet each time";
 }
 
 TEST(SaverViewsTest, EachNewSkyGoesBeneathTheOneItReplacesWhichKeepsItsSizeWhileItFades) {
