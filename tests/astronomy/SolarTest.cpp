@@ -1,13 +1,10 @@
 #include "astronomy/Solar.h"
 
 #include "platform/core/Calendar.h"
-#include "platform/core/Random.h"
 #include "support/ReferenceSunrise.h"
 #include "support/ScopedEnvironment.h"
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace aerolune;
@@ -15,44 +12,68 @@ using aerolune::test::at;
 using aerolune::test::ScopedTimeZone;
 
 namespace {
-std::string utc(const std::optional<TimePoint>& t) {
-    return t ? formatUtc(*t) : "none";
-}
-TimePoint startOf(LocalDate date) {
-    return Calendar::startOfDay(date).value();
-}
+
+const auto startOf = [](LocalDate date) { return Calendar::startOfDay(date).value(); };
+const auto plusDays = [](LocalDate date, int days) {
+    return Calendar::fromJulianDayNumber(Calendar::julianDayNumber(date) + days);
+};
+
 } // namespace
 
-TEST(SolarTest, KnownDaysToTheSecondAtBothEndsOfTheDay) {
-    struct Case {
-        const char* zone;
-        LocalDate date;
-        CLLocationCoordinate2D place;
-        const char *sunrise, *sunset;
-    };
+TEST(SolarTest, EveryMomentOfADayGivesItsStatedPublishedOrFixedOffsetTimes) {
+    // The equation's own values to the second; almanac times to the minute, met
+    // within a minute and a half (the equation ignores height and local
+    // refraction); days on which the offset changes, which keep the times of a
+    // fixed zone at the offset they begin with; and zones a day away from the
+    // place's own sun, against an independent writing of the equation.
     // clang-format off
+    struct Case { const char* zone; LocalDate date; CLLocationCoordinate2D place; const char *sunrise, *sunset, *fixedZone; double tolerance; };
     for (const Case& c : {
-             Case{"<+02>-2",          {2024, 6, 21},  {48.5, 2.5},   "2024-06-21T03:48:15Z", "2024-06-21T19:55:36Z"},
-             Case{"Europe/Paris",     {2024, 6, 21},  {48.5, 2.5},   "2024-06-21T03:48:15Z", "2024-06-21T19:55:36Z"},
-             Case{"<+01>-1",          {2024, 12, 21}, {48.5, 2.5},   "2024-12-21T07:39:37Z", "2024-12-21T15:57:18Z"},
-             Case{"Europe/Paris",     {2024, 12, 21}, {48.5, 2.5},   "2024-12-21T07:39:37Z", "2024-12-21T15:57:18Z"},
-             Case{"<-04>4",           {2024, 6, 21},  {40.5, -74.0}, "2024-06-21T09:25:50Z", "2024-06-22T00:29:59Z"},
-             Case{"America/New_York", {2024, 6, 21},  {40.5, -74.0}, "2024-06-21T09:25:50Z", "2024-06-22T00:29:59Z"},
-             Case{"UTC",              {2024, 3, 20},  {0.5, 0.5},    "2024-03-20T06:01:55Z", "2024-03-20T18:08:34Z"},
+             Case{"<+02>-2", {2024, 6, 21}, {48.5, 2.5}, "2024-06-21T03:48:15Z", "2024-06-21T19:55:36Z", {}, 0.5},
+             Case{"<+01>-1", {2024, 12, 21}, {48.5, 2.5}, "2024-12-21T07:39:37Z", "2024-12-21T15:57:18Z", {}, 0.5},
+             Case{"America/New_York", {2024, 6, 21}, {40.5, -74.0}, "2024-06-21T09:25:50Z", "2024-06-22T00:29:59Z", {}, 0.5},
+             Case{"UTC", {2024, 3, 20}, {0.5, 0.5}, "2024-03-20T06:01:55Z", "2024-03-20T18:08:34Z", {}, 0.5},
+             Case{"Europe/Paris", {2024, 6, 21}, {48.857, 2.352}, "2024-06-21T05:47+02:00", "2024-06-21T21:58+02:00", {}, 90},
+             Case{"America/New_York", {2024, 12, 21}, {40.713, -74.006}, "2024-12-21T07:17-05:00", "2024-12-21T16:32-05:00", {}, 90},
+             Case{"Australia/Sydney", {2024, 6, 21}, {-33.869, 151.209}, "2024-06-21T07:00+10:00", "2024-06-21T16:54+10:00", {}, 90},
+             // The sun sets after local midnight, on the next calendar day.
+             Case{"Atlantic/Reykjavik", {2024, 6, 21}, {64.147, -21.943}, "2024-06-21T02:55Z", "2024-06-22T00:03Z", {}, 90},
+             Case{"Europe/Paris", {2024, 3, 31}, {48.85, 2.35}, {}, {}, "<+01>-1", 0},
+             Case{"America/New_York", {2024, 11, 3}, {40.7, -74.0}, {}, {}, "<-04>4", 0},
+             Case{"America/Havana", {2024, 3, 10}, {23.1, -82.4}, {}, {}, "<-05>5", 0}, // no midnight
+             Case{"Australia/Sydney", {2024, 4, 7}, {-33.9, 151.2}, {}, {}, "<+11>-11", 0},
+             Case{"Australia/Sydney", {2024, 10, 6}, {-33.9, 151.2}, {}, {}, "<+10>-10", 0},
+             Case{"Pacific/Kiritimati", {2024, 6, 21}, {1.87, -157.4}, {}, {}, {}, 0.01}, // UTC+14
+             Case{"Pacific/Tongatapu", {2024, 1, 15}, {-21.1, -175.2}, {}, {}, {}, 0.01}, // UTC+13
+             Case{"Australia/Lord_Howe", {2024, 4, 7}, {-31.55, 159.08}, {}, {}, {}, 0.01}, // half an hour
          }) { // clang-format on
-        SCOPED_TRACE(c.zone);
-        ScopedTimeZone zone(c.zone);
-        const TimePoint first = startOf(c.date);
-        for (const TimePoint t : {first, first + 1, first + 86399}) {
-            EXPECT_EQ(utc(Solar(t, c.place).sunrise()), c.sunrise) << formatUtc(t);
-            EXPECT_EQ(utc(Solar(t, c.place).sunset()), c.sunset) << formatUtc(t);
+        SCOPED_TRACE(std::string(c.zone) + " " + std::to_string(c.date.month));
+        std::optional<Solar> fixed;
+        if (c.fixedZone) {
+            ScopedTimeZone zone(c.fixedZone);
+            fixed.emplace(startOf(c.date), c.place);
         }
-        EXPECT_NE(utc(Solar(first - 1, c.place).sunrise()), c.sunrise);
-        EXPECT_NE(utc(Solar(first + 86400, c.place).sunrise()), c.sunrise);
+        ScopedTimeZone zone(c.zone);
+        const TimePoint first = startOf(c.date), last = startOf(plusDays(c.date, 1)) - 1;
+        const auto reference =
+            test::referenceSunriseEquation(first, c.place.latitude, c.place.longitude);
+        const TimePoint sunrise = fixed       ? *fixed->sunrise()
+                                  : c.sunrise ? at(c.sunrise)
+                                              : *reference.sunrise;
+        const TimePoint sunset = fixed      ? *fixed->sunset()
+                                 : c.sunset ? at(c.sunset)
+                                            : *reference.sunset;
+        for (TimePoint t = first;; t = std::min(t + 1800, last)) {
+            const Solar solar(t, c.place);
+            ASSERT_NEAR(solar.sunrise().value(), sunrise, c.tolerance) << formatUtc(t);
+            ASSERT_NEAR(solar.sunset().value(), sunset, c.tolerance) << formatUtc(t);
+            if (t == last)
+                break;
+        }
+        for (const TimePoint t : {first - 1, last + 1})
+            EXPECT_GT(std::abs(*Solar(t, c.place).sunrise() - sunrise), 3600) << "another day";
     }
     ScopedTimeZone zone("<+02>-2");
-    EXPECT_TRUE(Solar(at("2024-06-21T12:00:00+02:00"), {48.5, 2.5}).isDaytime());
-    EXPECT_FALSE(Solar(at("2024-06-21T23:00:00+02:00"), {48.5, 2.5}).isDaytime());
     const Solar day(at("2024-06-21T12:00:00+02:00"), {48.5, 2.5});
     for (const auto& [moment, daytime] : {std::pair{std::nextafter(*day.sunrise(), 0.0), false},
                                           {*day.sunrise(), true},
@@ -61,83 +82,35 @@ TEST(SolarTest, KnownDaysToTheSecondAtBothEndsOfTheDay) {
         EXPECT_EQ(Solar(moment, {48.5, 2.5}).isDaytime(), daytime) << shortestDecimal(moment);
 }
 
-TEST(SolarTest, EveryMomentOfAChangeDayGivesTheDayOfItsFirstOffset) {
-    struct Case {
-        const char *zone, *fixedZone;
-        LocalDate date;
-        CLLocationCoordinate2D place;
-    };
-    for (const Case& c : {
-             Case{"Europe/Paris", "<+01>-1", {2024, 3, 31}, {48.85, 2.35}},
-             Case{"Europe/Paris", "<+02>-2", {2024, 10, 27}, {48.85, 2.35}},
-             Case{"America/New_York", "<-05>5", {2024, 3, 10}, {40.7, -74.0}},
-             Case{"America/New_York", "<-04>4", {2024, 11, 3}, {40.7, -74.0}},
-             Case{"America/Havana", "<-05>5", {2024, 3, 10}, {23.1, -82.4}}, // no midnight
-             Case{"Australia/Sydney", "<+11>-11", {2024, 4, 7}, {-33.9, 151.2}},
-             Case{"Australia/Sydney", "<+10>-10", {2024, 10, 6}, {-33.9, 151.2}},
-         }) {
-        SCOPED_TRACE(std::string(c.zone) + " " + std::to_string(c.date.month));
-        std::optional<TimePoint> sunrise, sunset;
-        {
-            ScopedTimeZone fixed(c.fixedZone);
-            const Solar reference(startOf(c.date), c.place);
-            sunrise = reference.sunrise();
-            sunset = reference.sunset();
-        }
-        ScopedTimeZone zone(c.zone);
-        const TimePoint last =
-            startOf(Calendar::fromJulianDayNumber(Calendar::julianDayNumber(c.date) + 1)) - 1;
-        for (TimePoint t = startOf(c.date);; t = std::min(t + 900, last)) {
-            ASSERT_EQ(Solar(t, c.place).sunrise(), sunrise) << formatUtc(t);
-            ASSERT_EQ(Solar(t, c.place).sunset(), sunset) << formatUtc(t);
-            if (t == last)
-                break;
-        }
-        EXPECT_EQ(Calendar::localDate(sunrise.value()), c.date);
-        EXPECT_EQ(Calendar::localDate(sunset.value()), c.date);
+TEST(SolarTest, PolarDayAndNightBeginAndEndNearTheAlmanacsDaysAndNeverYieldAMoment) {
+    using Polar = Solar::PolarCondition;
+    ScopedTimeZone zone("Europe/Oslo");
+    // Almanac dates for Tromsø count the sun's centre on a true horizon; with
+    // refraction and the sun's upper limb (-0.83 degrees) it shows a little
+    // longer, so each edge of 2024 lies within three days of theirs.
+    const std::pair<LocalDate, Polar> almanac[] = {{{2024, 1, 18}, Polar::none},
+                                                   {{2024, 5, 20}, Polar::sunNeverSets},
+                                                   {{2024, 7, 23}, Polar::none},
+                                                   {{2024, 11, 25}, Polar::sunNeverRises}};
+    std::vector<std::pair<LocalDate, Polar>> edges;
+    for (LocalDate date{2024, 1, 1}; date.year == 2024; date = plusDays(date, 1)) {
+        const Solar solar(startOf(date) + 43200, {69.649, 18.955});
+        const Polar polar = solar.polarCondition();
+        SCOPED_TRACE(formatUtc(startOf(date)));
+        // A day has a sunrise before its sunset, or neither.
+        ASSERT_EQ(polar == Polar::none, solar.sunrise() && solar.sunset());
+        ASSERT_TRUE(polar != Polar::none || *solar.sunrise() < *solar.sunset()) << "not NaN";
+        ASSERT_TRUE(polar == Polar::none || solar.isDaytime() == (polar == Polar::sunNeverSets));
+        if (polar != (edges.empty() ? Polar::sunNeverRises : edges.back().second))
+            edges.push_back({date, polar});
     }
-}
-
-TEST(SolarTest, PolarDayAndNightAreToldApartWithoutMoments) {
-    ScopedTimeZone zone("UTC");
-    const Solar polarDay(at("2024-06-21T12:00:00Z"), {78.5, 15.5});
-    EXPECT_EQ(polarDay.polarCondition(), Solar::PolarCondition::sunNeverSets);
-    EXPECT_TRUE(polarDay.isDaytime());
-    const Solar polarNight(at("2024-12-21T12:00:00Z"), {69.5, 19.0});
-    EXPECT_EQ(polarNight.polarCondition(), Solar::PolarCondition::sunNeverRises);
-    EXPECT_FALSE(polarNight.isDaytime());
+    ASSERT_EQ(edges.size(), std::size(almanac));
+    for (std::size_t i = 0; i < edges.size(); ++i)
+        EXPECT_TRUE(edges[i].second == almanac[i].second &&
+                    std::abs(Calendar::julianDayNumber(edges[i].first) -
+                             Calendar::julianDayNumber(almanac[i].first)) <= 3)
+            << "edge " << i << " on " << edges[i].first.month << "-" << edges[i].first.day;
     const Solar notANumber(at("2024-12-21T12:00:00Z"), {NAN, 19.0});
-    EXPECT_EQ(notANumber.polarCondition(), Solar::PolarCondition::none);
-    EXPECT_FALSE(notANumber.isDaytime());
-    for (const Solar* solar : {&polarDay, &polarNight, &notANumber})
-        EXPECT_FALSE(solar->sunrise() || solar->sunset());
-    EXPECT_TRUE(Solar(at("2024-03-20T12:00:00Z"), {78.5, 15.5}).sunrise());
-}
-
-TEST(SolarTest, AgreesWithTheSunriseEquationForAnyZoneDateAndPlaceBelow65Degrees) {
-    namespace fs = std::filesystem;
-    std::vector<std::string> zones; // every TZif file but the posix/ and right/ copies
-    for (const auto& entry : fs::recursive_directory_iterator("/usr/share/zoneinfo")) {
-        const std::string name = fs::relative(entry.path(), "/usr/share/zoneinfo").string();
-        char magic[4] = {};
-        if (entry.is_regular_file() && !name.starts_with("posix/") && !name.starts_with("right/") &&
-            std::ifstream(entry.path()).read(magic, 4) && std::string_view(magic, 4) == "TZif")
-            zones.push_back(name);
-    }
-    ASSERT_GT(zones.size(), 300u);
-    std::sort(zones.begin(), zones.end());
-    Random random(20240621);
-    for (int i = 0; i < 3000; ++i) {
-        ScopedTimeZone zone(zones[random.below(zones.size())].c_str());
-        const TimePoint moment = random.uniform(0, at("2100-12-31T23:59:59Z"));
-        const CLLocationCoordinate2D place{random.uniform(-65, 65), random.uniform(-180, 180)};
-        const Solar solar(moment, place);
-        const auto expected =
-            test::referenceSunriseEquation(moment, place.latitude, place.longitude);
-        SCOPED_TRACE(std::string(std::getenv("TZ")) + " " + formatUtc(moment) + " " +
-                     describe(place));
-        ASSERT_TRUE(expected.sunrise && solar.sunrise() && solar.sunset());
-        ASSERT_NEAR(*solar.sunrise(), *expected.sunrise, 0.01);
-        ASSERT_NEAR(*solar.sunset(), *expected.sunset, 0.01);
-    }
+    EXPECT_EQ(notANumber.polarCondition(), Polar::none);
+    EXPECT_FALSE(notANumber.isDaytime() || notANumber.sunrise() || notANumber.sunset());
 }
