@@ -52,14 +52,22 @@ TEST(PreferenceSuiteTest, FindsOrMakesAPrivateFolderWhereTheEnvironmentSays) {
 TEST(PreferenceSuiteTest, WritesReplaceTheFileWholeKeepOtherKeysAndRefuseWhatIsNotOurs) {
     ScopedConfigHome home;
     const auto suite = PreferenceSuite::open("Suite").value();
-    std::ofstream(suite.file()) << "# mine\n[Suite]\nkeep=yes\nx=1\n";
+    std::ofstream(suite.file())
+        << "# by hand\r\n\n[Other]\nz=1\n[ Suite ]\r\n keep = yes \n; x\nx=0\nx=1";
     ASSERT_TRUE(suite.write({{"x", "2"}, {"y", "3"}}));
     EXPECT_EQ(fileText(suite.file()), "[Suite]\nkeep=yes\nx=2\ny=3\n");
     EXPECT_EQ(mode(suite.file()), 0600u);
     EXPECT_EQ(filesIn(home.folder()), 1) << "a temporary file was left behind";
-    std::ofstream(suite.file()) << "garbage\n[Suite]\nkeep=yes\n";
-    ASSERT_TRUE(suite.write({{"x", "4"}}));
-    EXPECT_EQ(fileText(suite.file()), "[Suite]\nx=4\n") << "a damaged file is replaced whole";
+    for (const auto& [text, line] : {std::pair{"[Suite]\nlat 48.5\n", "line 2 "},
+                                     {"key=value\n[Suite]\n", "line 1 "},
+                                     {"[Suite]\n=48.5\n", "line 2 "},
+                                     {"[Suite]\nok=1\n[]\n", "line 3 "}}) {
+        std::ofstream(suite.file()) << text;
+        EXPECT_NE(problemOf(suite.read()).find(": " + std::string(line)), std::string::npos)
+            << text;
+        ASSERT_TRUE(suite.write({{"x", "4"}}));
+        EXPECT_EQ(fileText(suite.file()), "[Suite]\nx=4\n") << "a damaged file is replaced whole";
+    }
 
     std::ofstream(suite.file()) << "[Suite]\n" << std::string(64 * 1024, '#');
     EXPECT_NE(problemOf(suite.read()).find("larger than 64 KiB"), std::string::npos);
