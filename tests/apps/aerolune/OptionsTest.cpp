@@ -29,35 +29,27 @@ TEST(OptionsTest, OneOrTwoDashesAndValuesAfterASpaceOrEquals) {
     const auto run =
         accepted({"-root", "-window-id", "0xffffffff", "-fps", "--preview", "--seed=7"});
     EXPECT_TRUE(run.root && run.fps && run.preview && run.command == Options::Command::none);
-    EXPECT_EQ(run.windowId, 0xffffffffu);
-    EXPECT_EQ(run.seed, 7u);
+    EXPECT_EQ(std::pair(run.windowId, run.seed),
+              std::pair(std::optional(0xfffffffful), std::optional(std::uint64_t(7))));
     EXPECT_EQ(accepted({"--window-id", "27262981"}).windowId, 27262981u);
     const auto snapshot = accepted({"--snapshot", "a.png", "--size", "1344x504", "--after", "90m"});
-    EXPECT_EQ(snapshot.snapshotPath, "a.png");
-    EXPECT_EQ(snapshot.size, (Size{1344, 504}));
-    EXPECT_EQ(snapshot.after, 5400.0);
+    EXPECT_EQ(std::tuple(snapshot.snapshotPath, snapshot.size, snapshot.after),
+              std::tuple("a.png", std::optional(Size{1344, 504}), std::optional(5400.0)));
     EXPECT_EQ(accepted({"-simulate", "72h"}).duration, 72 * 3600.0);
     EXPECT_EQ(accepted({"-simulate", "400d"}).duration, 400 * 86400.0);
     EXPECT_EQ(accepted({"--forecast", "-help", "--lat", "1"}).command, Options::Command::help);
-    EXPECT_EQ(accepted({"-location=Lisbon"}).runLocation,
-              (LocationArgument{std::string("Lisbon")}));
+    EXPECT_EQ(accepted({"-location=Lisbon"}).runLocation, LocationArgument{"Lisbon"});
 }
 
 TEST(OptionsTest, APlaceIsTwoNumbersOnEarthOrElseANameToLookUp) {
-    const auto place = [](std::string_view text) {
-        return accepted({"--set-location", text}).location.value_or(LocationArgument{});
-    };
     using L = LocationArgument;
+    using C = CLLocationCoordinate2D;
+    // clang-format off
     for (const auto& [text, expected] : std::vector<std::pair<std::string, L>>{
-             {"48.85,2.35", L{CLLocationCoordinate2D{48.85, 2.35}}},
-             {" -90 , +180 ", L{CLLocationCoordinate2D{-90, 180}}},
-             {"1e1,0", L{CLLocationCoordinate2D{10, 0}}},
-             {"paris, tx", L{std::string("paris, tx")}},
-             {"48.5", L{std::string("48.5")}},
-             {"48.5,2.5,1", L{std::string("48.5,2.5,1")}},
-             {"48.5,", L{std::string("48.5,")}},
-             {"", L{std::string("")}}})
-        EXPECT_EQ(place(text), expected) << '"' << text << '"';
+             {"48.85,2.35", L{C{48.85, 2.35}}}, {" -90 , +180 ", L{C{-90, 180}}}, {"1e1,0", L{C{10, 0}}},
+             {"paris, tx", L{"paris, tx"}}, {"48.5", L{"48.5"}}, {"48.5,2.5,1", L{"48.5,2.5,1"}},
+             {"48.5,", L{"48.5,"}}, {"", L{""}}}) // clang-format on
+        EXPECT_EQ(accepted({"--set-location", text}).location, expected) << '"' << text << '"';
 }
 
 TEST(OptionsTest, RefusesWhatItCannotReadWithOneLine) {

@@ -31,50 +31,55 @@ protected:
         ADD_FAILURE() << "no line \"" << prefix << "...\"; stderr: " << program_->err;
         return {};
     }
-    // The parts of a "layout: window 560 240 800 600 field ..." line, in the window.
-    std::map<std::string, Box> layout() {
+    // Starts the program and reads where its parts are once it shows a map:
+    // "layout: window 560 240 800 600 map ..." in screen pixels.
+    std::map<std::string, Box> start(const std::string& state) {
+        program_.emplace(AEROLUNE_SETTINGS_PROGRAM, std::vector<std::string>{"--verbose"});
+        until("state: " + state);
+        const auto ready = until("ready window=");
+        window_ = std::stoul(ready.substr(ready.find('=') + 1));
         std::istringstream words(until("layout: ", " map ").substr(8));
         std::map<std::string, Box> found;
         std::string name;
         for (Box b; words >> name >> b.x >> b.y >> b.width >> b.height;)
             found[name] = b;
-        for (auto& [name, box] : found)
-            box.x -= found["window"].x * (name != "window"),
-                box.y -= found["window"].y * (name != "window");
         return found;
     }
     void xdotool(std::vector<std::string> arguments) {
         EXPECT_EQ(runProgram("xdotool", std::move(arguments)).status, 0);
     }
-    void click(Box window, Box button) {
-        xdotool({"mousemove", "--sync", std::to_string(window.x + button.x + button.width / 2),
-                 std::to_string(window.y + button.y + button.height / 2), "click", "1"});
+    void click(Box button) {
+        xdotool({"mousemove", "--sync", std::to_string(button.x + button.width / 2),
+                 std::to_string(button.y + button.height / 2), "click", "1"});
     }
-    // Screenshots until the map shows at least this much land and water, and
-    // the line under it some text (the window may still be on its way).
-    void expectMapAndLine(unsigned long window, Box map, Box line, double land, double water) {
-        const Rgb landColour = rgb(MapRenderer::land), waterColour = rgb(MapRenderer::water);
-        double landShare = 0, waterShare = 0;
-        int text = 0;
+    // Screenshots until the map shows at least this much land and water and
+    // the text under it (the window may still be on its way).
+    void expectMapAndText(std::map<std::string, Box> at, double land, double water) {
+        const Box window = at["window"], map = at["map"];
+        const int x = map.x - window.x, y = map.y - window.y, below = y + map.height;
+        const auto share = [&](const Pixels& shot, MapRenderer::Colour c) {
+            const Rgb colour{int(c.red * 255 + 0.5), int(c.green * 255 + 0.5),
+                             int(c.blue * 255 + 0.5)};
+            return shot.count(x, y, map.width, map.height, [&](Rgb p) {
+                return near(p, colour, 4);
+            }) / double(map.width * map.height);
+        };
+        std::string seen = "no screenshot";
         for (int attempt = 0; attempt < 20; ++attempt, std::this_thread::sleep_for(200ms)) {
-            const auto shot = screenshot(window);
-            if (!shot)
-                continue;
-            const auto share = [&](Rgb c) {
-                return shot->count(map.x, map.y, map.width, map.height, [&](Rgb p) {
-                    return near(p, c, 4);
-                }) / double(map.width * map.height);
-            };
-            landShare = share(landColour), waterShare = share(waterColour);
-            text = shot->count(line.x, line.y, line.width, line.height,
-                               [](Rgb p) { return p.sum() < 330; });
-            if (landShare >= land && waterShare >= water && text > 40)
-                return;
+            if (const auto shot = screenshot(window_)) {
+                const int text =
+                    shot->count(0, below, window.width, at["cancel"].y - window.y - below,
+                                [](Rgb p) { return p.sum() < 330; });
+                seen = std::to_string(share(*shot, MapRenderer::land)) + " land, " +
+                       std::to_string(share(*shot, MapRenderer::water)) + " water, " +
+                       std::to_string(text);
+                if (share(*shot, MapRenderer::land) >= land &&
+                    share(*shot, MapRenderer::water) >= water && text > 40)
+                    return;
+            }
         }
-        ADD_FAILURE() << "land " << landShare << ", water " << waterShare << ", text " << text;
-    }
-    static Rgb rgb(MapRenderer::Colour c) {
-        return {int(c.red * 255 + 0.5), int(c.green * 255 + 0.5), int(c.blue * 255 + 0.5)};
+        ADD_FAILURE() << "the map and its line are not as expected: " << seen
+                      << " dark text pixels";
     }
 
     ScopedConfigHome home_;
@@ -83,52 +88,37 @@ protected:
     // program's own faults matter here.
     ScopedEnvironmentVariable leaks_{"ASAN_OPTIONS", "detect_leaks=0"};
     std::optional<Program> program_;
+    unsigned long window_ = 0;
 };
 
 } // namespace
 
-TEST_F(ConfigWindowTest, LooksUpAPlaceShowsItOnTheMapAndSavesIt) {
+TEST_F(ConfigWindowTest, OpensWithTheStoredPlaceLooksUpAnotherAndSavesItWhereCancelKeepsTheStore) {
+    ASSERT_TRUE(Prefs::setCoordinates({48.5, 2.25}));
+    ASSERT_TRUE(FrameAutosave::setFrame("Main Window", {100, 80, 820, 640}));
+    auto at = start("save=enabled map=shown text=Location found: 48.500000, 2.250000");
+    EXPECT_EQ(std::tuple(at["window"].x, at["window"].y, at["window"].width, at["window"].height),
+              std::tuple(100, 80, 820, 640));
+    expectMapAndText(at, 0.5, 0); // the country south of Paris
     const auto lisbon = PlaceSearch::search("Lisbon").value().at(0).coordinate;
-    program_.emplace(AEROLUNE_SETTINGS_PROGRAM, std::vector<std::string>{"--verbose"});
-    until("state: save=disabled map=hidden text=");
-    const auto ready = until("ready window=");
-    xdotool({"windowfocus", "--sync", ready.substr(ready.find('=') + 1)});
-    xdotool({"type", "--delay", "20", "xyzzy"});
-    xdotool({"key", "Return"});
-    until("state: save=disabled map=hidden text=Error: No place called \u201Cxyzzy\u201D");
-    xdotool({"key", "ctrl+a", "type", "--delay", "20", "Lisbon"});
+    xdotool({"windowfocus", "--sync", std::to_string(window_), "type", "--delay", "20", "Lisbon"});
     xdotool({"key", "Return"});
     until("state: save=enabled map=shown text=" + ConfigView::foundText(lisbon));
-    auto parts = layout();
-    const Box window = parts["window"], map = parts["map"], save = parts["save"];
-    EXPECT_EQ(std::pair(window.width, window.height), std::pair(800, 600));
-    EXPECT_EQ(std::pair(map.width, map.height), std::pair(200, 100));
+    expectMapAndText(at, 0.05, 0.05);
     for (const char* control : {"field", "cancel", "save"})
-        EXPECT_EQ(parts[control].width, 200) << control;
-    expectMapAndLine(std::stoul(ready.substr(13)), map,
-                     {0, map.y + map.height, 800, save.y - map.y - map.height}, 0.05, 0.05);
-    click(window, save);
+        EXPECT_EQ(at[control].width, 200) << control;
+    EXPECT_EQ(std::pair(at["map"].width, at["map"].height), std::pair(200, 100));
+    click(at["save"]);
     EXPECT_EQ(program_->wait(), 0);
     Prefs::resetForTesting();
     EXPECT_EQ(Prefs::coordinates(), lisbon);
-    EXPECT_EQ(FrameAutosave::frame("Main Window"),
-              (FrameAutosave::Frame{window.x, window.y, 800, 600}));
-}
+    EXPECT_EQ(FrameAutosave::frame("Main Window"), (FrameAutosave::Frame{100, 80, 820, 640}));
 
-TEST_F(ConfigWindowTest, OpensWithTheStoredPlaceWhereItWasLeftAndCancelKeepsTheStore) {
-    ASSERT_TRUE(Prefs::setCoordinates({48.5, 2.25}));
-    ASSERT_TRUE(FrameAutosave::setFrame("Main Window", {100, 80, 820, 640}));
     const auto stored = fileText(home_.storeFile());
-    program_.emplace(AEROLUNE_SETTINGS_PROGRAM, std::vector<std::string>{"--verbose"});
-    until("state: save=enabled map=shown text=Location found: 48.500000, 2.250000");
-    const auto ready = until("ready window=");
-    auto parts = layout();
-    const Box window = parts["window"], map = parts["map"], cancel = parts["cancel"];
-    EXPECT_EQ(std::tuple(window.x, window.y, window.width, window.height),
-              std::tuple(100, 80, 820, 640));
-    expectMapAndLine(std::stoul(ready.substr(13)), map,
-                     {0, map.y + map.height, 820, cancel.y - map.y - map.height}, 0.5, 0);
-    click(window, cancel);
+    ASSERT_TRUE(FrameAutosave::setFrame("Main Window", {0, 0, 1, 1})); // off every screen
+    at = start("save=enabled map=shown text=" + ConfigView::foundText(lisbon));
+    EXPECT_EQ(std::pair(at["window"].width, at["window"].height), std::pair(800, 600));
+    click(at["cancel"]);
     EXPECT_EQ(program_->wait(), 0);
     EXPECT_EQ(fileText(home_.storeFile()), stored);
 }
