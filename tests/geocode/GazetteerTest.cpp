@@ -5,17 +5,14 @@
 #include "geocode/NameFolding.h"
 #include "support/GzipBomb.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
 #include <set>
 #include <unistd.h>
 
 using namespace aerolune;
 
-namespace {
-
 // A gazetteer of one place in one country, known as `stem` and as `stem` + `tail`.
-std::string tinyGazetteer(const std::string& stem, const std::string& tail) {
+static std::string tinyGazetteer(const std::string& stem, const std::string& tail) {
     const auto u32 = [](std::uint32_t v) {
         return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
     };
@@ -26,11 +23,9 @@ std::string tinyGazetteer(const std::string& stem, const std::string& tail) {
            string(tail) + std::string(6, '\0');
 }
 
-std::string refusal(const Result<Gazetteer::Shared>& loaded) {
+static std::string refusal(const Result<Gazetteer::Shared>& loaded) {
     return loaded ? "accepted" : loaded.error().message;
 }
-
-} // namespace
 
 TEST(GazetteerTest, TheShippedFileIsSoundAndEachPlaceIsFoundUnderItsOwnName) {
     const auto& loaded = Gazetteer::shared();
@@ -52,12 +47,6 @@ TEST(GazetteerTest, TheShippedFileIsSoundAndEachPlaceIsFoundUnderItsOwnName) {
         ASSERT_TRUE(i == 0 || place.population <= g.places()[i - 1].population) << place.name;
         ASSERT_TRUE(indexed.count({NameFolding::fold(place.name), i})) << place.name;
     }
-    for (std::size_t i = 0; i < g.zips().size(); ++i) {
-        const auto& zip = g.zips()[i];
-        ASSERT_TRUE(i == 0 || g.zips()[i - 1].code < zip.code);
-        ASSERT_TRUE(zip.place == Gazetteer::none ||
-                    g.countries()[g.places()[zip.place].country].code == "US");
-    }
 }
 
 TEST(GazetteerTest, ADamagedOrHostileFileIsRefusedWithAReason) {
@@ -73,8 +62,6 @@ TEST(GazetteerTest, ADamagedOrHostileFileIsRefusedWithAReason) {
 
     const auto file = std::filesystem::path(testing::TempDir()) /
                       ("gazetteer-" + std::to_string(::getpid()) + ".bin.gz");
-    std::ofstream(file, std::ios::binary) << bytes.substr(0, 1000);
-    EXPECT_NE(refusal(Gazetteer::load(file)).find("not gzip"), std::string::npos);
     test::writeGzipBomb(file, 1024);
     EXPECT_NE(refusal(Gazetteer::load(file)).find("inflates to more than"), std::string::npos);
     std::filesystem::remove(file);

@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# debian-package.sh BUILD_DIR SOURCE_DIR WITH_SETTINGS: builds the Debian
-# package from the build tree with CPack (nothing is built again), checks its
-# control fields, unpacks it into a scratch root with `dpkg -x` and runs the
-# programs from there. Exits 77 (skipped) without the Debian tools it needs.
+# debian-package.sh BUILD_DIR SOURCE_DIR WITH_SETTINGS: packs the build tree with CPack, checks the
+# package and runs the programs unpacked from it; 77 (skipped) without the Debian tools.
 set -euo pipefail
 build=$1 source_dir=$2 with_settings=$3
 source "$(dirname "$0")/layout.sh"
@@ -22,21 +20,17 @@ if cpack --config "$build/CPackConfig.cmake" -B "$scratch/refused" \
 fi
 cpack --config "$build/CPackConfig.cmake" -B "$scratch/out" >"$scratch/cpack.log" 2>&1 ||
     { cat "$scratch/cpack.log" >&2; fail "cpack -G DEB"; }
-packages=("$scratch"/out/*.deb)
-[ ${#packages[@]} -eq 1 ] && [ -f "${packages[0]}" ] || fail "cpack made ${#packages[@]} packages"
-deb=${packages[0]}
+deb=$(echo "$scratch"/out/*.deb)
+[ -f "$deb" ] || fail "cpack made no single package: $deb"
 field() { dpkg-deb -f "$deb" "$1"; }
-[ "$(field Package) $(field Section)" = "aerolune x11" ] || fail "Package/Section: $(field Package) $(field Section)"
-[ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture: $(field Architecture)"
-[[ "$(field Maintainer)" =~ ^[^\<]+\ \<[^@\>]+@[^\>]+\>$ ]] || fail "Maintainer: $(field Maintainer)"
-[ "$(field Description | wc -l)" -gt 1 ] || fail "the Description has no long text"
-grep -qw xscreensaver <<<"$(field Recommends)" || fail "Recommends: $(field Recommends)"
+[ "$(field Package) $(field Section) $(field Architecture)" = "aerolune x11 $(dpkg --print-architecture)" ] &&
+    [[ "$(field Maintainer)" =~ ^[^\<]+\ \<[^@\>]+@[^\>]+\>$ ]] && [ "$(field Description | wc -l)" -gt 1 ] &&
+    grep -qw xscreensaver <<<"$(field Recommends)" || fail "control fields: $(dpkg-deb -f "$deb")"
 if command -v dpkg-parsechangelog >/dev/null; then
     changelog=$(dpkg-parsechangelog -l "$source_dir/packaging/changelog" -S Version)
     [ "$(field Version)" = "$changelog" ] || fail "version $(field Version), change log $changelog"
 fi
-# What dpkg-shlibdeps finds, and what it cannot see: the fonts of the text and
-# the time-zone data. One package name a line, versions and alternatives left out.
+# What dpkg-shlibdeps finds, and what it cannot see: the fonts and the time zones.
 required=(libc6 libstdc++6 libcairo2 libpango-1.0-0 libpangocairo-1.0-0 libx11-6 libxext6 zlib1g
     fonts-dejavu-core tzdata)
 [ "$with_settings" = 1 ] && required+=(libgtkmm-3.0-1v5)

@@ -1,7 +1,5 @@
 #!/usr/bin/env bash
-# install-tree.sh BUILD_DIR WITH_SETTINGS: installs the build tree into a
-# scratch prefix with `cmake --install` (nothing is built again) and checks
-# what a user gets there.
+# install-tree.sh BUILD_DIR WITH_SETTINGS: checks what `cmake --install` gives under a scratch prefix.
 set -euo pipefail
 source "$(dirname "$0")/layout.sh"
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/aerolune-install-tree.XXXXXX")

@@ -9,8 +9,6 @@ using namespace aerolune;
 using aerolune::test::Pixels;
 using aerolune::test::Rgb;
 
-namespace {
-
 // The share of a block of the map (all of it by default) that shows a colour.
 double share(const MapRenderer::Surface& map, MapRenderer::Colour c, int x = 0, int y = 0,
              int w = MapRenderer::width, int h = MapRenderer::height) {
@@ -28,8 +26,6 @@ class FontCaches : public ::testing::Environment {
     }
 };
 const auto* const kFontCaches = ::testing::AddGlobalTestEnvironment(new FontCaches);
-
-} // namespace
 
 TEST(MapRendererTest, CoastsLieWhereTheyAreWithTheMarkerAtTheCentre) {
     ASSERT_TRUE(Shoreline::shared() && Gazetteer::shared()) << "the map's data is missing";

@@ -1,6 +1,5 @@
 #include "sheet/ConfigView.h"
 
-#include "sheet/ConfigureSheet.h"
 #include "support/ScopedConfigHome.h"
 #include "support/TestMainQueue.h"
 
@@ -13,9 +12,7 @@ using namespace aerolune;
 using namespace aerolune::test;
 using Area = ConfigView::ResultArea;
 
-namespace {
-
-constexpr CLLocationCoordinate2D kLisbon{38.71667, -9.13333};
+constexpr CLLocationCoordinate2D kLisbon{38.71667, -9.13333}, kOdd{0.1 + 0.2, -9.000000000000002};
 const Area kLisbonShown{kLisbon, {"Location found: 38.716670, -9.133330"}};
 
 // A sheet in a window whose ending is counted, over a geocoder whose answers
@@ -25,12 +22,16 @@ class ConfigViewTest : public ::testing::Test {
 protected:
     std::shared_ptr<ConfigView> makeView(bool inAWindow = true) {
         window_->setEndSheetHandler([this] { ++ended_; });
-        auto search = [answers = answers_, gate = gate_](const std::string& text) {
+        auto search = [gate = gate_](const std::string& text) -> GeocodeResult {
+            const std::map<std::string, CLLocationCoordinate2D> places{
+                {"Lisbon", kLisbon}, {"odd", kOdd}, {"slow", {48.85, 2.35}}};
             if (text == "slow")
                 gate.wait();
-            const auto answer = answers.find(text);
-            return answer != answers.end() ? answer->second
-                                           : GeocodeResult(GeocodeError::notFound(text));
+            if (!places.count(text))
+                return text == "nothing" ? GeocodeResult(std::vector<PlaceCandidate>{})
+                                         : GeocodeError::notFound(text);
+            return std::vector{
+                PlaceCandidate{text, {}, {}, "Portugal", "PT", places.at(text), 1, {}}};
         };
         auto view = ConfigView::create(inAWindow ? window_ : nullptr,
                                        Geocoder(queue_->poster(), std::move(search)));
@@ -48,37 +49,19 @@ protected:
         ASSERT_TRUE(queue_->runUntil([&] { return changes_ > before; })) << "no answer";
     }
 
-    static std::vector<PlaceCandidate> at(CLLocationCoordinate2D where) {
-        return {{"Somewhere", {}, {}, "Portugal", "PT", where, 1, {}}};
-    }
-
     ScopedConfigHome home_;
     std::shared_ptr<TestMainQueue> queue_ = std::make_shared<TestMainQueue>();
     std::shared_ptr<SheetWindow> window_ = std::make_shared<SheetWindow>();
-    std::map<std::string, GeocodeResult> answers_{
-        {"Lisbon", at(kLisbon)}, {"slow", at({48.85, 2.35})}, {"nothing", at({})}};
     std::promise<void> openGate_;
     std::shared_future<void> gate_ = openGate_.get_future().share();
     int ended_ = 0;
     int changes_ = 0;
 };
 
-} // namespace
-
-TEST_F(ConfigViewTest, AppearanceShowsTheStoredPlaceWithSixDecimals) {
-    EXPECT_EQ(makeView()->resultArea(), Area{});
-    EXPECT_FALSE(makeView()->isSaveEnabled());
-    ASSERT_TRUE(Prefs::setCoordinates({48.5, 2.25}));
-    const auto view = makeView();
-    EXPECT_EQ(view->resultArea(), (Area{{{48.5, 2.25}}, {"Location found: 48.500000, 2.250000"}}));
-    EXPECT_TRUE(view->isSaveEnabled());
-    EXPECT_EQ(ConfigView::foundText({1.0000004, -1.0000006}),
-              "Location found: 1.000000, -1.000001");
-}
-
+// The stored place on appearance is ConfigWindowTest's.
 TEST_F(ConfigViewTest, AFailedLookupShowsItsErrorOnlyWhileNoPlaceIsShown) {
-    answers_.insert_or_assign("nothing", std::vector<PlaceCandidate>{});
     const auto view = makeView();
+    EXPECT_EQ(view->resultArea(), Area{});
     lookUp(*view, " xyzzy");
     EXPECT_EQ(view->resultArea(),
               (Area{std::nullopt, {"Error: No place called \u201C xyzzy\u201D was found."}}))
@@ -92,11 +75,11 @@ TEST_F(ConfigViewTest, AFailedLookupShowsItsErrorOnlyWhileNoPlaceIsShown) {
     EXPECT_EQ(view->error(), GeocodeError::notFound("xyzzy"));
     EXPECT_EQ(view->resultArea(), kLisbonShown) << "a failure took the place away";
     EXPECT_TRUE(view->isSaveEnabled());
+    EXPECT_EQ(ConfigView::foundText({1.0000004, -1.0000006}),
+              "Location found: 1.000000, -1.000001");
 }
 
 TEST_F(ConfigViewTest, OnlySaveStoresAndItStoresExactlyTheLookedUpPair) {
-    const CLLocationCoordinate2D odd{0.1 + 0.2, -9.000000000000002};
-    answers_.emplace("odd", at(odd));
     const auto preview = makeView(false);
     lookUp(*preview, "odd");
     preview->save();
@@ -110,7 +93,7 @@ TEST_F(ConfigViewTest, OnlySaveStoresAndItStoresExactlyTheLookedUpPair) {
     view->save();
     EXPECT_EQ(ended_, 1);
     const auto stored = Prefs::coordinates().value_or(CLLocationCoordinate2D{});
-    EXPECT_EQ(std::memcmp(&stored, &odd, sizeof odd), 0) << describe(stored);
+    EXPECT_EQ(std::memcmp(&stored, &kOdd, sizeof kOdd), 0) << describe(stored);
     const auto text = fileText(home_.storeFile());
     const auto cancelled = makeView();
     lookUp(*cancelled, "Lisbon");
@@ -153,17 +136,4 @@ TEST_F(ConfigViewTest, OnlyTheLatestLookupChangesTheSheetAndOnlyWhileItLives) {
     EXPECT_EQ(view->resultArea(), kLisbonShown);
     view->save();
     EXPECT_EQ(Prefs::coordinates(), kLisbon) << "the overtaken answer was saved";
-}
-
-TEST(ConfigureSheetTest, EachCallMakesANewWindowWithAnEmptySheetOfItsOwn) {
-    const auto post = [](Geocoder::Task task) { task(); };
-    const auto sheet = ConfigureSheet::create(post), again = ConfigureSheet::create(post);
-    ASSERT_TRUE(sheet.window && again.window && sheet.window != again.window);
-    EXPECT_EQ(sheet.contentView->window(), sheet.window);
-    EXPECT_TRUE(sheet.contentView->locationInput().empty() && !sheet.contentView->coordinates());
-    int ended = 0;
-    sheet.window->setEndSheetHandler([&] { ++ended; });
-    again.contentView->cancel();
-    sheet.contentView->cancel();
-    EXPECT_EQ(ended, 1) << "one sheet ended another's window";
 }

@@ -9,14 +9,10 @@ using namespace aerolune;
 using namespace aerolune::test;
 using ::testing::HasSubstr;
 
-namespace {
-
-ProgramRun forecast(std::vector<std::string> arguments) {
+static ProgramRun forecast(std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), "--forecast");
     return runProgram(AEROLUNE_PROGRAM, std::move(arguments));
 }
-
-} // namespace
 
 TEST(ForecastCommandTest, PrintsTheForecastOfTheStoredOrTheGivenPlace) {
     ScopedConfigHome home;
@@ -27,8 +23,6 @@ TEST(ForecastCommandTest, PrintsTheForecastOfTheStoredOrTheGivenPlace) {
     for (const auto& [zone, arguments, out] : std::vector<std::tuple<const char*, std::vector<std::string>, std::string>>{
              {"America/New_York", {"--lat", "40.5", "--lon", "-74", "--at", "2024-06-21T23:00:00-04:00"},
               "sunrise: 2024-06-21T09:25:50Z\nsunset: 2024-06-22T00:29:59Z\nmode: night\nnext: sunrise 2024-06-22T09:26:05Z\n"},
-             {"UTC", {"--lat=0.5", "--lon=0.5", "--at=2024-03-20T06:30:00Z"},
-              "sunrise: 2024-03-20T06:01:55Z\nsunset: 2024-03-20T18:08:34Z\nmode: sunrise\nnext: none\n"},
              {"UTC", {"-lat", "78.5", "-lon", "15.5", "-at", "2024-06-21T00:00:00Z"},
               "sunrise: none\nsunset: none\nmode: day\nnext: none\n"}}) { // clang-format on
         ScopedTimeZone scope(zone);
@@ -41,9 +35,6 @@ TEST(ForecastCommandTest, PrintsTheForecastOfTheStoredOrTheGivenPlace) {
     EXPECT_EQ(run.out, "sunrise: 2024-06-21T03:48:15Z\nsunset: 2024-06-21T19:55:36Z\nmode: day\n"
                        "next: sunset 2024-06-21T19:55:36Z\n");
     EXPECT_THAT(run.err, HasSubstr("aerolune: [vemo] TransitionForecaster.getLocation\n"));
-    const auto refused = forecast({"--lat", "91", "--lon", "0"});
-    EXPECT_EQ(std::pair(refused.status, refused.err),
-              std::pair(2, std::string("aerolune: --lat 91 is outside [-90, 90]\n")));
 }
 
 TEST(ForecastCommandTest, LocationIsThePlaceOfThisRunAndIsNotStored) {
@@ -53,7 +44,6 @@ TEST(ForecastCommandTest, LocationIsThePlaceOfThisRunAndIsNotStored) {
     const std::string at = "--at=2024-06-21T12:00:00Z";
     const auto byPair = forecast({"--lat", "38.71667", "--lon", "-9.13333", at});
     EXPECT_NE(byPair.out, forecast({at}).out) << "the stored place is elsewhere";
-    EXPECT_EQ(forecast({"-location=38.71667,-9.13333", at}).out, byPair.out);
     const auto byName = forecast({"--location", "Lisbon", "--log-stderr", at});
     EXPECT_EQ(byName.out, byPair.out);
     EXPECT_THAT(byName.err, HasSubstr("[vemo] location for this run: Lisbon, Portugal"));

@@ -10,16 +10,14 @@ using namespace aerolune;
 using namespace aerolune::test;
 namespace fs = std::filesystem;
 
-namespace {
-
 // The share of the sky window's pixels near `colour`; the window of a 960x540
 // picture is inset by 144 on every side.
-double share(const Pixels& picture, const Rgb& colour, int tolerance) {
+static double share(const Pixels& picture, const Rgb& colour, int tolerance) {
     return picture.count(144, 144, 672, 252, [&](Rgb p) { return near(p, colour, tolerance); }) /
            (672.0 * 252);
 }
 
-Pixels snapshot(const fs::path& folder, const char* at, const char* after) {
+static Pixels snapshot(const fs::path& folder, const char* at, const char* after) {
     const auto file = folder / (std::string(at) + ".png");
     const auto run = runProgram(AEROLUNE_PROGRAM, {"--snapshot", file, "--size", "960x540", "--at",
                                                    at, "--after", after, "--seed", "3"});
@@ -28,8 +26,6 @@ Pixels snapshot(const fs::path& folder, const char* at, const char* after) {
     EXPECT_TRUE(picture.valid() && picture.width() == 960);
     return picture;
 }
-
-} // namespace
 
 TEST(SnapshotCommandTest, NoonTenMinutesAfterSunsetAndMidnightShowTheirSkies) {
     ScopedConfigHome home;
