@@ -89,8 +89,9 @@ TEST_F(ConfigWindowTest, OpensWithTheStoredPlaceLooksUpAnotherAndSavesItWhereCan
               std::tuple(100, 80, 820, 640));
     EXPECT_TRUE(shows(at, 0.5, 0)) << "the country south of Paris, and its line";
     const auto lisbon = PlaceSearch::search("Lisbon").value().at(0).coordinate;
-    xdotool({"windowfocus", "--sync", std::to_string(window_), "type", "--delay", "20", "Lisbon",
-             "key", "Return"});
+    xdotool({"windowfocus", "--sync", std::to_string(window_)});
+    xdotool({"type", "--delay", "20", "Lisbon"});
+    xdotool({"key", "Return"});
     until("state: save=enabled map=shown text=" + ConfigView::foundText(lisbon));
     EXPECT_TRUE(shows(at, 0.05, 0.05)) << "Lisbon's coast, and its line";
     EXPECT_EQ(std::tuple(at["field"].width, at["cancel"].width, at["save"].width, at["map"].height),
