@@ -53,8 +53,8 @@ void BM_ForecastFromStoredLocation(benchmark::State& state) {
     ::setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
     Prefs::resetForTesting();
     setLogSink(std::make_shared<NullLogSink>());
-    if (const auto failure = Prefs::setCoordinates({48.85, 2.35})) {
-        state.SkipWithError(failure->c_str());
+    if (const auto stored = Prefs::setCoordinates({48.85, 2.35}); !stored) {
+        state.SkipWithError(stored.error().message.c_str());
         return;
     }
     const auto clock = std::make_shared<ManualClock>(kMidsummerNoon);

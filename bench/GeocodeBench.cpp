@@ -21,7 +21,7 @@ void GazetteerLoad(benchmark::State& state) {
     }
     for (auto _ : state) {
         auto loaded = Gazetteer::load(*path);
-        benchmark::DoNotOptimize(loaded.value);
+        benchmark::DoNotOptimize(loaded.ok());
     }
 }
 BENCHMARK(GazetteerLoad)->Unit(benchmark::kMillisecond)->MinTime(2);
@@ -34,7 +34,7 @@ void ShorelineLoad(benchmark::State& state) {
     }
     for (auto _ : state) {
         auto loaded = Shoreline::load(*path);
-        benchmark::DoNotOptimize(loaded.value);
+        benchmark::DoNotOptimize(loaded.ok());
     }
 }
 BENCHMARK(ShorelineLoad)->Unit(benchmark::kMillisecond)->MinTime(2);
@@ -42,12 +42,12 @@ BENCHMARK(ShorelineLoad)->Unit(benchmark::kMillisecond)->MinTime(2);
 void Query(benchmark::State& state, const char* text) {
     const auto& gazetteer = Gazetteer::shared();
     if (!gazetteer) {
-        state.SkipWithError(gazetteer.error.c_str());
+        state.SkipWithError(gazetteer.error().message.c_str());
         return;
     }
     for (auto _ : state) {
-        auto result = PlaceSearch::search(*gazetteer, text);
-        benchmark::DoNotOptimize(result.candidates.data());
+        auto result = PlaceSearch::search(**gazetteer, text);
+        benchmark::DoNotOptimize(result.ok());
     }
 }
 BENCHMARK_CAPTURE(Query, city, "Lisbon")->Unit(benchmark::kMicrosecond);

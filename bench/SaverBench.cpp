@@ -21,6 +21,7 @@
 
 #include <benchmark/benchmark.h>
 #include <cairo.h>
+#include <cstdlib>
 #include <time.h>
 
 namespace {
@@ -59,7 +60,8 @@ struct Saver {
         Clock::setCurrent(clock);
         MainQueue::main().reset();
         Random::reseedShared(1);
-        LocationHelper::shared().setOverride(CLLocationCoordinate2D{48.85, 2.35});
+        if (!LocationHelper::shared().setOverride(CLLocationCoordinate2D{48.85, 2.35}))
+            std::abort();
         view = AeroluneSaverView::create(Rect(Point{}, screen), false);
         view->layoutSubtreeIfNeeded();
         view->displayIfNeeded();
@@ -70,7 +72,7 @@ struct Saver {
         loop.reset();
         view.reset();
         MainQueue::main().reset();
-        LocationHelper::shared().setOverride(std::nullopt);
+        static_cast<void>(LocationHelper::shared().setOverride(std::nullopt));
         Clock::setCurrent(old);
     }
 

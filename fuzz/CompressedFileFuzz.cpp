@@ -36,9 +36,8 @@ const std::filesystem::path& scratchFile() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::ofstream(scratchFile(), std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    std::string error;
-    const auto bytes = CompressedFile::read(scratchFile(), error);
-    if (bytes.has_value() == !error.empty())
+    const auto bytes = CompressedFile::read(scratchFile());
+    if (!bytes && bytes.error().message.empty())
         std::abort();
     return 0;
 }

@@ -16,7 +16,7 @@ namespace {
 void search(const Gazetteer& gazetteer, const std::string& text) {
     constexpr std::size_t limit = 3;
     const auto result = PlaceSearch::search(gazetteer, text, limit);
-    if (result.candidates.size() > limit || result.error.has_value() != result.candidates.empty())
+    if (result && (result->size() > limit || result->empty()))
         std::abort();
 }
 
@@ -25,11 +25,11 @@ void search(const Gazetteer& gazetteer, const std::string& text) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const auto loaded = Gazetteer::parse(std::string(reinterpret_cast<const char*>(data), size));
     if (!loaded) {
-        if (loaded.error.empty())
+        if (loaded.error().message.empty())
             std::abort();
         return 0;
     }
-    const Gazetteer& g = *loaded;
+    const Gazetteer& g = **loaded;
     for (const auto& key : g.keys()) {
         const auto same = g.exactMatches(g.name(key));
         if (std::none_of(same.begin(), same.end(), [&](const auto& k) { return &k == &key; }))

@@ -21,12 +21,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
     }
     const auto parsed = Options::parse(arguments);
-    if (const auto* problem = std::get_if<std::string>(&parsed)) {
-        if (problem->empty())
+    if (!parsed) {
+        if (parsed.error().message.empty())
             std::abort();
         return 0;
     }
-    const auto& options = std::get<Options>(parsed);
+    const auto& options = *parsed;
     const bool sound =
         (!options.latitude || std::abs(*options.latitude) <= 90) &&
         (!options.longitude || std::abs(*options.longitude) <= 180) &&

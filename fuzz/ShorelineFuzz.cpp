@@ -26,11 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto loaded =
         Shoreline::parse(std::string_view(reinterpret_cast<const char*>(data), size));
     if (!loaded) {
-        if (loaded.error.empty())
+        if (loaded.error().message.empty())
             std::abort();
         return 0;
     }
-    const Shoreline& s = *loaded;
+    const Shoreline& s = **loaded;
     for (int row = 0; row < s.rows(); ++row) {
         for (int column = 0; column < s.columns(); ++column) {
             const auto& bin = s.bin(row, column);

@@ -32,31 +32,30 @@ std::optional<double> number(std::string_view text) {
 
 } // namespace
 
-std::variant<LocationArgument, std::string> LocationArgument::parse(std::string_view text,
-                                                                    std::string_view option) {
+Result<LocationArgument> LocationArgument::parse(std::string_view text, std::string_view option) {
     const auto comma = text.find(',');
     if (comma != std::string_view::npos) {
         const auto latitude = number(text.substr(0, comma));
         const auto longitude = number(text.substr(comma + 1));
         if (latitude && longitude) {
             const CLLocationCoordinate2D place{*latitude, *longitude};
-            if (auto problem = Prefs::problemWith(place))
-                return std::string(option) + ": " + *problem;
+            if (auto valid = Prefs::validate(place); !valid)
+                return failure(std::string(option) + ": " + valid.error().message);
             return LocationArgument{place};
         }
     }
     return LocationArgument{std::string(text)};
 }
 
-std::variant<LocationArgument::Resolved, GeocodeError> LocationArgument::resolve() const {
+Result<LocationArgument::Resolved, GeocodeError> LocationArgument::resolve() const {
     if (const auto* coordinate = std::get_if<CLLocationCoordinate2D>(&value))
         return Resolved{*coordinate, std::nullopt};
     auto result = PlaceSearch::search(std::get<std::string>(value), 1);
-    if (result.error)
-        return *result.error;
-    if (result.candidates.empty())
+    if (!result)
+        return result.error();
+    if (result->empty())
         return GeocodeError::notFound(std::get<std::string>(value));
-    auto& best = result.candidates.front();
+    auto& best = result->front();
     return Resolved{best.coordinate, std::move(best)};
 }
 

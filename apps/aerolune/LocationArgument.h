@@ -8,6 +8,7 @@
 #include "geocode/GeocodeError.h"
 #include "geocode/PlaceCandidate.h"
 #include "platform/core/CLLocationCoordinate2D.h"
+#include "platform/core/Result.h"
 
 #include <optional>
 #include <string>
@@ -26,14 +27,13 @@ struct LocationArgument {
         std::optional<PlaceCandidate> place;
     };
 
-    // The argument of `option`, or a one-line message saying why a pair of
-    // numbers is not a place on Earth. Place names are not looked up here.
-    static std::variant<LocationArgument, std::string> parse(std::string_view text,
-                                                             std::string_view option);
+    // The argument of `option`; fails, with a one-line message, on a pair of
+    // numbers that is not a place on Earth. Place names are not looked up here.
+    static Result<LocationArgument> parse(std::string_view text, std::string_view option);
 
     // The coordinate, looking a name up (synchronously) in the gazetteer and
     // taking its best match; or why nothing was found.
-    std::variant<Resolved, GeocodeError> resolve() const;
+    Result<Resolved, GeocodeError> resolve() const;
 
     bool operator==(const LocationArgument&) const = default;
 };

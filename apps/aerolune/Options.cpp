@@ -9,13 +9,11 @@
 namespace aerolune {
 namespace {
 
-using Problem = std::optional<std::string>;
-
 struct OptionRow {
     std::string_view name;      // without dashes
     std::string_view valueName; // empty for an option without a value
     std::string_view help;      // lines separated by '\n'
-    Problem (*apply)(Options&, std::string_view value);
+    Result<void> (*apply)(Options&, std::string_view value);
 };
 
 std::string quoted(std::string_view text) {
@@ -34,7 +32,7 @@ std::optional<double> parseNumber(std::string_view text) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
         !std::isfinite(value))
-        return std::nullopt;
+        return {};
     return value;
 }
 
@@ -57,69 +55,70 @@ std::string_view commandName(Options::Command command) {
 }
 
 // --help wins over any other command; two other commands cannot be combined.
-Problem setCommand(Options& options, Options::Command command) {
+Result<void> setCommand(Options& options, Options::Command command) {
     if (options.command == Options::Command::help || command == Options::Command::help) {
         options.command = Options::Command::help;
-        return std::nullopt;
+        return {};
     }
     if (options.command != Options::Command::none && options.command != command)
-        return std::string(commandName(options.command)) + " and " +
-               std::string(commandName(command)) + " cannot be used together";
+        return failure(std::string(commandName(options.command)) + " and " +
+                       std::string(commandName(command)) + " cannot be used together");
     options.command = command;
-    return std::nullopt;
+    return {};
 }
 
-Problem setDegrees(std::optional<double>& field, std::string_view option, std::string_view value,
-                   double limit) {
+Result<void> setDegrees(std::optional<double>& field, std::string_view option,
+                        std::string_view value, double limit) {
     const auto number = parseNumber(value);
     if (!number)
-        return std::string(option) + " needs a number of degrees, not " + quoted(value);
+        return failure(std::string(option) + " needs a number of degrees, not " + quoted(value));
     if (*number < -limit || *number > limit)
-        return std::string(option) + " " + std::string(value) + " is outside [-" +
-               std::to_string(int(limit)) + ", " + std::to_string(int(limit)) + "]";
+        return failure(std::string(option) + " " + std::string(value) + " is outside [-" +
+                       std::to_string(int(limit)) + ", " + std::to_string(int(limit)) + "]");
     field = number;
-    return std::nullopt;
+    return {};
 }
 
-Problem setLocation(Options& options, std::string_view value) {
+Result<void> setLocation(Options& options, std::string_view value) {
     auto parsed = LocationArgument::parse(value, "--set-location");
-    if (auto* problem = std::get_if<std::string>(&parsed))
-        return *problem;
-    options.location = std::get<LocationArgument>(std::move(parsed));
+    if (!parsed)
+        return parsed.error();
+    options.location = std::move(parsed).value();
     return setCommand(options, Options::Command::setLocation);
 }
 
-Problem setFlag(bool& flag) {
+Result<void> setFlag(bool& flag) {
     flag = true;
-    return std::nullopt;
+    return {};
 }
 
-Problem setWindowId(Options& options, std::string_view value) {
+Result<void> setWindowId(Options& options, std::string_view value) {
     auto id = X11Output::parseWindowId(value);
     if (auto* problem = std::get_if<std::string>(&id))
-        return "--window-id " + *problem;
+        return failure("--window-id " + *problem);
     options.windowId = std::get<unsigned long>(id);
-    return std::nullopt;
+    return {};
 }
 
-Problem setSeed(Options& options, std::string_view value) {
+Result<void> setSeed(Options& options, std::string_view value) {
     std::uint64_t seed = 0;
     const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seed);
     if (value.empty() || error != std::errc() || end != value.data() + value.size())
-        return "--seed needs a whole number from 0 to 18446744073709551615, not " + quoted(value);
+        return failure("--seed needs a whole number from 0 to 18446744073709551615, not " +
+                       quoted(value));
     options.seed = seed;
-    return std::nullopt;
+    return {};
 }
 
-Problem setSnapshot(Options& options, std::string_view value) {
+Result<void> setSnapshot(Options& options, std::string_view value) {
     if (value.empty())
-        return "--snapshot needs the name of a PNG file to write";
+        return failure("--snapshot needs the name of a PNG file to write");
     options.snapshotPath = value;
     return setCommand(options, Options::Command::snapshot);
 }
 
 // WxH in whole points, each side from 1 to 16384.
-Problem setSize(Options& options, std::string_view value) {
+Result<void> setSize(Options& options, std::string_view value) {
     const auto x = value.find('x');
     int sides[2] = {0, 0};
     const std::string_view parts[2] = {value.substr(0, x),
@@ -129,31 +128,34 @@ Problem setSize(Options& options, std::string_view value) {
             std::from_chars(parts[i].data(), parts[i].data() + parts[i].size(), sides[i]);
         if (parts[i].empty() || error != std::errc() || end != parts[i].data() + parts[i].size() ||
             sides[i] < 1 || sides[i] > 16384)
-            return "--size needs WIDTHxHEIGHT in pixels from 1 to 16384, such as 1920x1080, not " +
-                   quoted(value);
+            return failure(
+                "--size needs WIDTHxHEIGHT in pixels from 1 to 16384, such as 1920x1080, not " +
+                quoted(value));
     }
     options.size = Size{double(sides[0]), double(sides[1])};
-    return std::nullopt;
+    return {};
 }
 
 // A length of time: 90, 90s, 15m, 72h or 3d; at most 400 days.
-Problem setDuration(std::optional<double>& field, std::string_view option, std::string_view value) {
+Result<void> setDuration(std::optional<double>& field, std::string_view option,
+                         std::string_view value) {
     const auto seconds = parseDuration(value);
     if (!seconds || *seconds > 400 * 86400.0)
-        return std::string(option) +
-               " needs a length of time such as 90, 90s, 15m, 72h or 3d (at most 400 days), "
-               "not " +
-               quoted(value);
+        return failure(
+            std::string(option) +
+            " needs a length of time such as 90, 90s, 15m, 72h or 3d (at most 400 days), "
+            "not " +
+            quoted(value));
     field = seconds;
-    return std::nullopt;
+    return {};
 }
 
-Problem setRunLocation(Options& options, std::string_view value) {
+Result<void> setRunLocation(Options& options, std::string_view value) {
     auto parsed = LocationArgument::parse(value, "--location");
-    if (auto* problem = std::get_if<std::string>(&parsed))
-        return *problem;
-    options.runLocation = std::get<LocationArgument>(std::move(parsed));
-    return std::nullopt;
+    if (!parsed)
+        return parsed.error();
+    options.runLocation = std::move(parsed).value();
+    return {};
 }
 
 // Sized by its rows: a row left empty would match "--" and call nothing.
@@ -187,9 +189,9 @@ const OptionRow kOptions[] = {
     {"simulate", "DURATION",
      "run the saver's logic alone for DURATION (such as\n"
      "72h) and print each change of sky, then exit",
-     [](Options& o, std::string_view v) -> Problem {
-         if (auto problem = setDuration(o.duration, "--simulate", v))
-             return problem;
+     [](Options& o, std::string_view v) -> Result<void> {
+         if (auto set = setDuration(o.duration, "--simulate", v); !set)
+             return set;
          return setCommand(o, Options::Command::simulate);
      }},
     {"forecast", "",
@@ -208,13 +210,13 @@ const OptionRow kOptions[] = {
      "start --forecast, --snapshot or --simulate at this\n"
      "moment instead of now: ISO 8601 with Z or an\n"
      "offset, e.g. 2024-06-21T12:00:00+02:00",
-     [](Options& o, std::string_view v) -> Problem {
+     [](Options& o, std::string_view v) -> Result<void> {
          o.at = parseIso8601(v);
          if (!o.at)
-             return "--at needs an ISO 8601 date-time with Z or +HH:MM, such as "
-                    "2024-06-21T12:00:00+02:00, not " +
-                    quoted(v);
-         return std::nullopt;
+             return failure("--at needs an ISO 8601 date-time with Z or +HH:MM, such as "
+                            "2024-06-21T12:00:00+02:00, not " +
+                            quoted(v));
+         return {};
      }},
     {"set-location", "TEXT",
      "store the place whose sky the saver shows, then\n"
@@ -230,9 +232,9 @@ const OptionRow kOptions[] = {
     {"log-stderr", "",
      "copy the log to standard error (it always goes\n"
      "to syslog)",
-     [](Options& o, std::string_view) -> Problem {
+     [](Options& o, std::string_view) -> Result<void> {
          o.logStderr = true;
-         return std::nullopt;
+         return {};
      }},
     {"help", "", "show this help and exit",
      [](Options& o, std::string_view) { return setCommand(o, Options::Command::help); }},
@@ -245,42 +247,42 @@ const OptionRow* find(std::string_view name) {
     return nullptr;
 }
 
-Problem checkCombinations(const Options& options) {
+Result<void> checkCombinations(const Options& options) {
     if (options.command == Options::Command::help)
-        return std::nullopt;
+        return {};
     if (options.latitude.has_value() != options.longitude.has_value())
-        return "--lat and --lon go together";
+        return failure("--lat and --lon go together");
     using Command = Options::Command;
     const Command command = options.command;
     const bool runsTheSaver =
         command == Command::none || command == Command::snapshot || command == Command::simulate;
     if (options.latitude && !(runsTheSaver || command == Command::forecast))
-        return "--lat and --lon go with --forecast, --snapshot, --simulate or a saver run";
+        return failure("--lat and --lon go with --forecast, --snapshot, --simulate or a saver run");
     if (options.at && (command == Command::none || command == Command::setLocation))
-        return "--at goes with --forecast, --snapshot or --simulate";
+        return failure("--at goes with --forecast, --snapshot or --simulate");
     if ((options.size || options.after) && command != Command::snapshot)
-        return "--size and --after go with --snapshot";
+        return failure("--size and --after go with --snapshot");
     if ((options.root || options.windowId || options.fps) && command != Command::none)
-        return "-root, -window-id and -fps are for a saver run in a window";
+        return failure("-root, -window-id and -fps are for a saver run in a window");
     if ((options.seed || options.preview) && !runsTheSaver)
-        return "--seed and --preview go with a saver run, --snapshot or --simulate";
-    return std::nullopt;
+        return failure("--seed and --preview go with a saver run, --snapshot or --simulate");
+    return {};
 }
 
 // A run's own place is one place, and only for a run.
-Problem checkRunLocation(const Options& options) {
+Result<void> checkRunLocation(const Options& options) {
     if (!options.runLocation || options.command == Options::Command::help)
-        return std::nullopt;
+        return {};
     if (options.command == Options::Command::setLocation)
-        return "--location is for one run; --set-location stores a place";
+        return failure("--location is for one run; --set-location stores a place");
     if (options.latitude || options.longitude)
-        return "--location and --lat/--lon cannot be used together";
-    return std::nullopt;
+        return failure("--location and --lat/--lon cannot be used together");
+    return {};
 }
 
 } // namespace
 
-std::variant<Options, std::string> Options::parse(const std::vector<std::string_view>& arguments) {
+Result<Options> Options::parse(const std::vector<std::string_view>& arguments) {
     Options options;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string_view argument = arguments[i];
@@ -290,7 +292,7 @@ std::variant<Options, std::string> Options::parse(const std::vector<std::string_
         else if (name.starts_with("-"))
             name.remove_prefix(1);
         else
-            return "unexpected argument " + quoted(argument) + " (see --help)";
+            return failure("unexpected argument " + quoted(argument) + " (see --help)");
         std::optional<std::string_view> value;
         if (const auto equals = name.find('='); equals != std::string_view::npos) {
             value = name.substr(equals + 1);
@@ -298,22 +300,23 @@ std::variant<Options, std::string> Options::parse(const std::vector<std::string_
         }
         const OptionRow* row = find(name);
         if (!row)
-            return "unknown option " + quoted(argument) + " (see --help)";
+            return failure("unknown option " + quoted(argument) + " (see --help)");
         const std::string display = "--" + std::string(row->name);
         if (row->valueName.empty() && value)
-            return display + " takes no value";
+            return failure(display + " takes no value");
         if (!row->valueName.empty() && !value) {
             if (i + 1 == arguments.size())
-                return display + " needs a value: " + display + " " + std::string(row->valueName);
+                return failure(display + " needs a value: " + display + " " +
+                               std::string(row->valueName));
             value = arguments[++i];
         }
-        if (auto problem = row->apply(options, value.value_or("")))
-            return *problem;
+        if (auto applied = row->apply(options, value.value_or("")); !applied)
+            return applied.error();
     }
-    if (auto problem = checkCombinations(options))
-        return *problem;
-    if (auto problem = checkRunLocation(options))
-        return *problem;
+    if (auto combined = checkCombinations(options); !combined)
+        return combined.error();
+    if (auto alone = checkRunLocation(options); !alone)
+        return alone.error();
     return options;
 }
 

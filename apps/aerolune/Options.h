@@ -10,13 +10,13 @@
 
 #include "aerolune/LocationArgument.h"
 #include "platform/core/Geometry.h"
+#include "platform/core/Result.h"
 #include "platform/core/Time.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
 
 namespace aerolune {
@@ -44,7 +44,7 @@ struct Options {
 
     // The options in `arguments` (without the program's name), or a one-line
     // message saying what is wrong with them.
-    static std::variant<Options, std::string> parse(const std::vector<std::string_view>& arguments);
+    static Result<Options> parse(const std::vector<std::string_view>& arguments);
 
     // What --help prints.
     static std::string helpText();

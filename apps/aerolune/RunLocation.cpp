@@ -13,16 +13,16 @@ std::optional<int> RunLocation::apply(const Options& options, std::ostream& err)
         place = LocationArgument::Resolved{{*options.latitude, *options.longitude}, std::nullopt};
     if (options.runLocation) {
         auto resolved = options.runLocation->resolve();
-        if (const auto* error = std::get_if<GeocodeError>(&resolved)) {
-            err << "aerolune: --location: " << error->errorDescription() << '\n';
+        if (!resolved) {
+            err << "aerolune: --location: " << resolved.error().errorDescription() << '\n';
             return 1;
         }
-        place = std::get<LocationArgument::Resolved>(std::move(resolved));
+        place = std::move(resolved).value();
     }
     if (!place)
         return std::nullopt;
-    if (const auto problem = LocationHelper::shared().setOverride(place->coordinate)) {
-        err << "aerolune: " << *problem << '\n';
+    if (const auto set = LocationHelper::shared().setOverride(place->coordinate); !set) {
+        err << "aerolune: " << set.error().message << '\n';
         return 2;
     }
     systemLog("[vemo] location for this run: " +

@@ -8,13 +8,13 @@ namespace aerolune {
 
 int SetLocationCommand::run(const Options& options, std::ostream& out, std::ostream& err) {
     const auto resolved = options.location.value().resolve();
-    if (const auto* error = std::get_if<GeocodeError>(&resolved)) {
-        err << "aerolune: " << error->errorDescription() << '\n';
+    if (!resolved) {
+        err << "aerolune: " << resolved.error().errorDescription() << '\n';
         return 1;
     }
-    const auto& [place, candidate] = std::get<LocationArgument::Resolved>(resolved);
-    if (const auto failure = Prefs::setCoordinates(place)) {
-        err << "aerolune: the location was not stored: " << *failure << '\n';
+    const auto& [place, candidate] = *resolved;
+    if (const auto stored = Prefs::setCoordinates(place); !stored) {
+        err << "aerolune: the location was not stored: " << stored.error().message << '\n';
         return 1;
     }
     if (candidate)

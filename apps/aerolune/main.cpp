@@ -19,11 +19,11 @@ using namespace aerolune;
 int main(int argc, char** argv) {
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const auto parsed = Options::parse(arguments);
-    if (const auto* problem = std::get_if<std::string>(&parsed)) {
-        std::cerr << "aerolune: " << *problem << '\n';
+    if (!parsed) {
+        std::cerr << "aerolune: " << parsed.error().message << '\n';
         return 2;
     }
-    const Options& options = std::get<Options>(parsed);
+    const Options& options = *parsed;
     if (options.logStderr)
         setLogSink(std::make_shared<SyslogSink>(SyslogSink::Echo::toStderr));
     // The saver is told to stop by a signal whenever its host likes, startup

@@ -128,8 +128,8 @@ void ConfigWindow::rememberFrame() {
     FrameAutosave::Frame frame{};
     get_position(frame.x, frame.y);
     get_size(frame.width, frame.height);
-    if (const auto failure = FrameAutosave::setFrame(sheet_.frameAutosaveName, frame))
-        say("frame not remembered: " + *failure);
+    if (const auto saved = FrameAutosave::setFrame(sheet_.frameAutosaveName, frame); !saved)
+        say("frame not remembered: " + saved.error().message);
 }
 
 void ConfigWindow::endSheet() {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
-#include <optional>
 #include <string>
 #include <zlib.h>
 
@@ -37,20 +36,20 @@ std::size_t sizeHint(const std::filesystem::path& path) {
 
 // zlib reads a file that is not compressed as it is, and reports a stream cut
 // short only through gzerror; both mean a damaged file here.
-std::optional<std::string> damaged(gzFile file) {
+Result<void> undamaged(gzFile file) {
     int code = Z_OK;
     const char* message = gzerror(file, &code);
     if (code != Z_OK)
-        return message;
+        return failure(message);
     if (gzdirect(file))
-        return "not gzip-compressed";
-    return std::nullopt;
+        return failure("not gzip-compressed");
+    return {};
 }
 
 // Inflates into `data` until the stream ends or passes `limit`, and returns
 // how many bytes came: limit + 1 means more than the limit, found without
-// inflating any further. None on an error of zlib's.
-std::optional<std::size_t> inflate(gzFile file, std::string& data, std::size_t limit) {
+// inflating any further.
+Result<std::size_t> inflate(gzFile file, std::string& data, std::size_t limit) {
     std::size_t used = 0;
     while (used <= limit) {
         if (used == data.size())
@@ -59,7 +58,7 @@ std::optional<std::size_t> inflate(gzFile file, std::string& data, std::size_t l
             static_cast<unsigned>(std::min<std::size_t>(data.size() - used, 1u << 30));
         const int got = gzread(file, data.data() + used, chunk);
         if (got < 0)
-            return std::nullopt;
+            return failure("cannot be inflated");
         if (got == 0)
             break;
         used += static_cast<std::size_t>(got);
@@ -69,26 +68,22 @@ std::optional<std::size_t> inflate(gzFile file, std::string& data, std::size_t l
 
 } // namespace
 
-std::optional<std::string> CompressedFile::read(const std::filesystem::path& path,
-                                                std::string& error, std::size_t limit) {
+Result<std::string> CompressedFile::read(const std::filesystem::path& path, std::size_t limit) {
     std::unique_ptr<gzFile_s, GzCloser> file(gzopen(path.c_str(), "rb"));
-    if (!file) {
-        error = "cannot open " + path.string();
-        return std::nullopt;
-    }
+    if (!file)
+        return failure("cannot open " + path.string());
     gzbuffer(file.get(), 1 << 17);
     limit = std::min(limit, std::string().max_size() - 1);
     std::string data(std::min(sizeHint(path), limit) + 1, '\0');
     const auto used = inflate(file.get(), data, limit);
-    if (auto damage = damaged(file.get()); damage || !used) {
-        error = path.string() + ": " + damage.value_or("cannot be inflated");
-        return std::nullopt;
-    }
-    if (*used > limit) {
-        error = path.string() + ": inflates to more than " + std::to_string(limit) +
-                " bytes; refused as damaged";
-        return std::nullopt;
-    }
+    // zlib's own account of the damage says more than the failed read.
+    if (auto whole = undamaged(file.get()); !whole)
+        return failure(path.string() + ": " + whole.error().message);
+    if (!used)
+        return failure(path.string() + ": " + used.error().message);
+    if (*used > limit)
+        return failure(path.string() + ": inflates to more than " + std::to_string(limit) +
+                       " bytes; refused as damaged");
     data.resize(*used);
     return data;
 }

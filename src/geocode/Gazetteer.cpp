@@ -9,35 +9,34 @@
 
 namespace aerolune {
 
-const Loaded<Gazetteer>& Gazetteer::shared() {
+const Result<Gazetteer::Shared>& Gazetteer::shared() {
     // Never destroyed: a lookup thread may still be using it at exit.
-    static const auto* instance = new Loaded<Gazetteer>([] {
+    static const auto* instance = new Result<Shared>([]() -> Result<Shared> {
         const auto path = DataDirectory::find(fileName);
         if (!path)
-            return Loaded<Gazetteer>{nullptr, std::string(fileName) + " is not installed"};
+            return failure(std::string(fileName) + " is not installed");
         return load(*path);
     }());
     return *instance;
 }
 
-Loaded<Gazetteer> Gazetteer::load(const std::filesystem::path& path) {
-    std::string error;
-    auto text = CompressedFile::read(path, error, maximumSize);
+Result<Gazetteer::Shared> Gazetteer::load(const std::filesystem::path& path) {
+    auto text = CompressedFile::read(path, maximumSize);
     if (!text)
-        return {nullptr, error};
+        return text.error();
     auto loaded = parse(std::move(*text));
     if (!loaded)
-        loaded.error = path.filename().string() + " " + loaded.error;
+        return failure(path.filename().string() + " " + loaded.error().message);
     return loaded;
 }
 
-Loaded<Gazetteer> Gazetteer::parse(std::string text) {
+Result<Gazetteer::Shared> Gazetteer::parse(std::string text) {
     auto gazetteer = std::make_shared<Gazetteer>();
     gazetteer->text_ = std::move(text);
     Parser parser(*gazetteer);
-    if (!parser.run())
-        return {nullptr, parser.error()};
-    return {std::move(gazetteer), {}};
+    if (auto parsed = parser.run(); !parsed)
+        return parsed.error();
+    return Shared(std::move(gazetteer));
 }
 
 std::span<const Gazetteer::Key> Gazetteer::exactMatches(std::string_view folded) const {

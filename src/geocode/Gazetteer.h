@@ -10,12 +10,13 @@
 // that same order, which makes "the most populous among equals" the first
 // of a range.
 
-#include "datafiles/Loaded.h"
 #include "platform/core/CLLocationCoordinate2D.h"
+#include "platform/core/Result.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -26,6 +27,8 @@ namespace aerolune {
 
 class Gazetteer {
 public:
+    using Shared = std::shared_ptr<const Gazetteer>;
+
     static constexpr std::string_view fileName = "gazetteer.bin.gz";
     // Ten times what the file inflates to today (6.6 MB); more is damage.
     static constexpr std::size_t maximumSize = std::size_t(64) << 20;
@@ -77,11 +80,11 @@ public:
 
     // The gazetteer of the data folder, loaded on first use; safe under
     // concurrent first use. A failure is remembered and not retried.
-    static const Loaded<Gazetteer>& shared();
+    static const Result<Shared>& shared();
 
-    static Loaded<Gazetteer> load(const std::filesystem::path& path);
+    static Result<Shared> load(const std::filesystem::path& path);
     // text is the uncompressed file.
-    static Loaded<Gazetteer> parse(std::string text);
+    static Result<Shared> parse(std::string text);
 
     const std::vector<Country>& countries() const { return countries_; }
     const std::vector<Region>& regions() const { return regions_; }

@@ -29,7 +29,13 @@ bool Gazetteer::Parser::fail(std::string reason) {
     return false;
 }
 
-bool Gazetteer::Parser::run() {
+Result<void> Gazetteer::Parser::run() {
+    if (readAll())
+        return {};
+    return failure(error_);
+}
+
+bool Gazetteer::Parser::readAll() {
     if (in_.bytes(8) != "AEGAZET2")
         return fail("is not an Aerolune gazetteer of version 2");
     std::size_t counts[6];

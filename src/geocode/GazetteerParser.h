@@ -5,6 +5,7 @@
 
 #include "datafiles/ByteReader.h"
 #include "geocode/Gazetteer.h"
+#include "platform/core/Result.h"
 
 #include <string>
 #include <unordered_map>
@@ -16,10 +17,11 @@ class Gazetteer::Parser {
 public:
     explicit Parser(Gazetteer& gazetteer);
 
-    bool run();
-    const std::string& error() const { return error_; }
+    Result<void> run();
 
 private:
+    // Each read stops at the first fault and keeps its reason.
+    bool readAll();
     bool fail(std::string reason);
     bool readCountries(std::size_t count);
     bool readRegions(std::size_t count);

@@ -1,27 +1,15 @@
 #pragma once
 
-// The answer to one lookup: candidates best first, or the error. Exactly one
-// of the two is present.
+// The answer to one lookup: the candidates, best first, or the error.
 
 #include "geocode/GeocodeError.h"
 #include "geocode/PlaceCandidate.h"
-#include "platform/core/CLLocationCoordinate2D.h"
+#include "platform/core/Result.h"
 
-#include <optional>
 #include <vector>
 
 namespace aerolune {
 
-struct GeocodeResult {
-    std::vector<PlaceCandidate> candidates;
-    std::optional<GeocodeError> error;
-
-    // The first candidate's coordinate: what the settings window shows and saves.
-    std::optional<CLLocationCoordinate2D> coordinate() const {
-        if (candidates.empty())
-            return std::nullopt;
-        return candidates.front().coordinate;
-    }
-};
+using GeocodeResult = Result<std::vector<PlaceCandidate>, GeocodeError>;
 
 } // namespace aerolune

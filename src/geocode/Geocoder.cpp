@@ -16,7 +16,12 @@ Geocoder::Geocoder(Poster poster, Search search)
 
 void Geocoder::geocode(std::string address, Handler handler) const {
     lookup(std::move(address), [handler = std::move(handler)](GeocodeResult result) {
-        handler(result.coordinate(), std::move(result.error));
+        if (!result)
+            handler(std::nullopt, result.error());
+        else if (result->empty())
+            handler(std::nullopt, std::nullopt);
+        else
+            handler(result->front().coordinate, std::nullopt);
     });
 }
 

@@ -4,6 +4,7 @@
 #include "geocode/Utf8.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace aerolune {
 
@@ -139,7 +140,7 @@ PlaceCandidate candidate(const Gazetteer& gazetteer, const Gazetteer::Place& pla
 GeocodeResult searchZip(const Gazetteer& gazetteer, std::string_view typed, std::string_view code) {
     const auto* zip = gazetteer.findZip(code);
     if (!zip)
-        return {{}, GeocodeError::notFound(typed)};
+        return GeocodeError::notFound(typed);
     PlaceCandidate found{{}, {}, {}, "United States", "US", zip->coordinate, 0, std::string(code)};
     if (zip->place != Gazetteer::none) {
         found = candidate(gazetteer, gazetteer.places()[zip->place]);
@@ -147,34 +148,36 @@ GeocodeResult searchZip(const Gazetteer& gazetteer, std::string_view typed, std:
         found.population = 0;
         found.postalCode = code;
     }
-    return {{found}, std::nullopt};
+    return std::vector{found};
 }
 
 } // namespace
 
-std::optional<GeocodeError> PlaceSearch::check(std::string_view text) {
+Result<std::string, GeocodeError> PlaceSearch::searchable(std::string_view text) {
     if (!Utf8::isValid(text))
         return GeocodeError::invalidText();
     if (Utf8::length(text) > maximumCharacters)
         return GeocodeError::tooLong(maximumCharacters);
-    if (NameFolding::fold(text).empty())
+    auto folded = NameFolding::fold(text);
+    if (folded.empty())
         return GeocodeError::nothingTyped();
-    return std::nullopt;
+    return folded;
 }
 
 GeocodeResult PlaceSearch::search(std::string_view text, std::size_t limit) {
-    if (auto error = check(text))
-        return {{}, std::move(error)};
+    if (auto checked = searchable(text); !checked)
+        return checked.error();
     const auto& gazetteer = Gazetteer::shared();
     if (!gazetteer)
-        return {{}, GeocodeError::dataUnavailable(gazetteer.error)};
-    return search(*gazetteer, text, limit);
+        return GeocodeError::dataUnavailable(gazetteer.error().message);
+    return search(**gazetteer, text, limit);
 }
 
 GeocodeResult PlaceSearch::search(const Gazetteer& gazetteer, std::string_view text,
                                   std::size_t limit) {
-    if (auto error = check(text))
-        return {{}, std::move(error)};
+    const auto folded = searchable(text);
+    if (!folded)
+        return folded.error();
     const auto typed = trimmed(text);
     if (const auto code = zipCode(typed))
         return searchZip(gazetteer, typed, *code);
@@ -182,7 +185,7 @@ GeocodeResult PlaceSearch::search(const Gazetteer& gazetteer, std::string_view t
     std::vector<Reading> readings;
     if (auto reading = withCommas(gazetteer, text))
         readings.push_back(std::move(*reading));
-    const auto whole = NameFolding::fold(text);
+    const std::string& whole = *folded;
     readings.push_back({whole, {}});
     for (auto& reading : withTrailingQualifier(gazetteer, whole))
         readings.push_back(std::move(reading));
@@ -191,12 +194,12 @@ GeocodeResult PlaceSearch::search(const Gazetteer& gazetteer, std::string_view t
         const auto ranked = rank(gazetteer, reading, limit);
         if (ranked.empty())
             continue;
-        GeocodeResult result;
+        std::vector<PlaceCandidate> candidates;
         for (const auto index : ranked)
-            result.candidates.push_back(candidate(gazetteer, gazetteer.places()[index]));
-        return result;
+            candidates.push_back(candidate(gazetteer, gazetteer.places()[index]));
+        return candidates;
     }
-    return {{}, GeocodeError::notFound(typed)};
+    return GeocodeError::notFound(typed);
 }
 
 } // namespace aerolune

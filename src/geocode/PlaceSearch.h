@@ -19,7 +19,7 @@
 #include "geocode/GeocodeResult.h"
 
 #include <cstddef>
-#include <optional>
+#include <string>
 #include <string_view>
 
 namespace aerolune {
@@ -33,9 +33,10 @@ struct PlaceSearch {
     static GeocodeResult search(const Gazetteer& gazetteer, std::string_view text,
                                 std::size_t limit = defaultLimit);
 
-    // What makes a text unsearchable before any data is read: not UTF-8,
-    // longer than maximumCharacters, or no letter or digit in it.
-    static std::optional<GeocodeError> check(std::string_view text);
+    // The text folded for matching; fails on what makes it unsearchable
+    // before any data is read: not UTF-8, longer than maximumCharacters, or
+    // no letter or digit in it.
+    static Result<std::string, GeocodeError> searchable(std::string_view text);
 };
 
 } // namespace aerolune

@@ -26,7 +26,8 @@ MapRenderer::Colour levelColour(int level) {
 
 } // namespace
 
-MapRenderer::MapRenderer() : MapRenderer(Shoreline::shared().value, Gazetteer::shared().value) {}
+MapRenderer::MapRenderer()
+    : MapRenderer(Shoreline::shared().valueOr(nullptr), Gazetteer::shared().valueOr(nullptr)) {}
 
 MapRenderer::MapRenderer(std::shared_ptr<const Shoreline> shoreline,
                          std::shared_ptr<const Gazetteer> gazetteer)

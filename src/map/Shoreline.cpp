@@ -10,10 +10,10 @@ class Shoreline::Parser {
 public:
     Parser(Shoreline& shoreline, std::string_view bytes) : shoreline_(shoreline), in_(bytes) {}
 
-    std::string run() {
+    Result<void> run() {
         constexpr std::size_t headerSize = 8 + 8 * 4;
         if (!in_.has(headerSize) || in_.bytes(8) != "AESHORE1")
-            return "is not a shoreline file of version 1";
+            return failure("is not a shoreline file of version 1");
         const auto binMinutes = in_.u32();
         auto& s = shoreline_;
         s.columns_ = static_cast<int>(in_.u32());
@@ -24,18 +24,18 @@ public:
         s.binDegrees_ = binMinutes / 60.0;
         const std::size_t bins = std::size_t(s.columns_) * s.rows_;
         if (binMinutes == 0 || s.columns_ * s.binDegrees_ != 360 || s.rows_ * s.binDegrees_ != 180)
-            return "has a grid that does not cover the world";
+            return failure("has a grid that does not cover the world");
         if (!in_.has(bins * 20 + (rings + lines) * 12 + (ringPoints + linePoints) * 4))
-            return "is cut short";
+            return failure("is cut short");
         readBins(bins);
         readPaths(s.rings_, rings);
         readPaths(s.lines_, lines);
         if (!consistent(ringPoints, linePoints))
-            return "has paths or bins out of range";
+            return failure("has paths or bins out of range");
         readPoints(s.rings_, s.ringPoints_, ringPoints, &Bin::firstRing, &Bin::ringCount);
         readPoints(s.lines_, s.linePoints_, linePoints, &Bin::firstLine, &Bin::lineCount);
         if (!in_.atEnd())
-            return "has data after its end";
+            return failure("has data after its end");
         return {};
     }
 
@@ -108,33 +108,32 @@ private:
     ByteReader in_;
 };
 
-const Loaded<Shoreline>& Shoreline::shared() {
-    static const auto* instance = new Loaded<Shoreline>([] {
+const Result<Shoreline::Shared>& Shoreline::shared() {
+    static const auto* instance = new Result<Shared>([]() -> Result<Shared> {
         const auto path = DataDirectory::find(fileName);
         if (!path)
-            return Loaded<Shoreline>{nullptr, std::string(fileName) + " is not installed"};
+            return failure(std::string(fileName) + " is not installed");
         return load(*path);
     }());
     return *instance;
 }
 
-Loaded<Shoreline> Shoreline::load(const std::filesystem::path& path) {
-    std::string error;
-    const auto bytes = CompressedFile::read(path, error, maximumSize);
+Result<Shoreline::Shared> Shoreline::load(const std::filesystem::path& path) {
+    const auto bytes = CompressedFile::read(path, maximumSize);
     if (!bytes)
-        return {nullptr, error};
+        return bytes.error();
     auto loaded = parse(*bytes);
     if (!loaded)
-        loaded.error = path.filename().string() + " " + loaded.error;
+        return failure(path.filename().string() + " " + loaded.error().message);
     return loaded;
 }
 
-Loaded<Shoreline> Shoreline::parse(std::string_view bytes) {
+Result<Shoreline::Shared> Shoreline::parse(std::string_view bytes) {
     auto shoreline = std::make_shared<Shoreline>();
     Parser parser(*shoreline, bytes);
-    if (auto error = parser.run(); !error.empty())
-        return {nullptr, error};
-    return {std::move(shoreline), {}};
+    if (auto parsed = parser.run(); !parsed)
+        return parsed.error();
+    return Shared(std::move(shoreline));
 }
 
 std::span<const Shoreline::Path> Shoreline::rings(const Bin& bin) const {

@@ -12,10 +12,11 @@
 // (1 between countries, 2 between states of the larger federations) are
 // separate open lines. Nothing is stored south of 60 degrees south.
 
-#include "datafiles/Loaded.h"
+#include "platform/core/Result.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -25,6 +26,8 @@ namespace aerolune {
 
 class Shoreline {
 public:
+    using Shared = std::shared_ptr<const Shoreline>;
+
     static constexpr std::string_view fileName = "shorelines.bin.gz";
     // Thirteen times what the file inflates to today (2.4 MB); more is damage.
     static constexpr std::size_t maximumSize = std::size_t(32) << 20;
@@ -48,10 +51,10 @@ public:
     };
 
     // Loaded on first use from the data folder; safe under concurrent first use.
-    static const Loaded<Shoreline>& shared();
-    static Loaded<Shoreline> load(const std::filesystem::path& path);
+    static const Result<Shared>& shared();
+    static Result<Shared> load(const std::filesystem::path& path);
     // bytes is the uncompressed file.
-    static Loaded<Shoreline> parse(std::string_view bytes);
+    static Result<Shared> parse(std::string_view bytes);
 
     int columns() const { return columns_; }
     int rows() const { return rows_; }

@@ -18,12 +18,12 @@ void TransitionForecaster::getLocation() {
         const auto self = weak.lock();
         if (!self)
             return;
-        if (const auto* error = std::get_if<LocationError>(&result)) {
+        if (!result) {
             if (const auto delegate = self->delegate_.lock())
-                delegate->transitionForecasterDidFail(*error);
+                delegate->transitionForecasterDidFail(result.error());
             return;
         }
-        self->forecast(Clock::current().now(), std::get<CLLocationCoordinate2D>(result));
+        self->forecast(Clock::current().now(), *result);
     });
 }
 

@@ -84,8 +84,8 @@ void ConfigView::answer(std::uint64_t lookup, std::optional<CLLocationCoordinate
 void ConfigView::save() {
     if (!window_ || !coordinates_)
         return;
-    saveError_ = Prefs::setCoordinates(*coordinates_);
-    if (saveError_) {
+    if (auto saved = Prefs::setCoordinates(*coordinates_); !saved) {
+        saveError_ = saved.error().message;
         changed();
         return;
     }

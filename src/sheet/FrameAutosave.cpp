@@ -44,27 +44,27 @@ std::optional<FrameAutosave::Frame> FrameAutosave::parse(std::string_view text) 
 }
 
 std::optional<FrameAutosave::Frame> FrameAutosave::frame(std::string_view autosaveName) {
-    const auto opened = PreferenceSuite::open(std::string(suiteName));
-    if (!opened.suite)
+    const auto suite = PreferenceSuite::open(std::string(suiteName));
+    if (!suite)
         return std::nullopt;
-    const auto reading = opened.suite->read();
-    if (reading.problem) {
-        systemLog("[vemo] FrameAutosave. ignoring the saved frames: " + *reading.problem);
+    const auto entries = suite->read();
+    if (!entries) {
+        systemLog("[vemo] FrameAutosave. ignoring the saved frames: " + entries.error().message);
         return std::nullopt;
     }
-    const auto found = reading.entries.find(autosaveName);
-    if (found == reading.entries.end())
+    const auto found = entries->find(autosaveName);
+    if (found == entries->end())
         return std::nullopt;
     return parse(found->second);
 }
 
-std::optional<std::string> FrameAutosave::setFrame(std::string_view autosaveName, Frame frame) {
+Result<void> FrameAutosave::setFrame(std::string_view autosaveName, Frame frame) {
     if (!plausible(frame))
-        return "the frame " + format(frame) + " is not one of a window on a screen";
-    const auto opened = PreferenceSuite::open(std::string(suiteName));
-    if (!opened.suite)
-        return "no settings folder: " + opened.problem;
-    return opened.suite->write({{std::string(autosaveName), format(frame)}});
+        return failure("the frame " + format(frame) + " is not one of a window on a screen");
+    const auto suite = PreferenceSuite::open(std::string(suiteName));
+    if (!suite)
+        return failure("no settings folder: " + suite.error().message);
+    return suite->write({{std::string(autosaveName), format(frame)}});
 }
 
 } // namespace aerolune

@@ -10,6 +10,8 @@
 // window's top-left corner on the screen. A missing, unreadable or absurd
 // entry reads as no frame; the window then opens at its default place.
 
+#include "platform/core/Result.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,8 +32,8 @@ public:
     static constexpr int maximumExtent = 100000;
 
     static std::optional<Frame> frame(std::string_view autosaveName);
-    // Nothing once it is on disk, or the failure's readable description.
-    static std::optional<std::string> setFrame(std::string_view autosaveName, Frame frame);
+    // A success once it is on disk.
+    static Result<void> setFrame(std::string_view autosaveName, Frame frame);
 
     static std::string format(Frame frame);
     static std::optional<Frame> parse(std::string_view text);

@@ -1,5 +1,7 @@
 #include "store/KeyFile.h"
 
+#include <optional>
+
 namespace aerolune {
 namespace {
 
@@ -13,8 +15,8 @@ std::string_view trim(std::string_view text) {
 
 } // namespace
 
-KeyFile::Parsed KeyFile::parse(std::string_view text, std::string_view group) {
-    Parsed result;
+Result<KeyFile::Entries> KeyFile::parse(std::string_view text, std::string_view group) {
+    Entries entries;
     std::optional<std::string_view> current;
     int number = 0;
     while (!text.empty()) {
@@ -30,16 +32,13 @@ KeyFile::Parsed KeyFile::parse(std::string_view text, std::string_view group) {
         }
         const auto equals = line.find('=');
         const std::string_view key = trim(line.substr(0, equals));
-        if (equals == std::string_view::npos || key.empty() || !current) {
-            result.entries.clear();
-            result.problem = "line " + std::to_string(number) +
-                             " is not a [group], a key=value pair in a group or a comment";
-            return result;
-        }
+        if (equals == std::string_view::npos || key.empty() || !current)
+            return failure("line " + std::to_string(number) +
+                           " is not a [group], a key=value pair in a group or a comment");
         if (*current == group)
-            result.entries[std::string(key)] = trim(line.substr(equals + 1));
+            entries[std::string(key)] = trim(line.substr(equals + 1));
     }
-    return result;
+    return entries;
 }
 
 std::string KeyFile::format(std::string_view group, const Entries& entries) {

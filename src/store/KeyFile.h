@@ -10,8 +10,9 @@
 // keys, values and group names are dropped; a later key replaces an earlier
 // one. Only the keys of one group are kept: the store has a single group.
 
+#include "platform/core/Result.h"
+
 #include <map>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,14 +22,9 @@ class KeyFile {
 public:
     using Entries = std::map<std::string, std::string, std::less<>>;
 
-    struct Parsed {
-        Entries entries;
-        std::optional<std::string> problem; // why the text is not a key file
-    };
-
     // The entries of `group` in `text`, or why the text cannot be read as a
-    // key file (the entries are then empty).
-    static Parsed parse(std::string_view text, std::string_view group);
+    // key file.
+    static Result<Entries> parse(std::string_view text, std::string_view group);
 
     // The text of a file holding `entries` in `group`.
     static std::string format(std::string_view group, const Entries& entries);

@@ -34,15 +34,14 @@ void LocationHelper::getLocation(
         completion(LocationError::missingPref);
 }
 
-std::optional<std::string>
-LocationHelper::setOverride(std::optional<CLLocationCoordinate2D> coordinate) {
+Result<void> LocationHelper::setOverride(std::optional<CLLocationCoordinate2D> coordinate) {
     if (coordinate) {
-        if (auto problem = Prefs::problemWith(*coordinate))
-            return problem;
+        if (auto valid = Prefs::validate(*coordinate); !valid)
+            return valid;
     }
     const std::lock_guard lock(mutex_);
     override_ = coordinate;
-    return std::nullopt;
+    return {};
 }
 
 std::optional<CLLocationCoordinate2D> LocationHelper::override() const {

@@ -10,17 +10,17 @@
 // meridian.
 
 #include "platform/core/CLLocationCoordinate2D.h"
+#include "platform/core/Result.h"
 #include "store/LocationError.h"
 
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <string>
-#include <variant>
 
 namespace aerolune {
 
-using LocationResult = std::variant<CLLocationCoordinate2D, LocationError>;
+// What getLocation hands its completion: the place, or why there is none.
+using LocationResult = Result<CLLocationCoordinate2D, LocationError>;
 
 class LocationHelper {
 public:
@@ -34,7 +34,7 @@ public:
     // The place for this run only, or nothing to go back to the store.
     // Refuses (keeping the old override) a coordinate that is not a place on
     // Earth, and says why.
-    std::optional<std::string> setOverride(std::optional<CLLocationCoordinate2D> coordinate);
+    Result<void> setOverride(std::optional<CLLocationCoordinate2D> coordinate);
     std::optional<CLLocationCoordinate2D> override() const;
 
     LocationHelper(const LocationHelper&) = delete;

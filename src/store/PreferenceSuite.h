@@ -11,33 +11,29 @@
 // file that cannot be read or parsed is reported, not repaired: only a write
 // replaces it.
 
+#include "platform/core/Result.h"
 #include "store/KeyFile.h"
 
 #include <filesystem>
-#include <optional>
 #include <string>
 
 namespace aerolune {
 
 class PreferenceSuite {
 public:
-    struct Opened;
-    struct Reading {
-        KeyFile::Entries entries;           // empty when the file does not exist yet
-        std::optional<std::string> problem; // why the file could not be used
-    };
-
     // Finds the folder, making it (mode 0700) where it is missing.
-    static Opened open(const std::string& name);
+    static Result<PreferenceSuite> open(const std::string& name);
 
     const std::string& name() const { return name_; }
     const std::filesystem::path& file() const { return file_; }
 
-    Reading read() const;
+    // The entries, none when the file does not exist yet; or why the file
+    // cannot be used.
+    Result<KeyFile::Entries> read() const;
 
-    // Sets the given keys, keeping the other keys of a readable file. Returns
-    // the failure's readable description, or nothing once the file is on disk.
-    std::optional<std::string> write(const KeyFile::Entries& changes) const;
+    // Sets the given keys, keeping the other keys of a readable file; a
+    // success once the file is on disk.
+    Result<void> write(const KeyFile::Entries& changes) const;
 
 private:
     PreferenceSuite(std::string name, std::filesystem::path file)
@@ -45,11 +41,6 @@ private:
 
     std::string name_;
     std::filesystem::path file_;
-};
-
-struct PreferenceSuite::Opened {
-    std::optional<PreferenceSuite> suite;
-    std::string problem; // why there is no suite
 };
 
 } // namespace aerolune

@@ -7,15 +7,17 @@
 #include <cmath>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 
 namespace aerolune {
 namespace {
 
+using SharedSuite = Result<std::shared_ptr<const PreferenceSuite>>;
+
 struct SuiteSlot {
     std::mutex mutex;
-    bool made = false;
-    std::shared_ptr<const PreferenceSuite> suite;
-    std::string problem;
+    std::optional<SharedSuite> suite;
 };
 
 SuiteSlot& slot() {
@@ -23,28 +25,25 @@ SuiteSlot& slot() {
     return instance;
 }
 
-// The shared suite, made on first use; null when the platform refuses it.
-std::shared_ptr<const PreferenceSuite> sharedSuite(std::string* problem = nullptr) {
+// The shared suite, made on first use; or why the platform refuses it.
+SharedSuite sharedSuite() {
     SuiteSlot& s = slot();
     const std::lock_guard lock(s.mutex);
-    if (!s.made) {
+    if (!s.suite) {
         auto opened = PreferenceSuite::open(std::string(Prefs::suiteName));
-        s.made = true;
-        s.problem = opened.problem;
-        s.suite = opened.suite ? std::make_shared<const PreferenceSuite>(std::move(*opened.suite))
-                               : nullptr;
-        if (!s.suite)
-            systemLog("[vemo] Prefs. no settings folder: " + s.problem);
+        if (opened) {
+            s.suite.emplace(std::make_shared<const PreferenceSuite>(std::move(*opened)));
+        } else {
+            systemLog("[vemo] Prefs. no settings folder: " + opened.error().message);
+            s.suite.emplace(opened.error());
+        }
     }
-    if (problem)
-        *problem = s.problem;
-    return s.suite;
+    return *s.suite;
 }
 
-// The number under `key`; 0.0 when the key is missing, and also when it is not
-// a number, which then sets `problem`.
-double number(const KeyFile::Entries& entries, std::string_view key,
-              std::optional<std::string>& problem) {
+// The number under `key`: 0.0 when the key is missing; a failure when it is
+// there but not a number.
+Result<double> number(const KeyFile::Entries& entries, std::string_view key) {
     const auto found = entries.find(key);
     if (found == entries.end())
         return 0.0;
@@ -55,14 +54,29 @@ double number(const KeyFile::Entries& entries, std::string_view key,
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error == std::errc() && end == text.data() + text.size() && !text.empty())
         return value;
-    if (!problem)
-        problem = std::string(key) + " is not a number: \"" + found->second + "\"";
-    return 0.0;
+    return failure(std::string(key) + " is not a number: \"" + found->second + "\"");
 }
 
-std::optional<std::string> refuseWrite(const std::string& problem) {
-    systemLog("[vemo] Prefs. set coords failed: " + problem);
+Result<void> refuseWrite(const Error& problem) {
+    systemLog("[vemo] Prefs. set coords failed: " + problem.message);
     return problem;
+}
+
+void logCoordinates(double latitude, double longitude) {
+    systemLog("[vemo] Prefs. coordinates: " + shortestDecimal(latitude) + ", " +
+              shortestDecimal(longitude));
+}
+
+// The first failure among the reading and the two numbers, if any.
+std::optional<Error> firstProblem(const Result<KeyFile::Entries>& reading,
+                                  const Result<double>& latitude, const Result<double>& longitude) {
+    if (!reading)
+        return reading.error();
+    if (!latitude)
+        return latitude.error();
+    if (!longitude)
+        return longitude.error();
+    return std::nullopt;
 }
 
 } // namespace
@@ -70,59 +84,59 @@ std::optional<std::string> refuseWrite(const std::string& problem) {
 std::optional<CLLocationCoordinate2D> Prefs::coordinates() {
     const auto suite = sharedSuite();
     if (!suite) {
-        systemLog("[vemo] Prefs. coordinates: " + shortestDecimal(-420.0) + ", " +
-                  shortestDecimal(-420.0));
+        logCoordinates(-420.0, -420.0);
         return std::nullopt;
     }
-    auto reading = suite->read();
-    std::optional<std::string> problem = std::move(reading.problem);
-    const double latitude = number(reading.entries, latitudeKey, problem);
-    const double longitude = number(reading.entries, longitudeKey, problem);
-    systemLog("[vemo] Prefs. coordinates: " + shortestDecimal(latitude) + ", " +
-              shortestDecimal(longitude));
-    if (problem) {
-        systemLog("[vemo] Prefs. ignoring the stored location: " + *problem);
+    const auto reading = (*suite)->read();
+    const KeyFile::Entries none;
+    const auto& entries = reading ? *reading : none;
+    const auto latitudeRead = number(entries, latitudeKey);
+    const auto longitudeRead = number(entries, longitudeKey);
+    const double latitude = latitudeRead.valueOr(0.0);
+    const double longitude = longitudeRead.valueOr(0.0);
+    logCoordinates(latitude, longitude);
+    if (const auto problem = firstProblem(reading, latitudeRead, longitudeRead)) {
+        systemLog("[vemo] Prefs. ignoring the stored location: " + problem->message);
         return std::nullopt;
     }
     if (latitude == 0.0 || longitude == 0.0)
         return std::nullopt;
     const CLLocationCoordinate2D coordinate{latitude, longitude};
-    if (auto invalid = problemWith(coordinate)) {
-        systemLog("[vemo] Prefs. ignoring the stored location: " + *invalid);
+    if (const auto valid = validate(coordinate); !valid) {
+        systemLog("[vemo] Prefs. ignoring the stored location: " + valid.error().message);
         return std::nullopt;
     }
     return coordinate;
 }
 
-std::optional<std::string> Prefs::setCoordinates(CLLocationCoordinate2D coordinate) {
+Result<void> Prefs::setCoordinates(CLLocationCoordinate2D coordinate) {
     systemLog("[vemo] Prefs. set coords " + describe(coordinate));
-    if (auto invalid = problemWith(coordinate))
-        return refuseWrite(*invalid);
-    std::string missing;
-    const auto suite = sharedSuite(&missing);
+    if (auto valid = validate(coordinate); !valid)
+        return refuseWrite(valid.error());
+    const auto suite = sharedSuite();
     if (!suite)
-        return refuseWrite("no settings folder: " + missing);
+        return refuseWrite(failure("no settings folder: " + suite.error().message));
     const KeyFile::Entries values{
         {std::string(latitudeKey), shortestDecimal(coordinate.latitude)},
         {std::string(longitudeKey), shortestDecimal(coordinate.longitude)},
     };
-    if (auto failure = suite->write(values))
-        return refuseWrite(*failure);
-    return std::nullopt;
+    if (auto written = (*suite)->write(values); !written)
+        return refuseWrite(written.error());
+    return {};
 }
 
-std::optional<std::string> Prefs::problemWith(CLLocationCoordinate2D coordinate) {
-    const auto check = [](const char* name, double value,
-                          double limit) -> std::optional<std::string> {
+Result<void> Prefs::validate(CLLocationCoordinate2D coordinate) {
+    const auto check = [](const char* name, double value, double limit) -> Result<void> {
         if (!std::isfinite(value))
-            return std::string(name) + " " + shortestDecimal(value) + " is not a finite number";
+            return failure(std::string(name) + " " + shortestDecimal(value) +
+                           " is not a finite number");
         if (value < -limit || value > limit)
-            return std::string(name) + " " + shortestDecimal(value) + " is outside [-" +
-                   std::to_string(int(limit)) + ", " + std::to_string(int(limit)) + "]";
-        return std::nullopt;
+            return failure(std::string(name) + " " + shortestDecimal(value) + " is outside [-" +
+                           std::to_string(int(limit)) + ", " + std::to_string(int(limit)) + "]");
+        return {};
     };
-    if (auto problem = check("latitude", coordinate.latitude, 90))
-        return problem;
+    if (auto latitude = check("latitude", coordinate.latitude, 90); !latitude)
+        return latitude;
     return check("longitude", coordinate.longitude, 180);
 }
 
@@ -130,15 +144,13 @@ std::optional<std::filesystem::path> Prefs::storeFile() {
     const auto suite = sharedSuite();
     if (!suite)
         return std::nullopt;
-    return suite->file();
+    return (*suite)->file();
 }
 
 void Prefs::resetForTesting() {
     SuiteSlot& s = slot();
     const std::lock_guard lock(s.mutex);
-    s.made = false;
     s.suite.reset();
-    s.problem.clear();
 }
 
 } // namespace aerolune

@@ -15,6 +15,7 @@
 // the file is left as it is until the next setCoordinates.
 
 #include "platform/core/CLLocationCoordinate2D.h"
+#include "platform/core/Result.h"
 
 #include <filesystem>
 #include <optional>
@@ -34,14 +35,14 @@ public:
     // The stored location, or nothing. Logs the stored values on every call.
     static std::optional<CLLocationCoordinate2D> coordinates();
 
-    // Stores a location. Returns nothing once it is on disk, or the failure's
-    // readable description (a value out of range, no settings folder, a
-    // read-only folder, a full disk); the stored location is then unchanged.
-    static std::optional<std::string> setCoordinates(CLLocationCoordinate2D coordinate);
+    // Stores a location: a success once it is on disk, or why not (a value
+    // out of range, no settings folder, a read-only folder, a full disk); the
+    // stored location is then unchanged.
+    static Result<void> setCoordinates(CLLocationCoordinate2D coordinate);
 
-    // Why a coordinate cannot be a location (not finite, latitude outside
-    // [-90, 90], longitude outside [-180, 180]), or nothing.
-    static std::optional<std::string> problemWith(CLLocationCoordinate2D coordinate);
+    // Fails when a coordinate cannot be a place on Earth: not finite, latitude
+    // outside [-90, 90], longitude outside [-180, 180].
+    static Result<void> validate(CLLocationCoordinate2D coordinate);
 
     // The file the location is kept in, when there is a suite.
     static std::optional<std::filesystem::path> storeFile();

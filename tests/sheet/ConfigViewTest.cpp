@@ -7,31 +7,31 @@
 #include <future>
 #include <gtest/gtest.h>
 #include <map>
-#include <set>
 
 using namespace aerolune;
 using namespace aerolune::test;
-namespace fs = std::filesystem;
 using Area = ConfigView::ResultArea;
 
-namespace {
-
-constexpr CLLocationCoordinate2D kLisbon{38.71667, -9.13333};
-constexpr CLLocationCoordinate2D kParis{48.85341, 2.3488};
+constexpr CLLocationCoordinate2D kLisbon{38.71667, -9.13333}, kOdd{0.1 + 0.2, -9.000000000000002};
 const Area kLisbonShown{kLisbon, {"Location found: 38.716670, -9.133330"}};
 
 // A sheet in a window whose ending is counted, over a geocoder whose answers
-// the test chooses and whose main loop the test runs.
+// the test chooses (a search for "slow" waits for the gate) and whose main
+// loop the test runs.
 class ConfigViewTest : public ::testing::Test {
 protected:
     std::shared_ptr<ConfigView> makeView(bool inAWindow = true) {
         window_->setEndSheetHandler([this] { ++ended_; });
-        auto search = [answers = answers_, held = held_, gate = gate_](const std::string& text) {
-            if (held.count(text))
+        auto search = [gate = gate_](const std::string& text) -> GeocodeResult {
+            const std::map<std::string, CLLocationCoordinate2D> places{
+                {"Lisbon", kLisbon}, {"odd", kOdd}, {"slow", {48.85, 2.35}}};
+            if (text == "slow")
                 gate.wait();
-            const auto answer = answers.find(text);
-            return answer != answers.end() ? answer->second
-                                           : GeocodeResult{{}, GeocodeError::notFound(text)};
+            if (!places.count(text))
+                return text == "nothing" ? GeocodeResult(std::vector<PlaceCandidate>{})
+                                         : GeocodeError::notFound(text);
+            return std::vector{
+                PlaceCandidate{text, {}, {}, "Portugal", "PT", places.at(text), 1, {}}};
         };
         auto view = ConfigView::create(inAWindow ? window_ : nullptr,
                                        Geocoder(queue_->poster(), std::move(search)));
@@ -52,64 +52,40 @@ protected:
     ScopedConfigHome home_;
     std::shared_ptr<TestMainQueue> queue_ = std::make_shared<TestMainQueue>();
     std::shared_ptr<SheetWindow> window_ = std::make_shared<SheetWindow>();
-    std::map<std::string, GeocodeResult> answers_{
-        {"Lisbon", {{{"Lisbon", {}, {}, "Portugal", "PT", kLisbon, 1, {}}, {}}, {}}},
-        {"Paris", {{{"Paris", {}, {}, "France", "FR", kParis, 1, {}}}, {}}},
-        {"nothing and no error", {}},
-    };
-    // Searches for these texts wait until the gate opens.
-    std::set<std::string> held_;
     std::promise<void> openGate_;
     std::shared_future<void> gate_ = openGate_.get_future().share();
     int ended_ = 0;
     int changes_ = 0;
 };
 
-} // namespace
-
-TEST_F(ConfigViewTest, AppearanceShowsTheStoredPlaceWithSixDecimals) {
-    EXPECT_EQ(makeView()->resultArea(), Area{});
-    ASSERT_FALSE(Prefs::setCoordinates({48.5, 2.25}));
-    const auto view = makeView();
-    EXPECT_EQ(view->resultArea(), (Area{{{48.5, 2.25}}, {"Location found: 48.500000, 2.250000"}}));
-    EXPECT_TRUE(view->isSaveEnabled());
-    EXPECT_EQ(ConfigView::foundText({-90, 180}), "Location found: -90.000000, 180.000000");
-    EXPECT_EQ(ConfigView::foundText({1.0000004, -1.0000006}),
-              "Location found: 1.000000, -1.000001");
-}
-
+// The stored place on appearance is ConfigWindowTest's.
 TEST_F(ConfigViewTest, AFailedLookupShowsItsErrorOnlyWhileNoPlaceIsShown) {
     const auto view = makeView();
+    EXPECT_EQ(view->resultArea(), Area{});
     lookUp(*view, " xyzzy");
     EXPECT_EQ(view->resultArea(),
               (Area{std::nullopt, {"Error: No place called \u201C xyzzy\u201D was found."}}))
         << "the text goes to the geocoder as typed";
     EXPECT_FALSE(view->isSaveEnabled());
-    lookUp(*view, "nothing and no error");
+    lookUp(*view, "nothing");
     EXPECT_EQ(view->resultArea(), Area{}) << "an answer without an error hides the old one";
-
     lookUp(*view, "Lisbon");
     EXPECT_EQ(view->resultArea(), kLisbonShown);
-    EXPECT_TRUE(view->isSaveEnabled());
     lookUp(*view, "xyzzy");
     EXPECT_EQ(view->error(), GeocodeError::notFound("xyzzy"));
-    EXPECT_EQ(view->coordinates(), kLisbon);
     EXPECT_EQ(view->resultArea(), kLisbonShown) << "a failure took the place away";
     EXPECT_TRUE(view->isSaveEnabled());
+    EXPECT_EQ(ConfigView::foundText({1.0000004, -1.0000006}),
+              "Location found: 1.000000, -1.000001");
 }
 
-TEST_F(ConfigViewTest, SaveStoresExactlyTheLookedUpPairAndOnlySaveStores) {
-    const CLLocationCoordinate2D odd{0.1 + 0.2, -9.000000000000002};
-    answers_["odd"] = {{{"Odd", {}, {}, "Portugal", "PT", odd, 1, {}}}, {}};
-    {
-        SCOPED_TRACE("no window: neither Save nor Cancel does anything");
-        const auto view = makeView(false);
-        lookUp(*view, "odd");
-        view->save();
-        view->cancel();
-        EXPECT_EQ(ended_, 0);
-        EXPECT_FALSE(fs::exists(home_.storeFile()));
-    }
+TEST_F(ConfigViewTest, OnlySaveStoresAndItStoresExactlyTheLookedUpPair) {
+    const auto preview = makeView(false);
+    lookUp(*preview, "odd");
+    preview->save();
+    preview->cancel();
+    EXPECT_EQ(ended_, 0) << "a sheet without a window ended";
+    EXPECT_FALSE(std::filesystem::exists(home_.storeFile()));
     const auto view = makeView();
     view->save();
     EXPECT_EQ(ended_, 0) << "Save without a place";
@@ -117,8 +93,7 @@ TEST_F(ConfigViewTest, SaveStoresExactlyTheLookedUpPairAndOnlySaveStores) {
     view->save();
     EXPECT_EQ(ended_, 1);
     const auto stored = Prefs::coordinates().value_or(CLLocationCoordinate2D{});
-    EXPECT_EQ(std::memcmp(&stored, &odd, sizeof odd), 0) << describe(stored);
-
+    EXPECT_EQ(std::memcmp(&stored, &kOdd, sizeof kOdd), 0) << describe(stored);
     const auto text = fileText(home_.storeFile());
     const auto cancelled = makeView();
     lookUp(*cancelled, "Lisbon");
@@ -130,8 +105,7 @@ TEST_F(ConfigViewTest, SaveStoresExactlyTheLookedUpPairAndOnlySaveStores) {
 TEST_F(ConfigViewTest, ASaveThatCannotWriteKeepsTheSheetOpenWithTheError) {
     const auto view = makeView();
     lookUp(*view, "Lisbon");
-    // Stops the superuser too, unlike a read-only folder.
-    fs::create_directories(home_.storeFile());
+    std::filesystem::create_directories(home_.storeFile()); // stops the superuser too
     view->save();
     EXPECT_EQ(ended_, 0) << "the sheet ended as if it had saved";
     ASSERT_TRUE(view->saveError());
@@ -140,36 +114,26 @@ TEST_F(ConfigViewTest, ASaveThatCannotWriteKeepsTheSheetOpenWithTheError) {
     EXPECT_TRUE(view->isSaveEnabled()) << "the person may try again";
     lookUp(*view, "xyzzy");
     EXPECT_EQ(view->resultArea(), kLisbonShown) << "a new lookup hides the old failure";
-
-    fs::remove(home_.storeFile());
+    std::filesystem::remove(home_.storeFile());
     view->save();
     EXPECT_EQ(ended_, 1);
     EXPECT_EQ(Prefs::coordinates(), kLisbon);
 }
 
-TEST_F(ConfigViewTest, AnAnswerForASheetThatIsGoneIsDropped) {
-    auto view = makeView();
-    const int changes = changes_;
-    view->lookup();
-    view.reset();
-    ASSERT_TRUE(queue_->runUntil([&] { return !queue_->posters().empty() && !queue_->waiting(); }));
-    EXPECT_EQ(changes_, changes);
-}
-
-TEST_F(ConfigViewTest, AnAnswerOvertakenByANewerLookupIsDropped) {
-    held_ = {"Paris"};
+TEST_F(ConfigViewTest, OnlyTheLatestLookupChangesTheSheetAndOnlyWhileItLives) {
     const auto view = makeView();
-    view->setLocationInput("Paris");
+    view->setLocationInput("slow");
     view->lookup();
     lookUp(*view, "Lisbon");
-    EXPECT_EQ(view->resultArea(), kLisbonShown);
-
+    auto gone = makeView();
     const int changes = changes_;
+    gone->lookup();
+    gone.reset();
     openGate_.set_value();
     ASSERT_TRUE(
-        queue_->runUntil([&] { return queue_->posters().size() == 2 && !queue_->waiting(); }));
-    EXPECT_EQ(view->resultArea(), kLisbonShown) << "Paris's late answer took the sheet";
-    EXPECT_EQ(changes_, changes);
+        queue_->runUntil([&] { return queue_->posters().size() == 3 && !queue_->waiting(); }));
+    EXPECT_EQ(changes_, changes) << "a late or orphaned answer changed a sheet";
+    EXPECT_EQ(view->resultArea(), kLisbonShown);
     view->save();
-    EXPECT_EQ(Prefs::coordinates(), kLisbon);
+    EXPECT_EQ(Prefs::coordinates(), kLisbon) << "the overtaken answer was saved";
 }

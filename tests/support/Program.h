@@ -1,9 +1,10 @@
 #pragma once
 
-// Runs a built program as a user would, in this process's environment (so
-// ScopedConfigHome and ScopedTimeZone reach it), with both output streams
-// captured. Nothing here can hang a test: every read and every wait has a
-// time limit, and a program still running at the end is killed.
+// Runs a built program, or one found on the PATH, as a user would, in this
+// process's environment (so ScopedConfigHome and ScopedTimeZone reach it),
+// with both output streams captured. Nothing here can hang a test: every read
+// and every wait has a time limit, and a program still running at the end is
+// killed.
 //
 //     auto run = runProgram(AEROLUNE_PROGRAM, {"--forecast"});
 //     EXPECT_EQ(run.status, 0);
@@ -46,7 +47,7 @@ public:
         for (auto& argument : arguments)
             argv.push_back(argument.data());
         argv.push_back(nullptr);
-        if (::posix_spawn(&pid_, path.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+        if (::posix_spawnp(&pid_, path.c_str(), &actions, nullptr, argv.data(), environ) != 0)
             pid_ = -1;
         posix_spawn_file_actions_destroy(&actions);
         ::close(out[1]);

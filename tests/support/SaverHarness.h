@@ -10,6 +10,7 @@
 #include "support/ScopedConfigHome.h"
 #include "support/ScopedEnvironment.h"
 
+#include <gtest/gtest.h>
 #include <optional>
 
 namespace aerolune::test {
@@ -21,8 +22,8 @@ public:
         : zone_(zone), clock_(parseIso8601(start).value()) {
         MainQueue::main().reset();
         Random::reseedShared(1);
-        if (place)
-            Prefs::setCoordinates(*place);
+        if (place && !Prefs::setCoordinates(*place))
+            ADD_FAILURE() << "the place was not stored";
         log_.clear();
     }
     ~SaverHarness() { MainQueue::main().reset(); }
