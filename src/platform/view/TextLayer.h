@@ -23,6 +23,12 @@ public:
     double fontSize() const { return fontSize_; }
     void setFontSize(double points);
 
+    bool showsBackgroundOnly() const override { return false; }
+    bool paintsContent() const override { return true; }
+    void paintContent(LayerContentPainter& painter, double alpha) const override {
+        painter.paintText(*this, alpha);
+    }
+
 private:
     std::string text_;
     Color foreground_{0, 0, 0, 1};
