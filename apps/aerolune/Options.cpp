@@ -95,10 +95,10 @@ Problem setFlag(bool& flag) {
 }
 
 Problem setWindowId(Options& options, std::string_view value) {
-    auto id = X11Output::parseWindowId(value);
-    if (auto* problem = std::get_if<std::string>(&id))
-        return "--window-id " + *problem;
-    options.windowId = std::get<unsigned long>(id);
+    const auto id = X11Output::parseWindowId(value);
+    if (!id)
+        return "--window-id " + id.error().message;
+    options.windowId = *id;
     return std::nullopt;
 }
 

@@ -30,7 +30,7 @@ inline std::optional<Pixels> screenshot(unsigned long window) {
                   path.c_str());
     std::optional<Pixels> shot;
     if (std::system(command) == 0)
-        shot = Pixels::fromPng(path);
+        shot.emplace(Pixels::fromPng(path));
     std::remove(path.c_str());
     if (shot && !shot->valid())
         shot.reset();

@@ -1,6 +1,6 @@
-// aerolune_failing_calls: preloaded into a program under test (LD_PRELOAD),
-// makes the calls named in $AEROLUNE_FAILING_CALLS (separated by commas) fail
-// as they can in use, and passes every other call on:
+// Linked into the display test in place of the system's, these calls fail as
+// they can in use when $AEROLUNE_FAILING_CALLS names them (separated by
+// commas), and pass every other call on to the system's:
 //   shmat         no room to map the segment in this process (ENOMEM);
 //   XShmAttach    a server that cannot reach the segment (a remote one, or one
 //                 in another IPC namespace): the request names a segment that
@@ -12,20 +12,15 @@
 #include <cerrno>
 #include <cstdlib>
 #include <dlfcn.h>
-#include <string_view>
+#include <string>
 #include <sys/shm.h>
 
 namespace {
 
-bool failing(std::string_view call) {
+bool failing(const char* call) {
     const char* list = std::getenv("AEROLUNE_FAILING_CALLS");
-    for (std::string_view rest = list ? list : ""; !rest.empty();) {
-        const auto comma = rest.find(',');
-        if (rest.substr(0, comma) == call)
-            return true;
-        rest = comma == std::string_view::npos ? std::string_view{} : rest.substr(comma + 1);
-    }
-    return false;
+    return list &&
+           ("," + std::string(list) + ",").find("," + std::string(call) + ",") != std::string::npos;
 }
 
 template <typename Function> Function* real(const char* name) {
@@ -35,11 +30,10 @@ template <typename Function> Function* real(const char* name) {
 } // namespace
 
 extern "C" void* shmat(int id, const void* address, int flags) noexcept {
-    if (failing("shmat")) {
-        errno = ENOMEM;
-        return reinterpret_cast<void*>(-1);
-    }
-    return real<void*(int, const void*, int)>("shmat")(id, address, flags);
+    if (!failing("shmat"))
+        return real<void*(int, const void*, int)>("shmat")(id, address, flags);
+    errno = ENOMEM;
+    return reinterpret_cast<void*>(-1);
 }
 
 extern "C" Bool XShmAttach(Display* display, XShmSegmentInfo* segment) {
@@ -57,10 +51,11 @@ extern "C" Bool XShmAttach(Display* display, XShmSegmentInfo* segment) {
 
 extern "C" XImage* XCreateImage(Display* display, Visual* visual, unsigned depth, int format,
                                 int offset, char* data, unsigned width, unsigned height, int pad,
-                                int bytesPerLine) {
-    if (failing("XCreateImage"))
-        return nullptr;
-    return real<XImage*(Display*, Visual*, unsigned, int, int, char*, unsigned, unsigned, int,
-                        int)>("XCreateImage")(display, visual, depth, format, offset, data, width,
-                                              height, pad, bytesPerLine);
+                                int line) {
+    using Create =
+        XImage*(Display*, Visual*, unsigned, int, int, char*, unsigned, unsigned, int, int);
+    return failing("XCreateImage")
+               ? nullptr
+               : real<Create>("XCreateImage")(display, visual, depth, format, offset, data, width,
+                                              height, pad, line);
 }
