@@ -93,10 +93,10 @@ Result<void> setFlag(bool& flag) {
 }
 
 Result<void> setWindowId(Options& options, std::string_view value) {
-    auto id = X11Output::parseWindowId(value);
-    if (auto* problem = std::get_if<std::string>(&id))
-        return failure("--window-id " + *problem);
-    options.windowId = std::get<unsigned long>(id);
+    const auto id = X11Output::parseWindowId(value);
+    if (!id)
+        return failure("--window-id " + id.error().message);
+    options.windowId = *id;
     return {};
 }
 

@@ -19,13 +19,13 @@ std::optional<X11Output::Target> targetFor(const Options& options, std::ostream&
     } else if (options.root) {
         target.mode = X11Output::Mode::rootWindow;
         if (const char* named = std::getenv("XSCREENSAVER_WINDOW"); named && *named) {
-            auto id = X11Output::parseWindowId(named);
-            if (auto* problem = std::get_if<std::string>(&id)) {
-                err << "aerolune: XSCREENSAVER_WINDOW " << *problem << '\n';
+            const auto id = X11Output::parseWindowId(named);
+            if (!id) {
+                err << "aerolune: XSCREENSAVER_WINDOW " << id.error().message << '\n';
                 return std::nullopt;
             }
             target.mode = X11Output::Mode::existingWindow;
-            target.windowId = std::get<unsigned long>(id);
+            target.windowId = *id;
         }
     }
     return target;
@@ -39,12 +39,12 @@ int run(const Options& options, const SignalWatcher& signals, std::ostream& err)
     const auto target = targetFor(options, err);
     if (!target)
         return 1;
-    std::string problem;
-    auto output = X11Output::open(*target, problem);
-    if (!output) {
-        err << "aerolune: " << problem << '\n';
+    auto opened = X11Output::open(*target);
+    if (!opened) {
+        err << "aerolune: " << opened.error().message << '\n';
         return 1;
     }
+    const std::unique_ptr<X11Output> output = std::move(opened).value();
     SaverSetup::apply(options);
     const auto frameRate =
         options.fps ? SaverHostView::FrameRate::shown : SaverHostView::FrameRate::hidden;

@@ -28,8 +28,8 @@ int run(const Options& options, std::ostream& err) {
     loop.advance(*clock, options.after.value_or(defaultSeconds));
     loop.runFrame();
     host->stopAnimation();
-    if (auto problem = png.save()) {
-        err << "aerolune: " << *problem << '\n';
+    if (const auto saved = png.save(); !saved) {
+        err << "aerolune: " << saved.error().message << '\n';
         return 1;
     }
     return 0;

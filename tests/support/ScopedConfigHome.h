@@ -5,6 +5,7 @@
 // the way in and out). The folder is removed afterwards.
 
 #include "store/Prefs.h"
+#include "support/ScopedEnvironment.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -20,23 +21,6 @@ inline std::string fileText(const std::filesystem::path& path) {
     text << std::ifstream(path).rdbuf();
     return text.str();
 }
-
-// Sets (or, with nullptr, unsets) an environment variable and restores it.
-class ScopedEnvironmentVariable {
-public:
-    ScopedEnvironmentVariable(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~ScopedEnvironmentVariable() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-    ScopedEnvironmentVariable(const ScopedEnvironmentVariable&) = delete;
-    ScopedEnvironmentVariable& operator=(const ScopedEnvironmentVariable&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 class ScopedConfigHome {
 public:

@@ -18,20 +18,20 @@ void PngOutput::present(View& root, double now) {
     compositor_.render(root, now);
 }
 
-std::optional<std::string> PngOutput::save() const {
+Result<void> PngOutput::save() const {
     if (!compositor_.image())
-        return "no frame has been rendered";
+        return failure("no frame has been rendered");
     // A half-written picture must never take the place of a good one.
     AtomicFile file(path_);
     const cairo_status_t status =
         cairo_surface_write_to_png_stream(compositor_.image(), writeToFile, &file);
     if (file.error())
-        return "cannot write " + path_ + ": " + file.error().message();
+        return failure("cannot write " + path_ + ": " + file.error().message());
     if (status != CAIRO_STATUS_SUCCESS)
-        return "cannot write " + path_ + ": " + cairo_status_to_string(status);
+        return failure("cannot write " + path_ + ": " + cairo_status_to_string(status));
     if (const auto error = file.commit())
-        return "cannot write " + path_ + ": " + error.message();
-    return std::nullopt;
+        return failure("cannot write " + path_ + ": " + error.message());
+    return {};
 }
 
 } // namespace aerolune

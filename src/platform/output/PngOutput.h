@@ -4,10 +4,10 @@
 // latest frame, replacing the file as a whole or not at all. Used for
 // headless snapshots.
 
+#include "platform/core/Result.h"
 #include "platform/output/FrameOutput.h"
 #include "platform/render/Compositor.h"
 
-#include <optional>
 #include <string>
 
 namespace aerolune {
@@ -21,7 +21,7 @@ public:
 
     // Writes the latest frame; the reason when that fails, with the file as
     // it was before.
-    std::optional<std::string> save() const;
+    Result<void> save() const;
 
     const Compositor& compositor() const { return compositor_; }
 

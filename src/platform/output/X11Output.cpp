@@ -171,7 +171,7 @@ int endOnLostDisplay(Display*) {
 
 } // namespace
 
-std::variant<unsigned long, std::string> X11Output::parseWindowId(const std::string_view text) {
+Result<unsigned long> X11Output::parseWindowId(const std::string_view text) {
     std::string_view digits = text;
     int base = 10;
     if (digits.starts_with("0x") || digits.starts_with("0X")) {
@@ -183,18 +183,18 @@ std::variant<unsigned long, std::string> X11Output::parseWindowId(const std::str
         std::from_chars(digits.data(), digits.data() + digits.size(), id, base);
     const bool number = !digits.empty() && end == digits.data() + digits.size();
     if (number && (error == std::errc::result_out_of_range || id > 0xffffffff))
-        return std::string(text) + " is larger than any X window id (at most 0xffffffff)";
+        return failure(std::string(text) + " is larger than any X window id (at most 0xffffffff)");
     if (!number || error != std::errc() || id == 0)
-        return "needs a window id in hex (0x1a00005) or decimal, not \"" + std::string(text) + "\"";
+        return failure("needs a window id in hex (0x1a00005) or decimal, not \"" +
+                       std::string(text) + "\"");
     return id;
 }
 
-std::unique_ptr<X11Output> X11Output::open(const Target& target, std::string& error) {
+Result<std::unique_ptr<X11Output>> X11Output::open(const Target& target) {
     auto x = std::make_unique<Connection>();
     x->display = XOpenDisplay(nullptr);
     if (!x->display) {
-        error = "cannot open the X display (is DISPLAY set?)";
-        return nullptr;
+        return failure("cannot open the X display (is DISPLAY set?)");
     }
     x->previousHandler = XSetErrorHandler(recordXError);
     XSetIOErrorHandler(endOnLostDisplay);
@@ -211,8 +211,8 @@ std::unique_ptr<X11Output> X11Output::open(const Target& target, std::string& er
                     XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, w, h, 0,
                                         BlackPixel(display, screen), BlackPixel(display, screen));
             })) {
-            error = "cannot make a window of " + std::to_string(w) + "x" + std::to_string(h);
-            return nullptr;
+            return failure("cannot make a window of " + std::to_string(w) + "x" +
+                           std::to_string(h));
         }
         x->ownsWindow = true;
         XStoreName(display, x->window, target.title.c_str());
@@ -233,9 +233,8 @@ std::unique_ptr<X11Output> X11Output::open(const Target& target, std::string& er
     if (trapErrors(display,
                    [&] { status = XGetWindowAttributes(display, x->window, &attributes); }) ||
         !status) {
-        error = "there is no window " + hex(x->window) + " on this display";
         x->ownsWindow = false;
-        return nullptr;
+        return failure("there is no window " + hex(x->window) + " on this display");
     }
     x->visual = attributes.visual;
     x->depth = attributes.depth;
@@ -243,8 +242,7 @@ std::unique_ptr<X11Output> X11Output::open(const Target& target, std::string& er
     if (x->visual->c_class != TrueColor || (x->depth != 24 && x->depth != 32) ||
         x->visual->red_mask != 0xff0000 || x->visual->green_mask != 0xff00 ||
         x->visual->blue_mask != 0xff) {
-        error = "window " + hex(x->window) + " has a visual other than 24-bit true colour";
-        return nullptr;
+        return failure("window " + hex(x->window) + " has a visual other than 24-bit true colour");
     }
     x->width = attributes.width;
     x->height = attributes.height;
@@ -257,17 +255,16 @@ std::unique_ptr<X11Output> X11Output::open(const Target& target, std::string& er
                        x->gc = XCreateGC(display, x->window, 0, nullptr);
                    }) ||
         !x->gc) {
-        error = "cannot draw in window " + hex(x->window);
-        return nullptr;
+        return failure("cannot draw in window " + hex(x->window));
     }
     if (x->ownsWindow)
         XMapWindow(display, x->window);
 
     std::unique_ptr<X11Output> output(new X11Output(std::move(x)));
     if (!output->resizeImage(output->x_->width, output->x_->height)) {
-        error = "cannot make an image of " + std::to_string(output->x_->width) + "x" +
-                std::to_string(output->x_->height) + " for window " + hex(output->x_->window);
-        return nullptr;
+        return failure("cannot make an image of " + std::to_string(output->x_->width) + "x" +
+                       std::to_string(output->x_->height) + " for window " +
+                       hex(output->x_->window));
     }
     return output;
 }

@@ -9,14 +9,13 @@
 // sent, nearby ones joined (uploadBoxes). The output follows the window's size, and reports itself
 // gone when the window is destroyed or, for its own window, closed by the window manager.
 
+#include "platform/core/Result.h"
 #include "platform/output/FrameOutput.h"
 #include "platform/render/Compositor.h"
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <variant>
 
 namespace aerolune {
 
@@ -31,13 +30,13 @@ public:
         bool allowSharedMemory = true;
     };
 
-    // Connects to $DISPLAY and prepares the window; null, with the reason in
-    // `error`, when there is no display, no such window or no usable visual.
-    static std::unique_ptr<X11Output> open(const Target& target, std::string& error);
+    // Connects to $DISPLAY and prepares the window; the reason it cannot
+    // when there is no display, no such window, no usable visual or no image.
+    static Result<std::unique_ptr<X11Output>> open(const Target& target);
     // The id in "0x1a00005" or "27262981", or what is wrong with `text`, to
     // follow the name of the option. The protocol carries ids in 32 bits, so a
     // larger number is refused: Xlib would cut it down to another window's id.
-    static std::variant<unsigned long, std::string> parseWindowId(std::string_view text);
+    static Result<unsigned long> parseWindowId(std::string_view text);
 
     ~X11Output() override;
     X11Output(const X11Output&) = delete;

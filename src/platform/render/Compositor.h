@@ -4,29 +4,27 @@
 // pixel per point, y flipped so that the tree's bottom-left is the image's
 // bottom-left, antialiased.
 //
-// Only what changed is redrawn. Each render walks the tree along the change
-// marks the setters left (Layer::changes, View::changes), compares what
-// animations show now with what was drawn (rounded to 8 bits, what the screen
-// can show), and collects the damaged pixels; only those are drawn again, and
-// a frame where nothing changed draws nothing. What is drawn is a function of
-// the tree and the moment alone, so a partial redraw gives the same pixels as
-// a full one.
+// Only what changed is redrawn, in two phases: the damage walk (DamageWalk)
+// finds what shows differently from the last frame and where, then the frame
+// painter (FramePainter) draws those pixels alone, and a frame where nothing
+// changed draws nothing. What is drawn is a function of the tree and the
+// moment alone, so a partial redraw gives the same pixels as a full one.
 //
 // A layer with many sublayers (a cloud of puffs) is rasterised into a picture
-// of its own and then only composited as it moves, at the nearest half pixel;
-// a change inside the subtree rasterises it again.
+// of its own (LayerPicture) and then only composited as it moves, at the
+// nearest half pixel; a change inside the subtree rasterises it again.
 //
 // A small round layer (a star) is shown on a fine grid of place and size
 // (RoundShape): a drift or twinkle too small to leave its grid point draws
 // nothing, and its coverage is stamped from a few computed once.
 //
-// One compositor per view tree: it keeps its notes in the nodes.
+// One compositor per view tree: it keeps its notes in the nodes (NodeState).
 
-#include "platform/core/Geometry.h"
+#include "platform/core/Color.h"
 #include "platform/render/CairoHandles.h"
+#include "platform/render/DamageWalk.h"
+#include "platform/render/FramePainter.h"
 #include "platform/render/LayerPainter.h"
-#include "platform/render/LayerPicture.h"
-#include "platform/render/RoundShape.h"
 #include "platform/view/View.h"
 
 #include <cairo.h>
@@ -66,78 +64,28 @@ public:
     int width() const;
     int height() const;
     // How many layer subtrees have been rasterised into pictures so far.
-    std::uint64_t picturesRasterised() const { return picturesRasterised_; }
+    std::uint64_t picturesRasterised() const { return walk_.picturesRasterised(); }
+
+    // How the tree shows at a moment, read alike by both phases and by
+    // pictures, as the screen shows it: in 8 bits a channel.
+    // A layer's opacity at `now` out of 255, 0 when hidden; ended animations go.
+    static int shownOpacity(Layer& layer, double now);
+    // Its gradient's colours at `now`.
+    static std::vector<Color> shownColors(const Layer& layer, double now);
+    // From a layer's local coordinates to where `parent` maps its parent's:
+    // to its place, turned about its centre.
+    static cairo_matrix_t layerMatrix(const Layer& layer, const cairo_matrix_t& parent);
 
 private:
-    struct NodeState;
-
-    NodeState& stateOf(View& view);
-    NodeState& stateOf(Layer& layer);
-    NodeState* existingState(const RenderState* state) const;
-
     void ensureImage(const View& root);
-    void updateView(View& view, double x, double y, bool isRoot);
-    Rect updateLayer(Layer& layer, const cairo_matrix_t& parent);
-    bool usePicture(Layer& layer, NodeState& state, std::uint8_t changes, bool& rebuilt);
-    bool rasterisePicture(Layer& layer, NodeState& state);
-    void damage(const Rect& deviceRect);
-    void settle(View& view);
 
-    void drawView(cairo_t* cr, View& view, double x, double y, bool isRoot);
-    void drawLayer(cairo_t* cr, Layer& layer, const cairo_matrix_t& parent);
-    void drawPicture(cairo_t* cr, LayerPicture& picture, const cairo_matrix_t& local,
-                     double opacity);
-    // Opacity for a layer with sublayers or a view with subviews: drawn apart,
-    // then blended once.
-    void pushGroup(cairo_t* cr);
-    void popGroup(cairo_t* cr, double opacity);
-
-    void paintSubtree(cairo_t* cr, Layer& layer, const cairo_matrix_t& matrix, bool isRoot,
-                      cairo_surface_t* directImage);
-    bool isDamaged(const Rect& deviceRect) const;
-    void clearIfPending(cairo_t* cr);
-    // Clears the damage first unless the layer about to be painted covers it
-    // with opaque whole pixels.
-    void beforePainting(cairo_t* cr, const Layer& layer, const std::vector<Color>& colors,
-                        double alpha);
-    bool coversDamage(cairo_t* cr, const Layer& layer, const std::vector<Color>& colors) const;
-    static bool paintsNothing(const Layer& layer, const std::vector<Color>& colors);
-    // Paints what the layer shows itself, after the clear or the deferred fill
-    // that must come first.
-    void paintLayer(cairo_t* cr, const Layer& layer, const std::vector<Color>& colors,
-                    double alpha);
-
-    // A plain opaque fill is not written at once: pictures that land on it are
-    // copied already composited over its colour, which costs a copy instead of
-    // a blend. Anything else drawn over it, and the end of the frame, writes
-    // the fill where it is still due (materialise; null for all of it).
-    // A small round shape, at its place on the grid (see RoundShape).
-    void paintShape(cairo_t* cr, const Layer& layer, const RoundShape& shape, double alpha);
-
-    bool deferFill(const Layer& layer, const std::vector<Color>& colors, double alpha,
-                   const cairo_matrix_t& matrix);
-    void materialise(const Rect* deviceBox);
-    void compositeOnGrid(LayerPicture& picture, const LayerPicture::Placement& placement);
-    LayerPainter::DirectAccess directAccess() const;
-
-    const std::uint64_t id_;
+    const std::uint64_t owner_;
     CairoSurface image_;
     bool ownsMemory_ = true;
     bool fullRedraw_ = true;
-    bool clearPending_ = false;
-    int groupDepth_ = 0;
-    double now_ = 0;
-    std::uint64_t picturesRasterised_ = 0;
-    CairoRegion damage_;
-    // While walking: the pieces of damage_, gathered before it is built.
-    std::vector<cairo_rectangle_int_t> damaged_;
-    // While walking: the visible part of the current view, in device pixels.
-    Rect clip_;
-    // While drawing: the damage inside clip_, where painters may write directly.
-    CairoRegion writable_;
-    CairoRegion flat_;
-    Color flatColor_;
     LayerPainter painter_;
+    DamageWalk walk_;
+    FramePainter drawing_;
 };
 
 } // namespace aerolune

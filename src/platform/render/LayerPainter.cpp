@@ -3,7 +3,7 @@
 #include "platform/render/DeviceGeometry.h"
 #include "platform/render/DirectFill.h"
 #include "platform/render/TextPainter.h"
-#include "platform/view/GradientLayer.h"
+#include "platform/view/LayerContentPainter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,6 +16,18 @@ bool isTranslation(const cairo_matrix_t& m) {
     return std::abs(m.xx - 1) < 1e-12 && std::abs(std::abs(m.yy) - 1) < 1e-12 &&
            std::abs(m.xy) < 1e-12 && std::abs(m.yx) < 1e-12;
 }
+
+// Content of a layer's own, painted through Cairo where the layer lies.
+class CairoContentPainter final : public LayerContentPainter {
+public:
+    explicit CairoContentPainter(cairo_t* cr) : cr_(cr) {}
+    void paintText(const TextLayer& layer, double alpha) override {
+        TextPainter::paint(cr_, layer, alpha);
+    }
+
+private:
+    cairo_t* cr_;
+};
 
 } // namespace
 
@@ -43,8 +55,10 @@ void LayerPainter::paint(cairo_t* cr, const Layer& layer, double alpha,
     paintBackground(cr, layer, alpha, direct);
     if (gradientColors.size() >= 2)
         paintGradient(cr, size, gradientColors, alpha, direct);
-    if (const auto* text = dynamic_cast<const TextLayer*>(&layer))
-        TextPainter::paint(cr, *text, alpha);
+    if (layer.paintsContent()) {
+        CairoContentPainter content(cr);
+        layer.paintContent(content, alpha);
+    }
 }
 
 void LayerPainter::paintShape(cairo_t* cr, const RoundShape& shape, const Color& color,

@@ -1,7 +1,9 @@
 #include "platform/render/LayerPicture.h"
 
+#include "platform/render/Compositor.h"
 #include "platform/render/DeviceGeometry.h"
 #include "platform/render/DirectFill.h"
+#include "platform/render/LayerPainter.h"
 
 #include <cmath>
 
@@ -18,7 +20,62 @@ int shiftKey(const LayerPicture::Placement& placement) {
     return placement.shiftY * LayerPicture::steps + placement.shiftX;
 }
 
+// The subtree's extent in the layer's own coordinates; sublayers are not clipped.
+Rect subtreeBox(const Layer& layer) {
+    Rect box = layer.bounds();
+    cairo_matrix_t identity;
+    cairo_matrix_init_identity(&identity);
+    for (const auto& sublayer : layer.sublayers())
+        box = box.united(
+            transformedBox(Compositor::layerMatrix(*sublayer, identity), subtreeBox(*sublayer)));
+    return box;
+}
+
+void paintSubtree(cairo_t* cr, Layer& layer, const cairo_matrix_t& matrix, bool isRoot,
+                  cairo_surface_t* directImage, double now, LayerPainter& painter) {
+    // The root's own opacity and place are applied when the picture is composited.
+    const double opacity = isRoot ? 1.0 : Compositor::shownOpacity(layer, now) / 255.0;
+    if ((!isRoot && layer.isHidden()) || opacity <= 0)
+        return;
+    const cairo_matrix_t local = isRoot ? matrix : Compositor::layerMatrix(layer, matrix);
+    const bool group = opacity < 1 && !layer.sublayers().empty();
+    if (group)
+        cairo_push_group(cr);
+    cairo_set_matrix(cr, &local);
+    painter.paint(cr, layer, group ? 1.0 : opacity, Compositor::shownColors(layer, now),
+                  {group ? nullptr : directImage, nullptr});
+    for (const auto& sublayer : layer.sublayers())
+        paintSubtree(cr, *sublayer, local, false, group ? nullptr : directImage, now, painter);
+    if (group) {
+        cairo_pop_group_to_source(cr);
+        cairo_identity_matrix(cr);
+        cairo_paint_with_alpha(cr, opacity);
+    }
+}
+
 } // namespace
+
+std::optional<LayerPicture> LayerPicture::rasterise(Layer& layer, double now,
+                                                    LayerPainter& painter) {
+    const cairo_rectangle_int_t pixels = pixelsCovering(subtreeBox(layer));
+    if (pixels.width <= 0 || pixels.height <= 0 || pixels.width > maximumSide ||
+        pixels.height > maximumSide)
+        return std::nullopt;
+    CairoSurface picture(
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, pixels.width, pixels.height));
+    if (cairo_surface_status(picture.get()) != CAIRO_STATUS_SUCCESS)
+        return std::nullopt;
+    // Local coordinates (y up) to the picture's pixels (y down from its top).
+    cairo_matrix_t matrix;
+    cairo_matrix_init(&matrix, 1, 0, 0, -1, -pixels.x, pixels.y + pixels.height);
+    {
+        CairoContext cr(cairo_create(picture.get()));
+        cairo_surface_flush(picture.get());
+        paintSubtree(cr.get(), layer, matrix, true, picture.get(), now, painter);
+    }
+    cairo_surface_mark_dirty(picture.get());
+    return LayerPicture(std::move(picture), Rect(pixels.x, pixels.y, pixels.width, pixels.height));
+}
 
 bool LayerPicture::Placement::samePlace(const Placement& other) const {
     if (onGrid != other.onGrid)

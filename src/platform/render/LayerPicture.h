@@ -11,20 +11,28 @@
 // scene a third more time per frame). Turned, it is drawn through Cairo's
 // bilinear filter. Copies composited over a plain opaque colour serve the
 // places where nothing but that colour lies beneath.
+//
+// Rasterised as the compositor draws (LayerPainter), so that a subtree shows
+// the same in a picture as drawn directly.
 
 #include "platform/core/Color.h"
 #include "platform/core/Geometry.h"
 #include "platform/render/CairoHandles.h"
 
+#include <optional>
 #include <tuple>
 #include <utility>
 #include <vector>
 
 namespace aerolune {
 
+class Layer;
+class LayerPainter;
+
 class LayerPicture {
 public:
     static constexpr int steps = 2;
+    static constexpr double maximumSide = 4096; // pixels
 
     struct Placement {
         // Moved only: at whole pixels (x, y), from the copy shifted by
@@ -41,6 +49,11 @@ public:
     };
 
     LayerPicture(CairoSurface image, const Rect& box);
+
+    // The layer's subtree as it shows at `now` (monotonic seconds), the
+    // layer's own opacity and place left to where the picture is composited.
+    // Nothing for an empty subtree or one wider or taller than maximumSide.
+    static std::optional<LayerPicture> rasterise(Layer& layer, double now, LayerPainter& painter);
 
     const Rect& box() const { return box_; }
     cairo_surface_t* image() const { return image_.get(); }

@@ -1,8 +1,5 @@
 #include "platform/render/RoundShape.h"
 
-#include "platform/view/GradientLayer.h"
-#include "platform/view/TextLayer.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -24,8 +21,7 @@ std::optional<RoundShape> RoundShape::of(const Layer& layer, const cairo_matrix_
     const double radius = layer.cornerRadius();
     if (!(radius > 0) || !layer.sublayers().empty() || !movesOnly(matrix) ||
         !(size.width > 0 && size.width <= maximumSide) ||
-        !(size.height > 0 && size.height <= maximumSide) ||
-        dynamic_cast<const GradientLayer*>(&layer) || dynamic_cast<const TextLayer*>(&layer))
+        !(size.height > 0 && size.height <= maximumSide) || !layer.showsBackgroundOnly())
         return std::nullopt;
     // Moved and perhaps flipped: the top-left corner is the origin's image, or
     // the image of the top edge's left end.

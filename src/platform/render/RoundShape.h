@@ -28,7 +28,7 @@ struct RoundShape {
     bool operator==(const RoundShape&) const = default;
 
     // The shape a layer shows, when it is one: no sublayers, rounded corners,
-    // a plain background, a matrix that only moves it (flipped or not), and
+    // its background alone, a matrix that only moves it (flipped or not), and
     // sides from above zero to maximumSide.
     static std::optional<RoundShape> of(const Layer& layer, const cairo_matrix_t& matrix);
 };

@@ -23,6 +23,10 @@ void TextPainter::paint(cairo_t* cr, const TextLayer& layer, double alpha) {
         return;
     const Size size = layer.bounds().size;
     cairo_save(cr);
+    // Lines that do not fit stop at the layer's edge: the compositor redraws a
+    // layer's bounds when it changes, and glyphs outside would stay behind.
+    cairo_rectangle(cr, 0, 0, size.width, size.height);
+    cairo_clip(cr);
     // From y up with the origin at the bottom to y down from the top, so that
     // glyphs stand upright.
     cairo_translate(cr, 0, size.height);

@@ -2,7 +2,8 @@
 
 // Lays out and draws a TextLayer's text with Pango: the default sans-serif
 // face at the layer's font size, every line centred, the block centred in the
-// layer, upright on the screen whatever the y-up matrix of the context.
+// layer and cut at its edges, upright on the screen whatever the y-up matrix
+// of the context.
 
 #include "platform/view/TextLayer.h"
 

@@ -19,7 +19,8 @@ public:
 
     // The colours shown at `now` (monotonic seconds): those of a running
     // "colors" animation, the model value otherwise.
-    std::vector<Color> presentationColors(double now) const;
+    std::vector<Color> presentationColors(double now) const override;
+    bool showsBackgroundOnly() const override { return false; }
 
 private:
     std::vector<Color> colors_;

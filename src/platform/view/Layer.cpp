@@ -266,6 +266,12 @@ float Layer::presentationOpacity(double now) const {
     return opacity_;
 }
 
+std::vector<Color> Layer::presentationColors(double) const {
+    return {};
+}
+
+void Layer::paintContent(LayerContentPainter&, double) const {}
+
 bool Layer::settleChanges() {
     bool descendantKept = false;
     if (changes_ & descendantChanged)

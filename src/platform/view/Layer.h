@@ -20,6 +20,7 @@
 #include "platform/core/Color.h"
 #include "platform/core/Geometry.h"
 #include "platform/view/BasicAnimation.h"
+#include "platform/view/LayerContentPainter.h"
 #include "platform/view/RenderState.h"
 #include "platform/view/Transform.h"
 
@@ -96,6 +97,18 @@ public:
     // The opacity shown at `now` (monotonic seconds): an animation's value while
     // one runs, the model value otherwise.
     float presentationOpacity(double now) const;
+
+    // What the kind of layer shows, asked by a renderer that draws it. The
+    // colours of a gradient shown at `now` (monotonic seconds); none for a
+    // layer that has no gradient.
+    virtual std::vector<Color> presentationColors(double now) const;
+    // Whether it shows its background and nothing else: a plain rectangle,
+    // perhaps rounded, that a renderer may stamp or fill by its own means.
+    virtual bool showsBackgroundOnly() const { return true; }
+    // Whether it paints content of its own over its background (text), drawn
+    // by paintContent through the painter for its kind.
+    virtual bool paintsContent() const { return false; }
+    virtual void paintContent(LayerContentPainter& painter, double alpha) const;
 
     // For the compositor.
     std::uint8_t changes() const { return changes_; }

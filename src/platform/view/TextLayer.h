@@ -1,8 +1,9 @@
 #pragma once
 
 // A layer that shows text: one or more lines ("\n" breaks), each centred,
-// the block centred in the layer, in the default sans-serif face. The renderer
-// lays the text out; nothing here knows about fonts beyond their size.
+// the block centred in the layer and cut at its edges, in the default
+// sans-serif face. The renderer lays the text out; nothing here knows about
+// fonts beyond their size.
 
 #include "platform/view/Layer.h"
 
@@ -22,6 +23,12 @@ public:
     void setForegroundColor(const Color& color);
     double fontSize() const { return fontSize_; }
     void setFontSize(double points);
+
+    bool showsBackgroundOnly() const override { return false; }
+    bool paintsContent() const override { return true; }
+    void paintContent(LayerContentPainter& painter, double alpha) const override {
+        painter.paintText(*this, alpha);
+    }
 
 private:
     std::string text_;

@@ -1,6 +1,7 @@
 #include "platform/output/RunLoop.h"
 
 #include "platform/core/MainQueue.h"
+#include "platform/core/SystemClock.h"
 #include "support/ScopedEnvironment.h"
 
 #include <cerrno>
@@ -8,37 +9,40 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <string>
-#include <thread>
 #include <vector>
 
 using namespace aerolune;
+using Journal = std::vector<std::string>;
 
 namespace {
 
-class JournalSaver : public ScreenSaverView {
+// A saver and an output that note what the loop asks of them.
+class JournalSaver : public ScreenSaverView, public FrameOutput {
 public:
-    explicit JournalSaver(std::vector<std::string>& journal)
-        : ScreenSaverView(Rect(), false), journal_(journal) {}
-    void animateOneFrame() override { journal_.push_back("frame"); }
-    void layout() override { journal_.push_back("layout"); }
-    void drawRect(const Rect& dirty) override { journal_.push_back("draw " + describe(dirty)); }
+    explicit JournalSaver(Journal& journal) : ScreenSaverView(Rect(), false), journal_(journal) {}
+    void animateOneFrame() override { note("frame"), onFrame(); }
+    void layout() override { note("layout"); }
+    void drawRect(const Rect& dirty) override { note("draw " + aerolune::describe(dirty)); }
+    Size size() const override { return outputSize; }
+    void present(View&, double) override { note("present"); }
+
+    std::function<void()> onFrame = [] {};
+    Size outputSize{64, 32};
 
 private:
-    std::vector<std::string>& journal_;
+    void note(std::string what) { journal_.push_back(std::move(what)); }
+    Journal& journal_;
 };
 
-class JournalOutput : public FrameOutput {
+// The system's clocks, both moved on at will: a stall the loop did not see.
+class StallingClock : public Clock {
 public:
-    explicit JournalOutput(std::vector<std::string>& journal) : journal_(journal) {}
-    Size size() const override { return size_; }
-    void present(View&, double) override { journal_.push_back("present"); }
-    bool processEvents() override { return open; }
-
-    Size size_{64, 32};
-    bool open = true;
+    TimePoint now() const override { return system_.now() + stalled; }
+    double monotonic() const override { return system_.monotonic() + stalled; }
+    double stalled = 0;
 
 private:
-    std::vector<std::string>& journal_;
+    SystemClock system_;
 };
 
 class RunLoopTest : public ::testing::Test {
@@ -46,135 +50,66 @@ protected:
     void SetUp() override { MainQueue::main().reset(); }
     void TearDown() override { MainQueue::main().reset(); }
 
-    test::ScopedManualClock clock{0};
-    std::vector<std::string> journal;
+    test::ScopedManualClock clock{0}; // restores the process's clock at the end
+    Journal journal;
+    std::shared_ptr<JournalSaver> saver = std::make_shared<JournalSaver>(journal);
 };
 
 } // namespace
 
-TEST_F(RunLoopTest, AFrameRunsWorkAnimatesLaysOutDrawsAndPresentsInThatOrder) {
-    auto saver = std::make_shared<JournalSaver>(journal);
-    JournalOutput output(journal);
-    RunLoop loop(saver, &output);
-    MainQueue::main().asyncAfter(0, [&] { journal.push_back("work"); });
-    saver->startAnimation();
-    loop.runFrame();
-    EXPECT_EQ(journal, (std::vector<std::string>{"work", "frame", "layout",
-                                                 "draw {{0, 0}, {64, 32}}", "present"}));
-    EXPECT_EQ(saver->frame(), Rect(0, 0, 64, 32)) << "the root view takes the output's size";
-    {
-        SCOPED_TRACE("the next frame asks for no draw");
-        journal.clear();
-        loop.runFrame();
-        EXPECT_EQ(journal, (std::vector<std::string>{"frame", "present"}));
-    }
-    {
-        SCOPED_TRACE("a resized output lays out and draws again");
-        journal.clear();
-        output.size_ = {80, 40};
-        loop.runFrame();
-        EXPECT_EQ(journal, (std::vector<std::string>{"frame", "layout", "draw {{0, 0}, {80, 40}}",
-                                                     "present"}));
-    }
-    {
-        SCOPED_TRACE("a stopped view gets no frame calls");
-        journal.clear();
-        saver->stopAnimation();
-        loop.runFrame();
-        EXPECT_EQ(journal, (std::vector<std::string>{"present"}));
-    }
-}
-
-TEST_F(RunLoopTest, AdvancingAManualClockInterleavesFramesAndWorkInTimeOrder) {
-    auto saver = std::make_shared<JournalSaver>(journal);
+TEST_F(RunLoopTest, FramesComeOnTheirGridEachRunningWorkAnimatingLayingOutDrawingAndPresenting) {
     saver->setAnimationTimeInterval(0.5);
     saver->startAnimation();
-    RunLoop loop(saver);
-    MainQueue::main().asyncAfter(
-        1, [&] { journal.push_back("work@" + std::to_string(clock->monotonic())); });
-    loop.advance(*clock, 2.2);
-    std::erase_if(journal,
-                  [](const auto& line) { return line != "frame" && line.rfind("work", 0); });
-    EXPECT_EQ(journal, (std::vector<std::string>{"frame", "frame", "work@1.000000", "frame",
-                                                 "frame", "frame"}));
-    EXPECT_EQ(loop.frameCount(), 5u) << "frames at 0, 0.5, 1, 1.5 and 2";
-    EXPECT_DOUBLE_EQ(clock->monotonic(), 2.2);
-    {
-        SCOPED_TRACE("a long advance replays every frame on the grid, none twice");
-        loop.advance(*clock, 100);
-        EXPECT_EQ(loop.frameCount(), 5u + 200u);
-    }
+    RunLoop loop(saver, saver.get());
+    MainQueue::main().asyncAfter(1, [&] { journal.push_back("work"); });
+    saver->onFrame = [&] { journal.back() += "@" + std::to_string(clock->monotonic()); };
+    loop.advance(*clock, 1.2);
+    EXPECT_EQ(journal, (Journal{"frame@0.000000", "layout", "draw {{0, 0}, {64, 32}}", "present",
+                                "frame@0.500000", "present", "work", "frame@1.000000", "present"}));
+    journal.clear();
+    saver->outputSize = {80, 40}; // the root view follows the output
+    saver->stopAnimation();       // and has no more frame calls
+    loop.runFrame();
+    EXPECT_EQ(journal, (Journal{"layout", "draw {{0, 0}, {80, 40}}", "present"}));
+    loop.advance(*clock, 100);
+    EXPECT_EQ(loop.frameCount(), 4u + 200u) << "every frame on the grid, none twice";
 }
 
-TEST_F(RunLoopTest, RealTimeRunEndsCleanlyOnStopOnSignalsAndWhenTheOutputCloses) {
-    test::ScopedManualClock restore; // run() needs a clock that moves
-    Clock::setCurrent(nullptr);
-    auto saver = std::make_shared<JournalSaver>(journal);
-    saver->setAnimationTimeInterval(0.01);
-    JournalOutput output(journal);
-    {
-        SCOPED_TRACE("stop from delayed work");
-        RunLoop loop(saver, &output);
-        MainQueue::main().asyncAfter(0, [&] { loop.stop(); });
-        EXPECT_EQ(loop.run(), 0);
-        EXPECT_FALSE(saver->isAnimating()) << "the loop stops what it started";
-    }
-    for (const int signal : {SIGTERM, SIGINT}) {
-        SCOPED_TRACE(signal);
-        RunLoop loop(saver, &output);
-        std::thread sender([signal] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-            ::kill(::getpid(), signal);
-        });
-        EXPECT_EQ(loop.run(), 0);
-        sender.join();
-        EXPECT_GT(loop.frameCount(), 0u);
-    }
-    {
-        SCOPED_TRACE("output gone");
-        RunLoop loop(saver, &output);
-        MainQueue::main().asyncAfter(0, [&] { output.open = false; });
-        EXPECT_EQ(loop.run(), 0);
-        output.open = true;
-    }
-    {
-        SCOPED_TRACE("work posted from another thread wakes the loop");
-        RunLoop loop(saver, &output);
-        saver->setAnimationTimeInterval(3600);
-        std::thread poster([&] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            MainQueue::main().async([&] { loop.stop(); });
-        });
-        EXPECT_EQ(loop.run(), 0);
-        poster.join();
-        EXPECT_EQ(loop.frameCount(), 1u);
-    }
+TEST_F(RunLoopTest, AfterAStallTheNextFrameIsTheNextOneOnTheGridWithNoneMadeUp) {
+    auto stalling = std::make_shared<StallingClock>();
+    Clock::setCurrent(stalling);
+    constexpr double interval = 0.1;
+    saver->setAnimationTimeInterval(interval);
+    std::vector<double> frames;
+    RunLoop loop(saver);
+    saver->onFrame = [&] {
+        frames.push_back(stalling->monotonic());
+        if (frames.size() == 1)
+            stalling->stalled += 20.5 * interval;
+        if (frames.size() == 3)
+            loop.stop();
+    };
+    const double start = stalling->monotonic(); // the grid starts no earlier
+    EXPECT_EQ(loop.run(), 0);
+    ASSERT_EQ(frames.size(), 3u);
+    EXPECT_GE(frames[1], start + 21 * interval - 1e-9) << "frames missed in a stall come not";
+    EXPECT_GE(frames[2], start + 22 * interval - 1e-9);
 }
 
 TEST_F(RunLoopTest, ASignalCaughtBeforeRunEndsItAtOnceAndTheHandlerKeepsErrno) {
-    test::ScopedManualClock restore;
     Clock::setCurrent(nullptr);
-    auto saver = std::make_shared<JournalSaver>(journal);
-    saver->setAnimationTimeInterval(0.01);
-    JournalOutput output(journal);
     const SignalWatcher signals;
-    {
-        SCOPED_TRACE("errno survives a handler whose pipe is full");
-        const int capacity = ::fcntl(signals.fd(), F_SETPIPE_SZ, 4096);
-        ASSERT_GT(capacity, 0);
-        for (int i = 0; i < capacity; ++i)
-            ::raise(SIGTERM);
-        errno = EDOM;
-        ::raise(SIGINT);
-        EXPECT_EQ(errno, EDOM);
-        EXPECT_EQ(signals.received(), SIGINT);
-    }
-    {
-        SCOPED_TRACE("the loop ends before its first frame");
-        RunLoop loop(saver, &output);
-        // Only for a loop that missed the signal, which would otherwise run on.
-        MainQueue::main().asyncAfter(1, [&] { loop.stop(); });
-        EXPECT_EQ(loop.run(signals), 0);
-        EXPECT_EQ(loop.frameCount(), 0u);
-    }
+    const int capacity = ::fcntl(signals.fd(), F_SETPIPE_SZ, 4096);
+    ASSERT_GT(capacity, 0);
+    for (int i = 0; i < capacity; ++i) // fills the handler's pipe: its write fails
+        ::raise(SIGTERM);
+    errno = EDOM;
+    ::raise(SIGINT);
+    EXPECT_EQ(errno, EDOM);
+    EXPECT_EQ(signals.received(), SIGINT);
+    RunLoop loop(saver, saver.get());
+    // Only for a loop that missed the signal, which would otherwise run on.
+    MainQueue::main().asyncAfter(1, [&] { loop.stop(); });
+    EXPECT_EQ(loop.run(signals), 0);
+    EXPECT_EQ(loop.frameCount(), 0u);
 }

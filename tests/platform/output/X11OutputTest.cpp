@@ -1,186 +1,213 @@
-// Runs the test scene on a real X server: in a window of its own and in a
-// window given by id, checks what reached the screen, resizes the window and
-// checks again, then ends the program by destroying the window (or by a
-// signal) and expects a clean exit. Skipped without a display.
+// Shows a small scene through the X11 output on a real X server (skipped
+// without one): in a window of its own, in one given by id and on the root
+// window, with shared memory and without; checks that what the compositor
+// drew reached the screen, whole and in pieces, before and after a resize,
+// and that the output ends when its window is destroyed.
 
-#include "support/DisplayTesting.h"
-#include "support/ScopedConfigHome.h"
+#include "platform/output/X11Output.h"
 
+#include "platform/core/MainQueue.h"
+#include "platform/output/RunLoop.h"
+#include "support/Display.h" // first: Xlib's macros clash with gtest's names
+#include "support/ScopedEnvironment.h"
+
+#include <X11/extensions/XShm.h>
+#include <cmath>
+#include <dlfcn.h>
 #include <fstream>
 #include <sstream>
+#include <sys/shm.h>
+
+using namespace aerolune;
+using test::Rgb;
+using namespace std::chrono_literals;
 
 namespace {
 
-using aerolune::test::DisplayTest;
-using aerolune::test::near;
-using aerolune::test::Rgb;
-using aerolune::test::Screenshot;
-using namespace std::chrono_literals;
+bool failing(const char* call) {
+    const char* list = std::getenv("AEROLUNE_FAILING_CALLS");
+    return list &&
+           ("," + std::string(list) + ",").find("," + std::string(call) + ",") != std::string::npos;
+}
 
-// The scene's colours at the points where they are plain (see TestScene.cpp).
+template <typename Function> Function* real(const char* name) {
+    return reinterpret_cast<Function*>(::dlsym(RTLD_NEXT, name));
+}
+
 constexpr Rgb backdrop{19, 24, 98}, salmon{255, 137, 103}, green{154, 211, 117};
 
-// Makes the programs started in its scope fail the calls named, through the
-// preloaded aerolune_failing_calls.
-class FailingCalls {
-public:
-    explicit FailingCalls(const char* calls) : calls_("AEROLUNE_FAILING_CALLS", calls) {}
-
-private:
-    static std::string asanOptions() {
-        // A sanitizer build would refuse a library preloaded ahead of its own.
-        const char* old = std::getenv("ASAN_OPTIONS");
-        return std::string(old ? old : "") + ":verify_asan_link_order=0";
+// In y-up terms: the backdrop, the right half salmon, the bottom quarter of
+// the left half green; laid out from the bounds. Two specks drift near each
+// other, so that each frame sends pieces of the window.
+struct Scene : ScreenSaverView {
+    Scene() : ScreenSaverView(Rect(), false) {
+        for (const Rgb& c : {backdrop, salmon, green, Rgb{255, 255, 255}, Rgb{255, 255, 255}}) {
+            panels.push_back(std::make_shared<View>());
+            panels.back()->setWantsLayer(true);
+            panels.back()->layer()->setBackgroundColor(
+                Color(c.r / 255.0, c.g / 255.0, c.b / 255.0));
+            addSubview(panels.back());
+        }
     }
-    aerolune::test::ScopedEnvironmentVariable calls_;
-    aerolune::test::ScopedEnvironmentVariable preload_{"LD_PRELOAD", AEROLUNE_FAILING_CALLS};
-    aerolune::test::ScopedEnvironmentVariable asan_{"ASAN_OPTIONS", asanOptions().c_str()};
+    void layout() override {
+        const Rect b = bounds();
+        panels[0]->setFrame(b);
+        panels[1]->setFrame(Rect(b.width() / 2, 0, b.width() / 2, b.height()));
+        panels[2]->setFrame(Rect(0, 0, b.width() / 2, b.height() / 4));
+    }
+    void animateOneFrame() override {
+        const double x = std::fmod(panels[3]->frame().minX() + 1.5, bounds().width() - 20);
+        panels[3]->setFrame(Rect(x, bounds().height() / 2, 2, 2));
+        panels[4]->setFrame(Rect(x + 12, bounds().height() / 2 + 4, 2, 2));
+    }
+    std::vector<std::shared_ptr<View>> panels;
 };
 
-// How many shared-memory segments that process `pid` made are still there.
-int segmentsMadeBy(pid_t pid) {
+// How many shared-memory segments this process made are still there.
+int segmentsLeft() {
     std::ifstream table("/proc/sysvipc/shm");
     std::string line;
-    std::getline(table, line); // the heading
     int count = 0;
     while (std::getline(table, line)) {
         long key = 0, id = 0, permissions = 0, size = 0, creator = 0;
         std::istringstream(line) >> key >> id >> permissions >> size >> creator;
-        count += creator == pid;
+        count += creator == ::getpid();
     }
     return count;
 }
 
-// The test scene, run with its own options.
-class Program : public aerolune::test::Program {
-public:
-    explicit Program(std::vector<std::string> arguments)
-        : aerolune::test::Program(AEROLUNE_TEST_SCENE, std::move(arguments)) {}
-};
-
-class X11OutputTest : public DisplayTest {
+class X11OutputTest : public test::DisplayTest {
 protected:
-    // Waits until the window shows the scene laid out for its size; the
-    // failure names what was seen last.
-    void expectScene(unsigned long window, int width, int height) {
+    // Runs frames until the window shows exactly what the compositor drew;
+    // the failure says how it differed last.
+    void expectShown(RunLoop& loop, X11Output& output) {
         std::string seen = "no screenshot";
-        const auto end = std::chrono::steady_clock::now() + 10s;
-        while (std::chrono::steady_clock::now() < end) {
-            Screenshot shot(window);
-            if (shot.valid() && shot.width() == width && shot.height() == height) {
-                // Device rows count from the top; the green strip is the bottom quarter.
-                const Rgb top = shot.at(width / 4, height / 2);
-                const Rgb right = shot.at(width * 3 / 4, height / 8 * 2);
-                const Rgb bottom = shot.at(width / 4, height * 7 / 8);
-                if (near(top, backdrop) && near(right, salmon) && near(bottom, green))
-                    return;
-                seen = aerolune::test::describe(top) + " " + aerolune::test::describe(right) + " " +
-                       aerolune::test::describe(bottom);
-            } else if (shot.valid()) {
-                seen = "a window of " + std::to_string(shot.width()) + "x" +
-                       std::to_string(shot.height());
-            }
-            std::this_thread::sleep_for(100ms);
+        for (const auto end = std::chrono::steady_clock::now() + 10s;
+             std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(50ms)) {
+            output.processEvents();
+            loop.runFrame();
+            loop.runFrame(); // a second frame: no exposure, only the pieces that changed
+            const test::Pixels drawn(output.compositor().image());
+            const int w = drawn.width(), h = drawn.height();
+            const auto shot = test::screenshot(output.window());
+            if (!shot || shot->width() != w || shot->height() != h)
+                continue;
+            int differing = 0;
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    differing += !(shot->at(x, y) == drawn.at(x, y));
+            if (differing == 0)
+                return;
+            seen = std::to_string(differing) + " pixels differ";
         }
-        ADD_FAILURE() << "the scene at " << width << "x" << height << " did not show: " << seen;
-    }
-
-    unsigned long windowOf(Program& program, const std::string& memory) {
-        const auto line = program.readLine();
-        EXPECT_TRUE(line) << program.errors();
-        if (!line)
-            return 0;
-        unsigned long window = 0;
-        char kind[32] = {};
-        EXPECT_EQ(std::sscanf(line->c_str(), "window %lx %31s", &window, kind), 2) << *line;
-        EXPECT_EQ(kind, memory);
-        return window;
+        ADD_FAILURE() << "the scene did not show: " << seen;
     }
 };
 
 } // namespace
 
-TEST_F(X11OutputTest, OwnWindowShowsTheSceneFollowsAResizeAndEndsCleanlyWhenDestroyed) {
-    Program program({"--size", "320x200"});
-    const unsigned long window = windowOf(program, "shared-memory");
-    ASSERT_NE(window, 0u);
-    expectScene(window, 320, 200);
-    resize(window, 420, 260);
-    expectScene(window, 420, 260);
-    XDestroyWindow(display_, window);
-    XSync(display_, False);
-    EXPECT_EQ(program.wait(), 0);
+// In this test, these calls stand in for the system's: they fail as they can
+// in use when $AEROLUNE_FAILING_CALLS names them (separated by commas), and
+// pass every other call on to the system's:
+//   shmat         no room to map the segment in this process (ENOMEM);
+//   XShmAttach    a server that cannot reach the segment (a remote one, or one
+//                 in another IPC namespace): the request names a segment that
+//                 no longer exists, and the server answers with an error;
+//   XCreateImage  no memory for the image (null).
+extern "C" void* shmat(int id, const void* address, int flags) noexcept {
+    if (!failing("shmat"))
+        return real<void*(int, const void*, int)>("shmat")(id, address, flags);
+    errno = ENOMEM;
+    return reinterpret_cast<void*>(-1);
 }
 
-TEST_F(X11OutputTest, AWindowGivenByIdShowsTheSceneWithoutSharedMemoryToo) {
-    const Window window =
+extern "C" Bool XShmAttach(Display* display, XShmSegmentInfo* segment) {
+    auto* attach = real<Bool(Display*, XShmSegmentInfo*)>("XShmAttach");
+    if (!failing("XShmAttach"))
+        return attach(display, segment);
+    // An id just freed names no segment at all.
+    XShmSegmentInfo elsewhere = *segment;
+    elsewhere.shmid = ::shmget(IPC_PRIVATE, 1, IPC_CREAT | 0600);
+    ::shmctl(elsewhere.shmid, IPC_RMID, nullptr);
+    const Bool sent = attach(display, &elsewhere);
+    segment->shmseg = elsewhere.shmseg;
+    return sent;
+}
+
+extern "C" XImage* XCreateImage(Display* display, Visual* visual, unsigned depth, int format,
+                                int offset, char* data, unsigned width, unsigned height, int pad,
+                                int line) {
+    using Create =
+        XImage*(Display*, Visual*, unsigned, int, int, char*, unsigned, unsigned, int, int);
+    return failing("XCreateImage")
+               ? nullptr
+               : real<Create>("XCreateImage")(display, visual, depth, format, offset, data, width,
+                                              height, pad, line);
+}
+
+TEST_F(X11OutputTest, AWindowShowsTheSceneItsChangesAndItsNewSizeUntilItIsDestroyed) {
+    const Window given =
         XCreateSimpleWindow(display_, DefaultRootWindow(display_), 40, 30, 300, 180, 0, 0, 0);
-    XMapWindow(display_, window);
+    XMapWindow(display_, given);
     XSync(display_, False);
-    char id[32];
-    std::snprintf(id, sizeof id, "0x%lx", window);
-    Program program({"--window-id", id, "--no-shm"});
-    EXPECT_EQ(windowOf(program, "plain"), window);
-    expectScene(window, 300, 180);
-    resize(window, 240, 320);
-    expectScene(window, 240, 320);
-    XDestroyWindow(display_, window);
-    XSync(display_, False);
-    EXPECT_EQ(program.wait(), 0);
-}
-
-TEST_F(X11OutputTest, TheRootWindowShowsTheSceneAcrossTheScreen) {
-    const Window root = DefaultRootWindow(display_);
-    XWindowAttributes screen{};
-    XGetWindowAttributes(display_, root, &screen);
-    Program program({"--root"});
-    EXPECT_EQ(windowOf(program, "shared-memory"), root);
-    expectScene(root, screen.width, screen.height);
-    ::kill(program.pid(), SIGTERM);
-    EXPECT_EQ(program.wait(), 0);
-}
-
-TEST_F(X11OutputTest, SignalsEndTheProgramCleanly) {
-    for (const int signal : {SIGTERM, SIGINT}) {
-        SCOPED_TRACE(signal);
-        Program program({"--size", "64x64"});
-        ASSERT_NE(windowOf(program, "shared-memory"), 0u);
-        ::kill(program.pid(), signal);
-        EXPECT_EQ(program.wait(), 0);
+    const struct {
+        const char* what;
+        X11Output::Mode mode;
+        bool sharedMemory;
+        const char* failing; // calls made to fail, on either side of the shared memory
+    } runs[] = {{"its own", X11Output::Mode::ownWindow, true, ""},
+                {"given by id", X11Output::Mode::existingWindow, false, ""},
+                {"shmat fails", X11Output::Mode::ownWindow, false, "shmat"},
+                {"the server cannot attach", X11Output::Mode::ownWindow, false, "XShmAttach"}};
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.what);
+        const test::ScopedEnvironmentVariable failing("AEROLUNE_FAILING_CALLS", run.failing);
+        auto opened = X11Output::open({.mode = run.mode,
+                                       .windowId = given,
+                                       .size = {300, 180},
+                                       .allowSharedMemory = run.failing[0] || run.sharedMemory});
+        ASSERT_TRUE(opened) << opened.error().message;
+        X11Output& output = **opened;
+        EXPECT_EQ(output.usesSharedMemory(), run.sharedMemory);
+        auto scene = std::make_shared<Scene>();
+        scene->startAnimation();
+        RunLoop loop(scene, &output);
+        expectShown(loop, output);
+        resize(output.window(), 240, 320);
+        expectShown(loop, output);
+        EXPECT_EQ(output.size(), (Size{240, 320}));
+        // One in use, or none: no failed one held by the server, no old one kept.
+        EXPECT_EQ(segmentsLeft(), run.sharedMemory ? 1 : 0);
+        XDestroyWindow(display_, output.window());
+        XSync(display_, False);
+        EXPECT_EQ(loop.run(), 0) << "the loop ends once the window is gone";
     }
 }
 
-TEST_F(X11OutputTest, AWindowIdThatDoesNotExistIsAClearError) {
+TEST_F(X11OutputTest, TheRootWindowShowsTheSceneUntilASignalEndsTheLoop) {
+    auto opened = X11Output::open({.mode = X11Output::Mode::rootWindow});
+    ASSERT_TRUE(opened) << opened.error().message;
+    EXPECT_EQ((*opened)->window(), DefaultRootWindow(display_));
+    auto scene = std::make_shared<Scene>();
+    RunLoop loop(scene, opened->get());
+    expectShown(loop, **opened);
+    MainQueue::main().asyncAfter(0, [] { ::raise(SIGTERM); });
+    EXPECT_EQ(loop.run(), 0);
+    EXPECT_FALSE(scene->isAnimating()) << "the loop stops what it started";
+}
+
+TEST_F(X11OutputTest, AWindowThatIsGoneOrAnImageThatCannotBeMadeIsAClearError) {
     const Window gone =
         XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 10, 10, 0, 0, 0);
     XDestroyWindow(display_, gone);
     XSync(display_, False);
-    char id[32];
-    std::snprintf(id, sizeof id, "0x%lx", gone);
-    Program program({"--window-id", id});
-    EXPECT_EQ(program.wait(), 2);
-    EXPECT_NE(program.errors().find("there is no window " + std::string(id)), std::string::npos);
-}
-
-TEST_F(X11OutputTest, SharedMemoryThatFailsFallsBackAndGivesItAllBackAndNoImageIsAClearError) {
-    for (const char* call : {"shmat", "XShmAttach"}) {
-        SCOPED_TRACE(call);
-        const FailingCalls failing(call);
-        Program program({"--size", "160x100"});
-        const unsigned long window = windowOf(program, "plain");
-        ASSERT_NE(window, 0u);
-        expectScene(window, 160, 100);
-        EXPECT_EQ(segmentsMadeBy(program.pid()), 0) << "a segment is left, held by the server";
-        XDestroyWindow(display_, window);
-        XSync(display_, False);
-        EXPECT_EQ(program.wait(), 0);
-    }
-    {
-        SCOPED_TRACE("XCreateImage");
-        const FailingCalls failing("XCreateImage");
-        Program program({"--size", "160x100", "--no-shm"});
-        EXPECT_EQ(program.wait(), 2);
-        EXPECT_NE(program.errors().find("cannot make an image of 160x100 for window 0x"),
-                  std::string::npos);
-    }
+    const auto missing =
+        X11Output::open({.mode = X11Output::Mode::existingWindow, .windowId = gone});
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.error().message.rfind("there is no window 0x", 0), 0u);
+    const test::ScopedEnvironmentVariable failing("AEROLUNE_FAILING_CALLS", "XCreateImage");
+    const auto noImage = X11Output::open({.size = {160, 100}, .allowSharedMemory = false});
+    ASSERT_FALSE(noImage);
+    EXPECT_EQ(noImage.error().message.rfind("cannot make an image of 160x100 for window 0x", 0), 0u)
+        << noImage.error().message;
 }

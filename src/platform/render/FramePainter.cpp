@@ -1,0 +1,290 @@
+#include "platform/render/FramePainter.h"
+
+#include "platform/render/Compositor.h"
+#include "platform/render/DeviceGeometry.h"
+#include "platform/render/DirectFill.h"
+#include "platform/render/NodeState.h"
+
+namespace aerolune {
+
+FramePainter::FramePainter(std::uint64_t owner, LayerPainter& painter)
+    : owner_(owner), painter_(painter) {}
+
+void FramePainter::draw(View& root, cairo_surface_t* image, const cairo_region_t* damage) {
+    image_ = image;
+    damage_ = damage;
+    height_ = cairo_image_surface_get_height(image);
+    CairoContext cr(cairo_create(image));
+    for (int i = 0, count = cairo_region_num_rectangles(damage); i < count; ++i) {
+        cairo_rectangle_int_t r;
+        cairo_region_get_rectangle(damage, i, &r);
+        cairo_rectangle(cr.get(), r.x, r.y, r.width, r.height);
+    }
+    cairo_clip(cr.get());
+    clearPending_ = true;
+    clip_ = Rect(0, 0, cairo_image_surface_get_width(image), height_);
+    drawView(cr.get(), root, 0, 0, true);
+    clearIfPending(cr.get());
+    materialise(nullptr);
+    flat_.reset();
+    writable_.reset();
+    image_ = nullptr;
+    damage_ = nullptr;
+}
+
+void FramePainter::drawView(cairo_t* cr, View& view, double x, double y, bool isRoot) {
+    NodeState& state = NodeState::of(view, owner_);
+    if (state.opacity8 <= 0 || !isDamaged(state.drawn))
+        return;
+    const Rect frame = view.frame();
+    const double vx = isRoot ? 0 : x + frame.minX(), vy = isRoot ? 0 : y + frame.minY();
+    const double opacity = state.opacity8 / 255.0;
+    const bool group = opacity < 1;
+
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    cairo_rectangle(cr, state.drawn.minX(), state.drawn.minY(), state.drawn.width(),
+                    state.drawn.height());
+    cairo_clip(cr);
+    const Rect parentClip = clip_;
+    clip_ = state.drawn;
+    CairoRegion parentWritable = std::move(writable_);
+    const cairo_rectangle_int_t visible = pixelsCovering(state.drawn);
+    writable_.reset(cairo_region_copy(damage_));
+    cairo_region_intersect_rectangle(writable_.get(), &visible);
+    if (group)
+        pushGroup(cr);
+
+    cairo_matrix_t matrix;
+    cairo_matrix_init(&matrix, 1, 0, 0, -1, vx, height_ - vy);
+    if (Layer* layer = view.layer()) {
+        cairo_set_matrix(cr, &matrix);
+        paintLayer(cr, *layer, state.colors, 1.0);
+        for (const auto& sublayer : layer->sublayers())
+            drawLayer(cr, *sublayer, matrix);
+    }
+    for (const auto& subview : view.subviews())
+        drawView(cr, *subview, vx, vy, false);
+
+    if (group)
+        popGroup(cr, opacity);
+    writable_ = std::move(parentWritable);
+    clip_ = parentClip;
+    cairo_restore(cr);
+}
+
+void FramePainter::drawLayer(cairo_t* cr, Layer& layer, const cairo_matrix_t& parent) {
+    NodeState& state = NodeState::of(layer, owner_);
+    if (state.opacity8 <= 0 || !isDamaged(state.drawn))
+        return;
+    const cairo_matrix_t local = Compositor::layerMatrix(layer, parent);
+    const double opacity = state.opacity8 / 255.0;
+    if (state.picture) {
+        clearIfPending(cr);
+        drawPicture(cr, *state.picture, local, opacity);
+        return;
+    }
+    if (state.shape) {
+        paintShape(cr, layer, *state.shape, opacity);
+        return;
+    }
+    const bool group = opacity < 1 && !layer.sublayers().empty();
+    if (group)
+        pushGroup(cr);
+    cairo_set_matrix(cr, &local);
+    paintLayer(cr, layer, state.colors, group ? 1.0 : opacity);
+    for (const auto& sublayer : layer.sublayers())
+        drawLayer(cr, *sublayer, local);
+    if (group)
+        popGroup(cr, opacity);
+}
+
+void FramePainter::drawPicture(cairo_t* cr, LayerPicture& picture, const cairo_matrix_t& local,
+                               double opacity) {
+    const LayerPicture::Placement placement = picture.place(local);
+    if (placement.onGrid && directAccess().image && opacity >= 1) {
+        compositeOnGrid(picture, placement);
+        return;
+    }
+    materialise(&placement.box);
+    cairo_save(cr);
+    if (placement.onGrid) {
+        cairo_identity_matrix(cr);
+        cairo_set_source_surface(cr, picture.shifted(placement), placement.x, placement.y);
+    } else {
+        cairo_set_matrix(cr, &placement.matrix);
+        cairo_set_source_surface(cr, picture.image(), 0, 0);
+        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
+    }
+    if (opacity >= 1)
+        cairo_paint(cr);
+    else
+        cairo_paint_with_alpha(cr, opacity);
+    cairo_restore(cr);
+}
+
+void FramePainter::compositeOnGrid(LayerPicture& picture,
+                                   const LayerPicture::Placement& placement) {
+    cairo_surface_t* image = picture.shifted(placement);
+    const cairo_rectangle_int_t bounds{placement.x, placement.y,
+                                       cairo_image_surface_get_width(image),
+                                       cairo_image_surface_get_height(image)};
+    // Where only the deferred plain fill lies beneath: copy the picture as
+    // composited over that colour, and leave those pixels filled.
+    CairoRegion onFlat(flat_ ? cairo_region_copy(flat_.get()) : cairo_region_create());
+    cairo_region_intersect(onFlat.get(), writable_.get());
+    cairo_region_intersect_rectangle(onFlat.get(), &bounds);
+    if (!cairo_region_is_empty(onFlat.get())) {
+        copyPictureDirect(image_, onFlat.get(), picture.flattened(placement, flatColor_),
+                          placement.x, placement.y);
+        cairo_region_subtract(flat_.get(), onFlat.get());
+    }
+    CairoRegion rest(cairo_region_copy(writable_.get()));
+    cairo_region_subtract(rest.get(), onFlat.get());
+    compositePictureDirect(image_, rest.get(), image, placement.x, placement.y, 1.0);
+}
+
+void FramePainter::pushGroup(cairo_t* cr) {
+    clearIfPending(cr);
+    materialise(nullptr);
+    cairo_push_group(cr);
+    ++groupDepth_;
+}
+
+void FramePainter::popGroup(cairo_t* cr, double opacity) {
+    --groupDepth_;
+    cairo_pop_group_to_source(cr);
+    cairo_identity_matrix(cr);
+    cairo_paint_with_alpha(cr, opacity);
+}
+
+bool FramePainter::isDamaged(const Rect& deviceRect) const {
+    if (deviceRect.isNull() || deviceRect.isEmpty())
+        return false;
+    const cairo_rectangle_int_t pixels = pixelsCovering(deviceRect);
+    return cairo_region_contains_rectangle(damage_, &pixels) != CAIRO_REGION_OVERLAP_OUT;
+}
+
+void FramePainter::clearIfPending(cairo_t* cr) {
+    if (!clearPending_)
+        return;
+    clearPending_ = false;
+    cairo_save(cr);
+    cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_paint(cr);
+    cairo_restore(cr);
+}
+
+void FramePainter::beforePainting(cairo_t* cr, const Layer& layer, const std::vector<Color>& colors,
+                                  double alpha) {
+    if (!clearPending_ || paintsNothing(layer, colors))
+        return;
+    if (groupDepth_ > 0 || alpha < 1 || !coversDamage(cr, layer, colors))
+        clearIfPending(cr);
+    clearPending_ = false;
+}
+
+bool FramePainter::coversDamage(cairo_t* cr, const Layer& layer,
+                                const std::vector<Color>& colors) const {
+    const bool gradient = colors.size() >= 2;
+    if (gradient) {
+        for (const auto& color : colors)
+            if (color.alpha() < 1)
+                return false;
+    } else if (layer.backgroundColor().alpha() < 1 || layer.cornerRadius() > 0) {
+        return false;
+    }
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    // Only whole pixels: a partly covered edge pixel would still show the black
+    // beneath. A layer turned by a quarter lies on them up to rounding noise.
+    const auto aligned = alignedPixels(m, layer.bounds().size);
+    if (!aligned)
+        return false;
+    const Rect device =
+        Rect(aligned->x, aligned->y, aligned->width, aligned->height).intersection(clip_);
+    const cairo_rectangle_int_t pixels = pixelsCovering(device);
+    if (device.isNull() || pixels.x != device.minX() || pixels.y != device.minY() ||
+        pixels.width != device.width() || pixels.height != device.height())
+        return false;
+    if (cairo_region_contains_rectangle(damage_, &pixels) == CAIRO_REGION_OVERLAP_IN)
+        return true;
+    cairo_rectangle_int_t extents;
+    cairo_region_get_extents(damage_, &extents);
+    return extents.x >= pixels.x && extents.y >= pixels.y &&
+           extents.x + extents.width <= pixels.x + pixels.width &&
+           extents.y + extents.height <= pixels.y + pixels.height;
+}
+
+bool FramePainter::paintsNothing(const Layer& layer, const std::vector<Color>& colors) {
+    return colors.size() < 2 && !(layer.backgroundColor().alpha() > 0) && !layer.paintsContent();
+}
+
+void FramePainter::paintLayer(cairo_t* cr, const Layer& layer, const std::vector<Color>& colors,
+                              double alpha) {
+    beforePainting(cr, layer, colors, alpha);
+    if (paintsNothing(layer, colors))
+        return;
+    cairo_matrix_t m;
+    cairo_get_matrix(cr, &m);
+    if (deferFill(layer, colors, alpha, m))
+        return;
+    const Rect box = transformedBox(m, layer.bounds());
+    materialise(&box);
+    painter_.paint(cr, layer, alpha, colors, directAccess());
+}
+
+void FramePainter::paintShape(cairo_t* cr, const Layer& layer, const RoundShape& shape,
+                              double alpha) {
+    beforePainting(cr, layer, {}, alpha);
+    if (paintsNothing(layer, {}))
+        return;
+    // All of the deferred fill at once: cutting it around each of hundreds of
+    // small shapes costs more than the fill itself.
+    if (flat_) {
+        const cairo_rectangle_int_t pixels = pixelsCovering(shape.box);
+        if (cairo_region_contains_rectangle(flat_.get(), &pixels) != CAIRO_REGION_OVERLAP_OUT)
+            materialise(nullptr);
+    }
+    painter_.paintShape(cr, shape, layer.backgroundColor(), alpha, directAccess());
+}
+
+bool FramePainter::deferFill(const Layer& layer, const std::vector<Color>& colors, double alpha,
+                             const cairo_matrix_t& m) {
+    const Color& color = layer.backgroundColor();
+    if (groupDepth_ > 0 || !writable_ || alpha < 1 || colors.size() >= 2 || color.alpha() < 1 ||
+        layer.cornerRadius() > 0 || layer.paintsContent())
+        return false;
+    const auto pixels = alignedPixels(m, layer.bounds().size);
+    if (!pixels)
+        return false;
+    materialise(nullptr);
+    flat_.reset(cairo_region_copy(writable_.get()));
+    cairo_region_intersect_rectangle(flat_.get(), &*pixels);
+    flatColor_ = color;
+    return true;
+}
+
+void FramePainter::materialise(const Rect* deviceBox) {
+    if (!flat_ || cairo_region_is_empty(flat_.get()))
+        return;
+    CairoRegion part(cairo_region_copy(flat_.get()));
+    if (deviceBox) {
+        if (deviceBox->isNull() || deviceBox->isEmpty())
+            return;
+        const cairo_rectangle_int_t pixels = pixelsCovering(*deviceBox);
+        cairo_region_intersect_rectangle(part.get(), &pixels);
+    }
+    fillRegionDirect(image_, part.get(), flatColor_);
+    cairo_region_subtract(flat_.get(), part.get());
+}
+
+LayerPainter::DirectAccess FramePainter::directAccess() const {
+    // Inside a group, drawing goes to the group's surface, not to the image.
+    if (groupDepth_ > 0 || !writable_)
+        return {};
+    return {image_, writable_.get()};
+}
+
+} // namespace aerolune

@@ -1,0 +1,84 @@
+#pragma once
+
+// The second phase of a frame: draws the damage the walk found (DamageWalk),
+// from what the walk noted in each node, and nothing outside it. Each view is
+// clipped to its visible rectangle and skipped unless it meets the damage.
+//
+// The damage starts black, unless the first thing drawn covers it with opaque
+// whole pixels. Opacity for a layer with sublayers or a view with subviews
+// applies to them as one group: drawn apart, then blended once.
+//
+// A plain opaque fill is not written at once: pictures that land on it are
+// copied already composited over its colour, which costs a copy instead of a
+// blend. Anything else drawn over it, and the end of the frame, writes the
+// fill where it is still due.
+
+#include "platform/core/Color.h"
+#include "platform/core/Geometry.h"
+#include "platform/render/CairoHandles.h"
+#include "platform/render/LayerPainter.h"
+#include "platform/render/LayerPicture.h"
+#include "platform/render/RoundShape.h"
+#include "platform/view/View.h"
+
+#include <cairo.h>
+#include <cstdint>
+#include <vector>
+
+namespace aerolune {
+
+class FramePainter {
+public:
+    // `owner` numbers the compositor's node states; `painter` draws each layer.
+    FramePainter(std::uint64_t owner, LayerPainter& painter);
+
+    // Draws the tree into `image` inside `damage` (device pixels).
+    void draw(View& root, cairo_surface_t* image, const cairo_region_t* damage);
+
+private:
+    void drawView(cairo_t* cr, View& view, double x, double y, bool isRoot);
+    void drawLayer(cairo_t* cr, Layer& layer, const cairo_matrix_t& parent);
+    void drawPicture(cairo_t* cr, LayerPicture& picture, const cairo_matrix_t& local,
+                     double opacity);
+    void compositeOnGrid(LayerPicture& picture, const LayerPicture::Placement& placement);
+    void pushGroup(cairo_t* cr);
+    void popGroup(cairo_t* cr, double opacity);
+
+    bool isDamaged(const Rect& deviceRect) const;
+    void clearIfPending(cairo_t* cr);
+    // Clears the damage first unless the layer about to be painted covers it
+    // with opaque whole pixels.
+    void beforePainting(cairo_t* cr, const Layer& layer, const std::vector<Color>& colors,
+                        double alpha);
+    bool coversDamage(cairo_t* cr, const Layer& layer, const std::vector<Color>& colors) const;
+    static bool paintsNothing(const Layer& layer, const std::vector<Color>& colors);
+    // Paints what the layer shows itself, after the clear or the deferred fill
+    // that must come first.
+    void paintLayer(cairo_t* cr, const Layer& layer, const std::vector<Color>& colors,
+                    double alpha);
+    // A small round shape, at its place on the grid (see RoundShape).
+    void paintShape(cairo_t* cr, const Layer& layer, const RoundShape& shape, double alpha);
+    bool deferFill(const Layer& layer, const std::vector<Color>& colors, double alpha,
+                   const cairo_matrix_t& matrix);
+    // Writes the deferred fill where it is due inside the box (null: all of it).
+    void materialise(const Rect* deviceBox);
+    LayerPainter::DirectAccess directAccess() const;
+
+    const std::uint64_t owner_;
+    LayerPainter& painter_;
+    // While drawing a frame:
+    cairo_surface_t* image_ = nullptr;
+    const cairo_region_t* damage_ = nullptr;
+    int height_ = 0;
+    bool clearPending_ = false;
+    int groupDepth_ = 0;
+    // The visible part of the current view, in device pixels.
+    Rect clip_;
+    // The damage inside clip_, where painters may write directly.
+    CairoRegion writable_;
+    // Where the deferred fill is still due, and its colour.
+    CairoRegion flat_;
+    Color flatColor_;
+};
+
+} // namespace aerolune
