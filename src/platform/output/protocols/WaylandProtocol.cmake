@@ -6,10 +6,12 @@
 # The generated code is compiled as it comes, without the project's warning
 # and instrumentation flags: they are for the project's own code, and some
 # (the fuzzing build's) are for Clang's C++ compiler alone.
-pkg_get_variable(AEROLUNE_WAYLAND_SCANNER wayland-scanner wayland_scanner)
-if(NOT AEROLUNE_WAYLAND_SCANNER)
-    find_program(AEROLUNE_WAYLAND_SCANNER wayland-scanner REQUIRED)
+pkg_get_variable(scanner wayland-scanner wayland_scanner)
+if(NOT scanner)
+    find_program(scanner wayland-scanner REQUIRED)
 endif()
+# Cached, so that the function works from any folder (the tests' too).
+set(AEROLUNE_WAYLAND_SCANNER "${scanner}" CACHE INTERNAL "the wayland-scanner program")
 
 function(aerolune_wayland_protocols target)
     set(folder ${CMAKE_CURRENT_BINARY_DIR}/${target})
