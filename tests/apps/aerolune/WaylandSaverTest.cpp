@@ -224,6 +224,7 @@ TEST_F(WaylandSaverTest, OverlayCoversWindowsAndEndsOnAKeyAClickOrAMoveButNotAJi
         SCOPED_TRACE("a jitter, then a move");
         Saver saver({"--layer", "overlay"});
         ASSERT_TRUE(saver.awaitLine("showing on HEADLESS-1")) << saver.seen;
+        awaitSky(sway, "HEADLESS-1", 1920, 1080);
         for (int i = 0; i < 4; ++i)
             pointer.move(i % 2 ? -1 : 1, i % 2 ? 1 : -1);
         EXPECT_TRUE(runsOn(saver, 1s)) << "ended on a jitter";
@@ -234,6 +235,7 @@ TEST_F(WaylandSaverTest, OverlayCoversWindowsAndEndsOnAKeyAClickOrAMoveButNotAJi
         SCOPED_TRACE("a click");
         Saver saver({"--layer", "overlay"});
         ASSERT_TRUE(saver.awaitLine("showing on HEADLESS-1")) << saver.seen;
+        awaitSky(sway, "HEADLESS-1", 1920, 1080);
         // sway gives a surface that appears under a still pointer no pointer
         // events until the pointer moves.
         pointer.move(1, 0);

@@ -3,9 +3,11 @@
 #include "platform/core/MainQueue.h"
 #include "support/ScopedEnvironment.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
@@ -33,9 +35,11 @@ public:
     Size size() const override { return size_; }
     void present(View&, double) override { journal_.push_back("present"); }
     bool processEvents() override { return open; }
+    bool wantsFrame() const override { return wants; }
 
     Size size_{64, 32};
     bool open = true;
+    bool wants = true;
 
 private:
     std::vector<std::string>& journal_;
@@ -177,4 +181,98 @@ TEST_F(RunLoopTest, ASignalCaughtBeforeRunEndsItAtOnceAndTheHandlerKeepsErrno) {
         EXPECT_EQ(loop.run(signals), 0);
         EXPECT_EQ(loop.frameCount(), 0u);
     }
+}
+
+TEST_F(RunLoopTest, AScreenWhoseOutputWantsNoFrameIsNeitherAnimatedNorDrawnAndScreensComeAndGo) {
+    std::vector<std::string> other;
+    auto first = std::make_shared<JournalSaver>(journal);
+    auto second = std::make_shared<JournalSaver>(other);
+    JournalOutput firstOutput(journal), secondOutput(other);
+    RunLoop loop(static_cast<EventSource*>(nullptr));
+    loop.addScreen(first, &firstOutput);
+    loop.addScreen(second, &secondOutput);
+    first->startAnimation();
+    second->startAnimation();
+    secondOutput.wants = false;
+    loop.runFrame();
+    EXPECT_EQ(journal,
+              (std::vector<std::string>{"frame", "layout", "draw {{0, 0}, {64, 32}}", "present"}));
+    EXPECT_TRUE(other.empty());
+    {
+        SCOPED_TRACE("wanted again, it catches up on its size and draw");
+        journal.clear();
+        secondOutput.wants = true;
+        secondOutput.size_ = {30, 20};
+        loop.runFrame();
+        EXPECT_EQ(journal, (std::vector<std::string>{"frame", "present"}));
+        EXPECT_EQ(other, (std::vector<std::string>{"frame", "layout", "draw {{0, 0}, {30, 20}}",
+                                                   "present"}));
+    }
+    {
+        SCOPED_TRACE("a removed screen is left alone");
+        journal.clear();
+        loop.removeScreen(&firstOutput);
+        EXPECT_EQ(loop.screenCount(), 1u);
+        loop.runFrame();
+        EXPECT_TRUE(journal.empty());
+        EXPECT_TRUE(first->isAnimating()) << "the loop did not start it, so it does not stop it";
+    }
+}
+
+// A source whose descriptor becomes readable when a test thread writes to it.
+class PipeSource : public EventSource {
+public:
+    PipeSource() { EXPECT_EQ(::pipe2(fds_, O_NONBLOCK | O_CLOEXEC), 0); }
+    ~PipeSource() override {
+        ::close(fds_[0]);
+        ::close(fds_[1]);
+    }
+    int eventFd() const override { return fds_[0]; }
+    bool processEvents() override {
+        ++calls;
+        char byte;
+        if (::read(fds_[0], &byte, 1) == 1 && onEvent)
+            onEvent();
+        return true;
+    }
+    void send() { EXPECT_EQ(::write(fds_[1], "x", 1), 1); }
+
+    std::function<void()> onEvent;
+    int calls = 0;
+
+private:
+    int fds_[2] = {-1, -1};
+};
+
+TEST_F(RunLoopTest, WhileNoScreenWantsAFrameTheLoopSleepsUntilAnEventBringsOne) {
+    test::ScopedManualClock restore; // run() needs a clock that moves
+    Clock::setCurrent(nullptr);
+    std::vector<std::string> other;
+    auto covered = std::make_shared<JournalSaver>(journal);
+    auto added = std::make_shared<JournalSaver>(other);
+    // Frames every millisecond: a loop that woke for them would turn often.
+    covered->setAnimationTimeInterval(0.001);
+    added->setAnimationTimeInterval(0.001);
+    JournalOutput coveredOutput(journal), addedOutput(other);
+    coveredOutput.wants = false;
+    PipeSource source;
+    RunLoop loop(&source);
+    loop.addScreen(covered, &coveredOutput);
+    int callsBeforeTheEvent = -1;
+    source.onEvent = [&] {
+        callsBeforeTheEvent = source.calls - 1;
+        loop.addScreen(added, &addedOutput);
+        EXPECT_TRUE(added->isAnimating()) << "a screen added while running is started";
+        MainQueue::main().async([&] { loop.stop(); });
+    };
+    std::thread sender([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        source.send();
+    });
+    EXPECT_EQ(loop.run(), 0);
+    sender.join();
+    EXPECT_LE(callsBeforeTheEvent, 2) << "the loop woke with nothing to do";
+    EXPECT_TRUE(journal.empty()) << "the covered screen was animated or drawn";
+    EXPECT_EQ(std::count(other.begin(), other.end(), "present"), 1);
+    EXPECT_FALSE(added->isAnimating()) << "the loop stops the views it started";
 }
