@@ -50,7 +50,7 @@ fi
 # and the time-zone data.
 depends=$(field Depends)
 required=(libc6 libstdc++6 libcairo2 libpango-1.0-0 libpangocairo-1.0-0 libx11-6 libxext6 zlib1g
-    fonts-dejavu-core tzdata)
+    libwayland-client0 libxkbcommon0 fonts-dejavu-core tzdata)
 [ "$with_settings" = 1 ] && required+=(libgtkmm-3.0-1v5)
 # One package name a line, versions and alternatives left out.
 names=$(sed -e 's/ *([^)]*)//g' -e 's/ *|[^,]*//g' -e 's/, */\n/g' <<<"$depends")
