@@ -49,6 +49,12 @@ public:
             xdg_surface_destroy(xdg_);
         if (surface_)
             wl_surface_destroy(surface_);
+        if (base_)
+            xdg_wm_base_destroy(base_);
+        if (shm_)
+            wl_shm_destroy(shm_);
+        if (compositor_)
+            wl_compositor_destroy(compositor_);
         wl_display_disconnect(display_);
     }
     SolidWindow(const SolidWindow&) = delete;
