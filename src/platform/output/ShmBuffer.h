@@ -33,6 +33,8 @@ public:
     wl_buffer* buffer() const { return buffer_; }
     int width() const { return width_; }
     int height() const { return height_; }
+    const unsigned char* pixels() const { return pixels_; }
+    int stride() const { return stride_; }
     bool isBusy() const { return busy_; }
     // Attached: the compositor holds it until its release event.
     void markBusy() { busy_ = true; }
