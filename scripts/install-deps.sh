@@ -8,11 +8,14 @@ build_packages=(
     g++ cmake ninja-build pkg-config
     libcairo2-dev libpango1.0-dev fonts-dejavu-core zlib1g-dev
     libx11-dev libxext-dev libgtkmm-3.0-dev
+    libwayland-dev wayland-protocols libxkbcommon-dev
     tzdata
 )
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xdotool imagemagick x11-utils xscreensaver
+    # A headless Wayland compositor, its screenshots and a keyboard to type on it
+    sway grim wtype
     dpkg-dev file
     # Clang, libFuzzer's runtime, and llvm-symbolizer to name the lines of a report
     clang libclang-rt-dev llvm

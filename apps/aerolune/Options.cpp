@@ -158,6 +158,23 @@ Result<void> setRunLocation(Options& options, std::string_view value) {
     return {};
 }
 
+Result<void> setLayer(Options& options, std::string_view value) {
+    if (value == "background")
+        options.layer = Options::WaylandLayer::background;
+    else if (value == "overlay")
+        options.layer = Options::WaylandLayer::overlay;
+    else
+        return failure("--layer needs background or overlay, not " + quoted(value));
+    return {};
+}
+
+Result<void> setOutputName(Options& options, std::string_view value) {
+    if (value.empty())
+        return failure("--output needs the name of a monitor, such as DP-1");
+    options.outputName = value;
+    return {};
+}
+
 // Sized by its rows: a row left empty would match "--" and call nothing.
 const OptionRow kOptions[] = {
     {"root", "",
@@ -168,6 +185,17 @@ const OptionRow kOptions[] = {
      "draw in the existing window ID (hex or decimal);\n"
      "wins over -root",
      setWindowId},
+    {"layer", "LAYER",
+     "on Wayland, draw on every monitor: beneath all\n"
+     "windows as a live wallpaper (background), or\n"
+     "above everything until a key press, click or\n"
+     "pointer movement (overlay)",
+     setLayer},
+    {"output", "NAME", "with --layer, draw only on the monitor NAME", setOutputName},
+    {"wayland", "", "open a Wayland window even when DISPLAY is set",
+     [](Options& o, std::string_view) { return setFlag(o.wayland); }},
+    {"fullscreen", "", "ask for the Wayland window to fill the screen",
+     [](Options& o, std::string_view) { return setFlag(o.fullscreen); }},
     {"preview", "", "run as a small preview, as a settings dialog would",
      [](Options& o, std::string_view) { return setFlag(o.preview); }},
     {"fps", "", "show the frame rate in the lower-left corner",
@@ -269,6 +297,24 @@ Result<void> checkCombinations(const Options& options) {
     return {};
 }
 
+// Wayland's ways of showing the saver, apart from X11's.
+Result<void> checkWayland(const Options& options) {
+    const bool wayland =
+        options.layer || !options.outputName.empty() || options.wayland || options.fullscreen;
+    if (!wayland || options.command == Options::Command::help)
+        return {};
+    if (options.command != Options::Command::none)
+        return failure("--layer, --output, --wayland and --fullscreen are for a saver run");
+    if (options.root || options.windowId)
+        return failure("--layer, --output, --wayland and --fullscreen draw on Wayland, -root and "
+                       "-window-id on X11");
+    if (!options.outputName.empty() && !options.layer)
+        return failure("--output goes with --layer");
+    if (options.fullscreen && options.layer)
+        return failure("--fullscreen is for a window; --layer covers whole monitors already");
+    return {};
+}
+
 // A run's own place is one place, and only for a run.
 Result<void> checkRunLocation(const Options& options) {
     if (!options.runLocation || options.command == Options::Command::help)
@@ -317,6 +363,8 @@ Result<Options> Options::parse(const std::vector<std::string_view>& arguments) {
         return combined.error();
     if (auto alone = checkRunLocation(options); !alone)
         return alone.error();
+    if (auto wayland = checkWayland(options); !wayland)
+        return wayland.error();
     return options;
 }
 
@@ -326,7 +374,9 @@ std::string Options::helpText() {
                        "sunset computed on this machine for a place stored once.\n"
                        "Without a command it runs the saver in a 1280x720 window of its own\n"
                        "(q or Escape quits), on the root window (-root), or in a window given\n"
-                       "by XScreenSaver ($XSCREENSAVER_WINDOW) or by -window-id.\n"
+                       "by XScreenSaver ($XSCREENSAVER_WINDOW) or by -window-id. On Wayland\n"
+                       "(WAYLAND_DISPLAY set and DISPLAY not, or --wayland) the window is a\n"
+                       "Wayland one, and --layer draws on every monitor instead.\n"
                        "\n"
                        "Options take one dash or two (-forecast is --forecast); a value follows\n"
                        "as the next argument or after '=' (--lat=48.85).\n"
@@ -354,9 +404,11 @@ std::string Options::helpText() {
             "The place is kept in $XDG_CONFIG_HOME/aerolune/AeroluneSaverPrefs.conf\n"
             "(~/.config/aerolune/ when XDG_CONFIG_HOME is not set).\n"
             "Exit status: 0 on success (a saver run ends on SIGTERM, SIGINT, q or\n"
-            "Escape, or when its window goes), 1 when a forecast cannot be made, the\n"
-            "place cannot be found or stored or the window cannot be used, 2 when the\n"
-            "options are wrong.\n";
+            "Escape, when its window or its Wayland compositor goes, or with\n"
+            "--layer overlay on a key press, click or pointer movement), 1 when a\n"
+            "forecast cannot be made, the place cannot be found or stored, the\n"
+            "window cannot be used or the compositor has no layer-shell for --layer,\n"
+            "2 when the options are wrong.\n";
     return text;
 }
 

@@ -24,6 +24,8 @@ namespace aerolune {
 struct Options {
     // `none` runs the saver in a window.
     enum class Command { none, help, forecast, setLocation, snapshot, simulate };
+    // Where --layer puts the saver on Wayland.
+    enum class WaylandLayer { background, overlay };
 
     Command command = Command::none;
     std::optional<double> latitude;              // --lat
@@ -41,6 +43,10 @@ struct Options {
     std::optional<Size> size;                    // --size
     std::optional<double> after;                 // --after
     std::optional<double> duration;              // --simulate
+    std::optional<WaylandLayer> layer;           // --layer
+    std::string outputName;                      // --output
+    bool wayland = false;                        // --wayland
+    bool fullscreen = false;                     // --fullscreen
 
     // The options in `arguments` (without the program's name), or a one-line
     // message saying what is wrong with them.

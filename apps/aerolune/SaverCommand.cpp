@@ -2,6 +2,7 @@
 
 #include "aerolune/SaverHostView.h"
 #include "aerolune/SaverSetup.h"
+#include "aerolune/WaylandSaver.h"
 #include "platform/output/RunLoop.h"
 #include "platform/output/X11Output.h"
 
@@ -36,6 +37,8 @@ std::optional<X11Output::Target> targetFor(const Options& options, std::ostream&
 int run(const Options& options, const SignalWatcher& signals, std::ostream& err) {
     if (signals.received())
         return 0;
+    if (WaylandSaver::chosen(options, std::getenv("WAYLAND_DISPLAY"), std::getenv("DISPLAY")))
+        return WaylandSaver::run(options, signals, err);
     const auto target = targetFor(options, err);
     if (!target)
         return 1;

@@ -1,8 +1,9 @@
 #pragma once
 
 // Runs the saver in a window until it is told to stop: a window of its own,
-// the root window, or a window XScreenSaver (or -window-id) names. It never
-// ends on its own: XScreenSaver reports a hack that exits by itself as crashed.
+// the root window, or a window XScreenSaver (or -window-id) names; on Wayland
+// as WaylandSaver chooses. It never ends on its own: XScreenSaver reports a
+// hack that exits by itself as crashed.
 
 #include "aerolune/Options.h"
 #include "platform/core/SignalWatcher.h"

@@ -32,7 +32,7 @@ if command -v dpkg-parsechangelog >/dev/null; then
 fi
 # What dpkg-shlibdeps finds, and what it cannot see: the fonts and the time zones.
 required=(libc6 libstdc++6 libcairo2 libpango-1.0-0 libpangocairo-1.0-0 libx11-6 libxext6 zlib1g
-    fonts-dejavu-core tzdata)
+    libwayland-client0 libxkbcommon0 fonts-dejavu-core tzdata)
 [ "$with_settings" = 1 ] && required+=(libgtkmm-3.0-1v5)
 names=$(sed -e 's/ *([^)]*)//g' -e 's/ *|[^,]*//g' -e 's/, */\n/g' <<<"$(field Depends)")
 for package in "${required[@]}"; do

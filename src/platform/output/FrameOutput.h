@@ -22,6 +22,10 @@ public:
     // Handles pending events (resizes and the like). False once the output is
     // gone, which ends the run loop.
     virtual bool processEvents() { return true; }
+    // Whether the output can show a frame now. One that cannot (a Wayland
+    // surface the compositor has not asked to draw, being hidden or between
+    // its refreshes) is skipped: its view is neither animated nor drawn.
+    virtual bool wantsFrame() const { return true; }
 };
 
 } // namespace aerolune

@@ -10,31 +10,71 @@
 
 namespace aerolune {
 
-RunLoop::RunLoop(std::shared_ptr<ScreenSaverView> view, FrameOutput* output)
-    : view_(std::move(view)), output_(output) {}
+RunLoop::RunLoop(std::shared_ptr<ScreenSaverView> view, FrameOutput* output) {
+    screens_.push_back({std::move(view), output});
+}
 
-void RunLoop::followOutputSize() {
-    if (!output_)
-        return;
-    const Size size = output_->size();
-    if (view_->frame() != Rect(Point{}, size))
-        view_->setFrame(Rect(Point{}, size));
+RunLoop::RunLoop(EventSource* events) : events_(events) {}
+
+void RunLoop::addScreen(std::shared_ptr<ScreenSaverView> view, FrameOutput* output) {
+    Screen screen{std::move(view), output};
+    if (running_ && !screen.view->isAnimating()) {
+        screen.view->startAnimation();
+        screen.startedHere = true;
+    }
+    screens_.push_back(std::move(screen));
+}
+
+void RunLoop::removeScreen(const FrameOutput* output) {
+    std::erase_if(screens_, [output](const Screen& screen) {
+        if (screen.output != output)
+            return false;
+        if (screen.startedHere && screen.view->isAnimating())
+            screen.view->stopAnimation();
+        return true;
+    });
+}
+
+void RunLoop::runScreen(Screen& screen) {
+    ScreenSaverView& view = *screen.view;
+    if (screen.output) {
+        const Rect frame(Point{}, screen.output->size());
+        if (view.frame() != frame)
+            view.setFrame(frame);
+    }
+    if (view.isAnimating())
+        view.animateOneFrame();
+    view.layoutSubtreeIfNeeded();
+    view.displayIfNeeded();
+    if (screen.output)
+        screen.output->present(view, Clock::current().monotonic());
 }
 
 void RunLoop::runFrame() {
     MainQueue::main().runDue();
-    followOutputSize();
-    if (view_->isAnimating())
-        view_->animateOneFrame();
-    view_->layoutSubtreeIfNeeded();
-    view_->displayIfNeeded();
-    if (output_)
-        output_->present(*view_, Clock::current().monotonic());
+    for (auto& screen : screens_)
+        if (!screen.output || screen.output->wantsFrame())
+            runScreen(screen);
     ++frames_;
 }
 
+bool RunLoop::wantsAnyFrame() const {
+    return std::any_of(screens_.begin(), screens_.end(), [](const Screen& screen) {
+        return !screen.output || screen.output->wantsFrame();
+    });
+}
+
+double RunLoop::frameInterval() const {
+    double interval = ScreenSaverView::defaultAnimationTimeInterval;
+    for (std::size_t i = 0; i < screens_.size(); ++i) {
+        const double own = screens_[i].view->animationTimeInterval();
+        interval = i == 0 ? own : std::min(interval, own);
+    }
+    return interval;
+}
+
 double RunLoop::nextFrameAfter(double frameTime, double now) const {
-    const double interval = view_->animationTimeInterval();
+    const double interval = frameInterval();
     double next = frameTime + interval;
     if (next <= now)
         next += std::ceil((now - next) / interval) * interval;
@@ -57,7 +97,7 @@ void RunLoop::advance(ManualClock& clock, double seconds) {
         if (frameTime <= clock.monotonic()) {
             runFrame();
             // Frames step exactly along the grid: a manual clock never stalls.
-            nextFrame_ = frameTime + view_->animationTimeInterval();
+            nextFrame_ = frameTime + frameInterval();
         } else {
             queue.runDue();
         }
@@ -65,18 +105,50 @@ void RunLoop::advance(ManualClock& clock, double seconds) {
     clock.advanceTo(target);
 }
 
-void RunLoop::sleepUntil(double deadline, int signalFd) const {
+void RunLoop::sleepUntil(std::optional<double> deadline, int signalFd) const {
     std::vector<pollfd> fds;
-    for (const int fd : {MainQueue::main().wakeFd(), signalFd, output_ ? output_->eventFd() : -1})
-        if (fd >= 0)
+    auto watch = [&fds](int fd) {
+        if (fd >= 0 && std::none_of(fds.begin(), fds.end(), [fd](auto& p) { return p.fd == fd; }))
             fds.push_back({fd, POLLIN, 0});
-    const double wait = deadline - Clock::current().monotonic();
-    if (wait <= 0)
-        return;
+    };
+    watch(MainQueue::main().wakeFd());
+    watch(signalFd);
+    if (events_)
+        watch(events_->eventFd());
+    for (const auto& screen : screens_)
+        if (screen.output)
+            watch(screen.output->eventFd());
     timespec timeout{};
-    timeout.tv_sec = static_cast<time_t>(wait);
-    timeout.tv_nsec = static_cast<long>((wait - static_cast<double>(timeout.tv_sec)) * 1e9);
-    ::ppoll(fds.data(), fds.size(), &timeout, nullptr);
+    if (deadline) {
+        const double wait = *deadline - Clock::current().monotonic();
+        if (wait <= 0)
+            return;
+        timeout.tv_sec = static_cast<time_t>(wait);
+        timeout.tv_nsec = static_cast<long>((wait - static_cast<double>(timeout.tv_sec)) * 1e9);
+    }
+    ::ppoll(fds.data(), fds.size(), deadline ? &timeout : nullptr, nullptr);
+}
+
+bool RunLoop::processEvents() {
+    if (events_ && !events_->processEvents())
+        return false;
+    return std::all_of(screens_.begin(), screens_.end(), [](Screen& screen) {
+        return !screen.output || screen.output->processEvents();
+    });
+}
+
+void RunLoop::startViews() {
+    for (auto& screen : screens_) {
+        screen.startedHere = !screen.view->isAnimating();
+        if (screen.startedHere)
+            screen.view->startAnimation();
+    }
+}
+
+void RunLoop::stopViews() {
+    for (auto& screen : screens_)
+        if (screen.startedHere && screen.view->isAnimating())
+            screen.view->stopAnimation();
 }
 
 int RunLoop::run() {
@@ -85,17 +157,16 @@ int RunLoop::run() {
 }
 
 int RunLoop::run(const SignalWatcher& signals) {
-    const bool started = !view_->isAnimating();
-    if (started)
-        view_->startAnimation();
+    startViews();
+    running_ = true;
     stopRequested_ = false;
     auto& queue = MainQueue::main();
     nextFrame_ = Clock::current().monotonic();
     while (!stopRequested_ && !signals.received()) {
-        if (output_ && !output_->processEvents())
+        if (!processEvents())
             break;
         const double now = Clock::current().monotonic();
-        if (now >= *nextFrame_) {
+        if (now >= *nextFrame_ && wantsAnyFrame()) {
             runFrame();
             nextFrame_ = nextFrameAfter(*nextFrame_, Clock::current().monotonic());
         } else {
@@ -103,10 +174,14 @@ int RunLoop::run(const SignalWatcher& signals) {
         }
         if (stopRequested_ || signals.received())
             break;
-        sleepUntil(std::min(*nextFrame_, queue.nextDeadline().value_or(*nextFrame_)), signals.fd());
+        // With no frame wanted, only work, events and signals wake the loop.
+        std::optional<double> deadline = queue.nextDeadline();
+        if (wantsAnyFrame())
+            deadline = std::min(*nextFrame_, deadline.value_or(*nextFrame_));
+        sleepUntil(deadline, signals.fd());
     }
-    if (started && view_->isAnimating())
-        view_->stopAnimation();
+    running_ = false;
+    stopViews();
     return 0;
 }
 

@@ -13,15 +13,24 @@
 // other threads, for the output's events and for SIGTERM and SIGINT.
 // advance() is the same loop on a ManualClock: it steps the clock from event to
 // event, running every piece of work and every frame in order.
+//
+// The loop may drive several screens, each a view shown in an output of its
+// own (one per monitor on Wayland), added and removed between frames. A frame
+// skips a screen whose output does not want one now: its view is not animated,
+// laid out or drawn. While no screen wants a frame the loop does not wake for
+// frames at all, only for work, events and signals; the next frame comes as
+// soon as one is wanted again.
 
 #include "platform/core/ManualClock.h"
 #include "platform/core/SignalWatcher.h"
+#include "platform/output/EventSource.h"
 #include "platform/output/FrameOutput.h"
 #include "platform/view/ScreenSaverView.h"
 
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace aerolune {
 
@@ -29,10 +38,21 @@ class RunLoop {
 public:
     // The output may be null (logic tests); it must outlive the loop.
     explicit RunLoop(std::shared_ptr<ScreenSaverView> view, FrameOutput* output = nullptr);
+    // A loop with no screen yet, listening to `events` (may be null), which
+    // must outlive it and usually adds the screens as it learns of them.
+    explicit RunLoop(EventSource* events);
 
-    // Runs in real time until stop(), a signal, or the output closing. Starts the
-    // view if it is not animating and stops it at the end. Returns the process's
-    // exit status: 0 for each of these ends.
+    // Adds a screen; the output (null in logic tests) must outlive its stay.
+    // While run() runs, the view is started if it is not animating yet.
+    void addScreen(std::shared_ptr<ScreenSaverView> view, FrameOutput* output);
+    // Removes the screen shown in `output`, stopping its view if the loop
+    // started it. Not from inside a frame.
+    void removeScreen(const FrameOutput* output);
+    std::size_t screenCount() const { return screens_.size(); }
+
+    // Runs in real time until stop(), a signal, or an output or the event
+    // source closing. Starts the views that are not animating and stops them
+    // at the end. Returns the process's exit status: 0 for each of these ends.
     int run();
     // The same, with signals watched since before the loop: one already
     // received ends it before its first frame.
@@ -47,17 +67,31 @@ public:
     void advance(ManualClock& clock, double seconds);
 
     std::uint64_t frameCount() const { return frames_; }
-    ScreenSaverView& view() const { return *view_; }
+    // The first screen's view.
+    ScreenSaverView& view() const { return *screens_.front().view; }
 
 private:
+    struct Screen {
+        std::shared_ptr<ScreenSaverView> view;
+        FrameOutput* output = nullptr;
+        bool startedHere = false;
+    };
+
+    void runScreen(Screen& screen);
+    bool wantsAnyFrame() const;
+    bool processEvents();
+    void startViews();
+    void stopViews();
+    // The shortest animation interval of the screens' views.
+    double frameInterval() const;
     // The moment of the next frame on the grid after `frameTime`, skipping the
     // ones already past at `now`.
     double nextFrameAfter(double frameTime, double now) const;
-    void followOutputSize();
-    void sleepUntil(double deadline, int signalFd) const;
+    void sleepUntil(std::optional<double> deadline, int signalFd) const;
 
-    std::shared_ptr<ScreenSaverView> view_;
-    FrameOutput* output_;
+    std::vector<Screen> screens_;
+    EventSource* events_ = nullptr;
+    bool running_ = false;
     std::optional<double> nextFrame_;
     std::uint64_t frames_ = 0;
     bool stopRequested_ = false;

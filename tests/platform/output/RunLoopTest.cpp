@@ -4,11 +4,14 @@
 #include "platform/core/SystemClock.h"
 #include "support/ScopedEnvironment.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace aerolune;
@@ -25,9 +28,11 @@ public:
     void drawRect(const Rect& dirty) override { note("draw " + aerolune::describe(dirty)); }
     Size size() const override { return outputSize; }
     void present(View&, double) override { note("present"); }
+    bool wantsFrame() const override { return wants; }
 
     std::function<void()> onFrame = [] {};
     Size outputSize{64, 32};
+    bool wants = true;
 
 private:
     void note(std::string what) { journal_.push_back(std::move(what)); }
@@ -112,4 +117,85 @@ TEST_F(RunLoopTest, ASignalCaughtBeforeRunEndsItAtOnceAndTheHandlerKeepsErrno) {
     MainQueue::main().asyncAfter(1, [&] { loop.stop(); });
     EXPECT_EQ(loop.run(signals), 0);
     EXPECT_EQ(loop.frameCount(), 0u);
+}
+
+TEST_F(RunLoopTest, AScreenWhoseOutputWantsNoFrameIsNeitherAnimatedNorDrawnAndScreensComeAndGo) {
+    Journal other;
+    auto second = std::make_shared<JournalSaver>(other);
+    RunLoop loop(static_cast<EventSource*>(nullptr));
+    loop.addScreen(saver, saver.get());
+    loop.addScreen(second, second.get());
+    saver->startAnimation();
+    second->startAnimation();
+    second->wants = false;
+    loop.runFrame();
+    EXPECT_EQ(journal, (Journal{"frame", "layout", "draw {{0, 0}, {64, 32}}", "present"}));
+    EXPECT_TRUE(other.empty());
+    journal.clear();
+    second->wants = true; // wanted again, it catches up on its size and draw
+    second->outputSize = {30, 20};
+    loop.runFrame();
+    EXPECT_EQ(journal, (Journal{"frame", "present"}));
+    EXPECT_EQ(other, (Journal{"frame", "layout", "draw {{0, 0}, {30, 20}}", "present"}));
+    journal.clear();
+    loop.removeScreen(saver.get());
+    EXPECT_EQ(loop.screenCount(), 1u);
+    loop.runFrame();
+    EXPECT_TRUE(journal.empty()) << "a removed screen is left alone";
+    EXPECT_TRUE(saver->isAnimating()) << "the loop did not start it, so it does not stop it";
+}
+
+// A source whose descriptor becomes readable when a test thread writes to it.
+class PipeSource : public EventSource {
+public:
+    PipeSource() { EXPECT_EQ(::pipe2(fds_, O_NONBLOCK | O_CLOEXEC), 0); }
+    ~PipeSource() override {
+        ::close(fds_[0]);
+        ::close(fds_[1]);
+    }
+    int eventFd() const override { return fds_[0]; }
+    bool processEvents() override {
+        ++calls;
+        char byte;
+        if (::read(fds_[0], &byte, 1) == 1 && onEvent)
+            onEvent();
+        return true;
+    }
+    void send() { EXPECT_EQ(::write(fds_[1], "x", 1), 1); }
+
+    std::function<void()> onEvent;
+    int calls = 0;
+
+private:
+    int fds_[2] = {-1, -1};
+};
+
+TEST_F(RunLoopTest, WhileNoScreenWantsAFrameTheLoopSleepsUntilAnEventBringsOne) {
+    Clock::setCurrent(nullptr); // run() needs a clock that moves
+    Journal other;
+    auto added = std::make_shared<JournalSaver>(other);
+    // Frames every millisecond: a loop that woke for them would turn often.
+    saver->setAnimationTimeInterval(0.001);
+    added->setAnimationTimeInterval(0.001);
+    saver->wants = false;
+    PipeSource source;
+    RunLoop loop(&source);
+    loop.addScreen(saver, saver.get());
+    int callsBeforeTheEvent = -1;
+    source.onEvent = [&] {
+        callsBeforeTheEvent = source.calls - 1;
+        loop.addScreen(added, added.get());
+        EXPECT_TRUE(added->isAnimating()) << "a screen added while running is started";
+        MainQueue::main().async([&] { loop.stop(); });
+    };
+    std::thread sender([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        source.send();
+    });
+    EXPECT_EQ(loop.run(), 0);
+    sender.join();
+    EXPECT_LE(callsBeforeTheEvent, 2) << "the loop woke with nothing to do";
+    EXPECT_TRUE(journal.empty()) << "the covered screen was animated or drawn";
+    EXPECT_EQ(std::count(other.begin(), other.end(), "present"), 1);
+    EXPECT_FALSE(added->isAnimating()) << "the loop stops the views it started";
 }

@@ -1,0 +1,104 @@
+#pragma once
+
+// A Wayland surface that shows frames, paced by the compositor. What is common
+// to the layer-shell surfaces of the wallpaper and the overlay and to the
+// window (LayerSurface, ToplevelSurface; they give the surface its role).
+//
+// The surface wants a frame only once the compositor has configured it and,
+// after each frame shown, only when the compositor has said it is time for the
+// next one (a frame callback). A surface that is hidden or covered is never
+// told so, and costs nothing: the run loop neither animates nor draws it. An
+// answer to a new configure is sent at once all the same.
+//
+// The compositor draws into an image of its own; each frame copies what it
+// redrew into a free buffer of two or three in shared memory (ShmBuffer,
+// reused; a buffer also takes what changed while it was away) and tells the
+// compositor only those rectangles as damage. A frame in which nothing
+// changed sends nothing and leaves the frame wanted.
+//
+// Sizes are in points. The device scale is the largest integer scale of the
+// monitors the surface is on, or the compositor's preferred fractional scale
+// where it offers one; the picture is drawn at the scale the compositor draws
+// at (see useScale) and the viewport maps it onto the surface's size in points.
+
+#include "platform/output/FrameOutput.h"
+#include "platform/output/ShmBuffer.h"
+#include "platform/output/WaylandDisplay.h"
+#include "platform/render/Compositor.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+struct wl_callback;
+struct wl_output;
+struct wl_surface;
+struct wp_fractional_scale_v1;
+struct wp_viewport;
+
+namespace aerolune {
+
+class WaylandSurface : public FrameOutput {
+public:
+    ~WaylandSurface() override;
+    WaylandSurface(const WaylandSurface&) = delete;
+    WaylandSurface& operator=(const WaylandSurface&) = delete;
+
+    Size size() const override { return size_; }
+    bool wantsFrame() const override;
+    void present(View& root, double now) override;
+
+    // The compositor closed the surface (its monitor went, or the window's
+    // close button was pressed).
+    bool isClosed() const { return closed_; }
+    wl_surface* surface() const { return surface_; }
+    // Takes the device scale anew, after the monitors' scales changed.
+    void refreshScale();
+    double deviceScale() const { return deviceScale_; }
+    std::size_t bufferCount() const { return buffers_.size(); }
+
+protected:
+    // Makes the wl_surface; the subclass then gives it its role.
+    explicit WaylandSurface(WaylandDisplay& display);
+
+    WaylandDisplay& display() const { return display_; }
+    // The monitor the surface is meant for, before the compositor says where it is.
+    void showOn(wl_output* output);
+    // The compositor gave the surface a size in points (zero in a dimension
+    // keeps the current one) and waits for a frame in answer.
+    void configured(Size size);
+    void closed();
+
+private:
+    struct Events;
+    friend struct Events;
+
+    // The one place where the device scale reaches the drawing.
+    void useScale(double scale);
+    void note(const std::vector<PixelRect>& redrawn);
+    ShmBuffer* freeBuffer();
+    void show(ShmBuffer& buffer);
+    void applyGeometry();
+
+    WaylandDisplay& display_;
+    wl_surface* surface_ = nullptr;
+    wp_viewport* viewport_ = nullptr;
+    wp_fractional_scale_v1* fractionalScale_ = nullptr;
+    wl_callback* frameCallback_ = nullptr;
+    std::vector<wl_output*> shownOn_;
+    std::optional<double> preferredScale_;
+    double deviceScale_ = 1;
+    double renderScale_ = 1;
+    Size size_{};
+    bool configured_ = false;
+    bool answerConfigure_ = false;
+    bool geometryChanged_ = true;
+    bool closed_ = false;
+    Compositor compositor_;
+    std::vector<std::unique_ptr<ShmBuffer>> buffers_;
+    // Rectangles drawn but not yet shown: a frame with no buffer free keeps
+    // them for the next.
+    std::vector<PixelRect> unshown_;
+};
+
+} // namespace aerolune

@@ -1,0 +1,334 @@
+// The aerolune program on Wayland, under a headless sway (skipped without
+// sway): the wallpaper and the overlay drawn on each output by layer shell, a
+// window otherwise, and each way a run ends. Screenshots (grim) check the sky
+// window inset in the middle with the backdrop around it.
+
+#include "aerolune/WaylandSaver.h"
+
+#include "support/SolidWindow.h"
+#include "support/Sway.h"
+#include "support/VirtualPointer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+#include <gtest/gtest.h>
+
+namespace {
+
+using aerolune::test::near;
+using aerolune::test::Pixels;
+using aerolune::test::Rgb;
+using aerolune::test::Sway;
+using namespace std::chrono_literals;
+
+constexpr Rgb nightSky{19, 24, 98};
+constexpr Rgb red{255, 0, 0};
+const std::string solid = "for_window [title=\"solid\"] floating enable, move position 700 100\n";
+
+// A longitude on the equator where it is the middle of the night now.
+std::string midnightLongitude() {
+    const double hours = double(std::time(nullptr) % 86400) / 3600.0;
+    return std::to_string(std::fmod(-15.0 * hours + 540.0, 360.0) - 180.0);
+}
+
+// The program with its log merged into what readLine() reads.
+class Saver : public aerolune::test::Program {
+public:
+    explicit Saver(std::vector<std::string> arguments, bool log = true)
+        : Program("/bin/sh", withPlace(std::move(arguments), log)) {}
+
+    // Reads lines until one holds `text`; false when none comes in time.
+    bool awaitLine(const std::string& text, std::chrono::milliseconds limit = 15s) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < end) {
+            const auto line = readLine(std::chrono::duration_cast<std::chrono::milliseconds>(
+                end - std::chrono::steady_clock::now()));
+            if (!line)
+                break;
+            seen += *line + "\n";
+            if (line->find(text) != std::string::npos)
+                return true;
+        }
+        return false;
+    }
+    std::string seen;
+
+private:
+    static std::vector<std::string> withPlace(std::vector<std::string> arguments, bool log) {
+        std::vector<std::string> command = {"-c", "exec \"$0\" \"$@\" 2>&1", AEROLUNE_PROGRAM};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        command.insert(command.end(), {"--lat", "0", "--seed", "5", "--lon", midnightLongitude()});
+        if (log)
+            command.push_back("--log-stderr");
+        return command;
+    }
+};
+
+// Waits until `output` shows the night sky inset by round(0.2 x sqrt(w x h))
+// points, with another colour around it, and returns that screenshot. The
+// picture may be at a scale: `pixels` device pixels per point.
+std::optional<Pixels> awaitSky(const Sway& sway, const std::string& output, int width, int height,
+                               int pixels = 1) {
+    const int d = pixels * int(std::lround(0.2 * std::sqrt(double(width) * height)));
+    const int w = width * pixels, h = height * pixels;
+    std::string seen = "no screenshot";
+    const auto end = std::chrono::steady_clock::now() + 20s;
+    while (std::chrono::steady_clock::now() < end) {
+        auto shot = sway.screenshot(output);
+        if (shot && shot->width() == w && shot->height() == h) {
+            const Rgb inside = shot->at(d + 1, h / 2), outside = shot->at(d - 2, h / 2);
+            if (near(inside, nightSky) && near(shot->at(w / 2, d + 2), nightSky) &&
+                !near(outside, nightSky, 8) && near(outside, shot->at(1, h - 2), 12))
+                return shot;
+            seen = aerolune::test::describe(inside) + " " + aerolune::test::describe(outside);
+        } else if (shot) {
+            seen = std::to_string(shot->width()) + "x" + std::to_string(shot->height());
+        }
+        std::this_thread::sleep_for(200ms);
+    }
+    ADD_FAILURE() << "no sky laid out on " << output << " at " << width << "x" << height << ": "
+                  << seen;
+    return std::nullopt;
+}
+
+// The description of the window titled Aerolune in sway's tree, from its
+// geometry on, on one line; empty when it does not come.
+std::string awaitWindow(const Sway& sway) {
+    const auto end = std::chrono::steady_clock::now() + 10s;
+    while (std::chrono::steady_clock::now() < end) {
+        std::string tree = sway.message({"-t", "get_tree"}).value_or("");
+        std::erase(tree, '\n');
+        tree.erase(std::unique(tree.begin(), tree.end(),
+                               [](char a, char b) { return a == ' ' && b == ' '; }),
+                   tree.end());
+        const auto name = tree.find("\"name\": \"Aerolune\"");
+        const auto geometry = tree.rfind("\"geometry\"", name);
+        if (name != std::string::npos && geometry != std::string::npos)
+            return tree.substr(geometry, tree.find("\"shell\"", name) - geometry);
+        std::this_thread::sleep_for(100ms);
+    }
+    return {};
+}
+
+// Still running after `time`?
+bool runsOn(Saver& saver, std::chrono::milliseconds time) {
+    return !saver.wait(time).has_value();
+}
+
+// A keyboard that appears only to type the key: the pause lets the saver
+// take the keyboard before the key comes.
+int typeKey(const std::string& key) {
+    return aerolune::test::runProgram("/usr/bin/wtype", {"-s", "300", "-k", key}, 10s).status;
+}
+
+class WaylandSaverTest : public ::testing::Test {
+protected:
+    aerolune::test::ScopedConfigHome home_;
+};
+
+} // namespace
+
+TEST(WaylandSaverChoice, WaylandWhenAskedOrWithoutXAndX11WhenBothAreThere) {
+    aerolune::Options options;
+    EXPECT_TRUE(aerolune::WaylandSaver::chosen(options, "wayland-0", nullptr));
+    EXPECT_TRUE(aerolune::WaylandSaver::chosen(options, "wayland-0", ""));
+    EXPECT_FALSE(aerolune::WaylandSaver::chosen(options, "wayland-0", ":0"));
+    EXPECT_FALSE(aerolune::WaylandSaver::chosen(options, nullptr, nullptr));
+    EXPECT_FALSE(aerolune::WaylandSaver::chosen(options, "", nullptr));
+    options.wayland = true;
+    EXPECT_TRUE(aerolune::WaylandSaver::chosen(options, "wayland-0", ":0"));
+    options = {};
+    options.layer = aerolune::Options::WaylandLayer::background;
+    EXPECT_TRUE(aerolune::WaylandSaver::chosen(options, nullptr, ":0"));
+    options = {};
+    options.root = true;
+    EXPECT_FALSE(aerolune::WaylandSaver::chosen(options, "wayland-0", nullptr));
+}
+
+TEST(WaylandSaverChoice, WaylandOptionsGoTogetherAndApartFromX11s) {
+    const std::vector<std::pair<std::vector<std::string_view>, std::string>> refused = {
+        {{"--layer", "sideways"}, "--layer needs background or overlay, not \"sideways\""},
+        {{"--output", "DP-1"}, "--output goes with --layer"},
+        {{"--output="}, "--output needs the name of a monitor, such as DP-1"},
+        {{"--layer", "overlay", "--fullscreen"},
+         "--fullscreen is for a window; --layer covers whole monitors already"},
+        {{"--wayland", "-root"},
+         "--layer, --output, --wayland and --fullscreen draw on Wayland, -root and -window-id "
+         "on X11"},
+        {{"--layer", "background", "--forecast"},
+         "--layer, --output, --wayland and --fullscreen are for a saver run"},
+    };
+    for (const auto& [arguments, problem] : refused) {
+        SCOPED_TRACE(problem);
+        const auto parsed = aerolune::Options::parse(arguments);
+        ASSERT_FALSE(parsed);
+        EXPECT_EQ(parsed.error().message, problem);
+    }
+    const auto parsed = aerolune::Options::parse({"--layer", "overlay", "--output", "DP-1"});
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->layer, aerolune::Options::WaylandLayer::overlay);
+}
+
+TEST_F(WaylandSaverTest, BackgroundDrawsTheSkyBeneathWindows) {
+    Sway sway(solid);
+    SKIP_WITHOUT_SWAY(sway);
+    aerolune::test::SolidWindow window("solid", 200, 150, 0xffff0000);
+    ASSERT_TRUE(window.shown());
+    Saver saver({"--layer", "background"});
+    ASSERT_TRUE(saver.awaitLine("showing on HEADLESS-1: 1920x1080 points at scale 1"))
+        << saver.seen;
+    const auto shot = awaitSky(sway, "HEADLESS-1", 1920, 1080);
+    ASSERT_TRUE(shot);
+    EXPECT_TRUE(near(shot->at(800, 175), red)) << "the window is beneath the wallpaper";
+    ::kill(saver.pid(), SIGTERM);
+    EXPECT_EQ(saver.wait(2s), 0);
+}
+
+TEST_F(WaylandSaverTest, EachOutputGetsASkyAtItsScaleAndOneUnpluggedLosesOnlyItsOwn) {
+    Sway outer;
+    SKIP_WITHOUT_SWAY(outer);
+    Sway sway("output WL-2 scale 2\n", &outer);
+    SKIP_WITHOUT_SWAY(sway);
+    Saver saver({"--layer", "background"});
+    ASSERT_TRUE(saver.awaitLine("showing on WL-1: 1280x720 points at scale 1")) << saver.seen;
+    ASSERT_TRUE(sway.message({"create_output"}));
+    ASSERT_TRUE(saver.awaitLine("showing on WL-2: 640x360 points at scale 2")) << saver.seen;
+    awaitSky(sway, "WL-1", 1280, 720);
+    awaitSky(sway, "WL-2", 640, 360, 2);
+    ASSERT_TRUE(outer.message({"[title=\"wlroots - WL-2\"] kill"}));
+    EXPECT_TRUE(saver.awaitLine("no longer showing on WL-2")) << saver.seen;
+    EXPECT_TRUE(runsOn(saver, 500ms));
+    {
+        SCOPED_TRACE("the output that stays still shows the sky, and a new one gets one");
+        awaitSky(sway, "WL-1", 1280, 720);
+        ASSERT_TRUE(sway.message({"create_output"}));
+        EXPECT_TRUE(saver.awaitLine("showing on WL-3: 1280x720 points at scale 1")) << saver.seen;
+    }
+}
+
+TEST_F(WaylandSaverTest, OutputLimitsTheSkyToOneOutputAndAnUnknownNameIsRefused) {
+    Sway sway;
+    SKIP_WITHOUT_SWAY(sway);
+    ASSERT_TRUE(sway.message({"create_output"}));
+    {
+        Saver saver({"--layer", "overlay", "--output", "HEADLESS-2"});
+        ASSERT_TRUE(saver.awaitLine("showing on ")) << saver.seen;
+        EXPECT_NE(saver.seen.find("showing on HEADLESS-2: 1920x1080"), std::string::npos);
+        awaitSky(sway, "HEADLESS-2", 1920, 1080);
+        const auto first = sway.screenshot("HEADLESS-1");
+        ASSERT_TRUE(first);
+        EXPECT_FALSE(near(first->at(960, 540), nightSky, 8)) << "HEADLESS-1 has no sky";
+    }
+    Saver unknown({"--layer", "background", "--output", "DP-9"}, false);
+    EXPECT_EQ(unknown.wait(10s), 1);
+    EXPECT_EQ(unknown.out, "aerolune: there is no output named \"DP-9\"; the outputs are "
+                           "HEADLESS-1, HEADLESS-2\n");
+}
+
+TEST_F(WaylandSaverTest, OverlayCoversWindowsAndEndsOnAKeyAClickOrAMoveButNotAJitter) {
+    Sway sway(solid);
+    SKIP_WITHOUT_SWAY(sway);
+    aerolune::test::SolidWindow window("solid", 200, 150, 0xffff0000);
+    aerolune::test::VirtualPointer pointer;
+    ASSERT_TRUE(window.shown());
+    ASSERT_TRUE(pointer.valid());
+    {
+        SCOPED_TRACE("a key");
+        Saver saver({"--layer", "overlay"});
+        ASSERT_TRUE(saver.awaitLine("showing on HEADLESS-1")) << saver.seen;
+        const auto shot = awaitSky(sway, "HEADLESS-1", 1920, 1080);
+        ASSERT_TRUE(shot);
+        EXPECT_FALSE(near(shot->at(800, 175), red, 40)) << "the window shows through";
+        EXPECT_TRUE(runsOn(saver, 300ms));
+        EXPECT_EQ(typeKey("space"), 0);
+        EXPECT_EQ(saver.wait(5s), 0);
+    }
+    {
+        SCOPED_TRACE("a jitter, then a move");
+        Saver saver({"--layer", "overlay"});
+        ASSERT_TRUE(saver.awaitLine("showing on HEADLESS-1")) << saver.seen;
+        awaitSky(sway, "HEADLESS-1", 1920, 1080);
+        for (int i = 0; i < 4; ++i)
+            pointer.move(i % 2 ? -1 : 1, i % 2 ? 1 : -1);
+        EXPECT_TRUE(runsOn(saver, 1s)) << "ended on a jitter";
+        pointer.move(12, 0);
+        EXPECT_EQ(saver.wait(5s), 0);
+    }
+    {
+        SCOPED_TRACE("a click");
+        Saver saver({"--layer", "overlay"});
+        ASSERT_TRUE(saver.awaitLine("showing on HEADLESS-1")) << saver.seen;
+        awaitSky(sway, "HEADLESS-1", 1920, 1080);
+        // sway gives a surface that appears under a still pointer no pointer
+        // events until the pointer moves.
+        pointer.move(1, 0);
+        EXPECT_TRUE(runsOn(saver, 300ms));
+        pointer.click();
+        EXPECT_EQ(saver.wait(5s), 0);
+    }
+}
+
+TEST_F(WaylandSaverTest, WithoutXTheSaverOpensAWindowThatFollowsItsSizeAndEndsOnQEscapeOrClose) {
+    Sway sway;
+    SKIP_WITHOUT_SWAY(sway);
+    {
+        SCOPED_TRACE("q");
+        Saver saver({});
+        ASSERT_TRUE(saver.awaitLine("showing in a window: 1280x720 points")) << saver.seen;
+        // sway notes the size a window first had as its geometry.
+        const std::string window = awaitWindow(sway);
+        EXPECT_NE(window.find("\"width\": 1280, \"height\": 720"), std::string::npos) << window;
+        // Tiled, the window fills the output.
+        awaitSky(sway, "HEADLESS-1", 1920, 1080);
+        EXPECT_EQ(typeKey("q"), 0);
+        EXPECT_EQ(saver.wait(5s), 0);
+    }
+    for (const auto& [how, end] :
+         {std::pair<std::string, std::string>{"Escape", "key"}, {"kill", "close"}}) {
+        SCOPED_TRACE(how);
+        Saver saver({"--fullscreen"});
+        ASSERT_TRUE(saver.awaitLine("showing in a window")) << saver.seen;
+        EXPECT_NE(awaitWindow(sway).find("\"fullscreen_mode\": 1"), std::string::npos);
+        EXPECT_TRUE(runsOn(saver, 300ms));
+        if (end == "key")
+            EXPECT_EQ(typeKey(how), 0);
+        else
+            EXPECT_TRUE(sway.message({"[title=\"Aerolune\"] kill"}));
+        EXPECT_EQ(saver.wait(5s), 0);
+    }
+}
+
+TEST_F(WaylandSaverTest, SigtermAndACompositorThatGoesEndTheRunWithStatusZero) {
+    Sway sway;
+    SKIP_WITHOUT_SWAY(sway);
+    Saver signalled({"--layer", "background"});
+    ASSERT_TRUE(signalled.awaitLine("showing on HEADLESS-1")) << signalled.seen;
+    ::kill(signalled.pid(), SIGTERM);
+    EXPECT_EQ(signalled.wait(1s), 0);
+
+    Saver abandoned({"--layer", "overlay"});
+    ASSERT_TRUE(abandoned.awaitLine("showing on HEADLESS-1")) << abandoned.seen;
+    sway.stop();
+    EXPECT_EQ(abandoned.wait(5s), 0) << abandoned.out;
+}
+
+TEST_F(WaylandSaverTest, ACompositorWithoutLayerShellIsNamedInOneLine) {
+    const std::string socket = "/tmp/aerolune-bare-" + std::to_string(::getpid());
+    aerolune::test::Program compositor(AEROLUNE_BARE_COMPOSITOR, {socket});
+    ASSERT_EQ(compositor.readLine(), "ready");
+    const aerolune::test::ScopedEnvironmentVariable wayland("WAYLAND_DISPLAY", socket.c_str());
+    const aerolune::test::ScopedEnvironmentVariable x11("DISPLAY", nullptr);
+    {
+        Saver saver({"--layer", "overlay"}, false);
+        EXPECT_EQ(saver.wait(10s), 1);
+        EXPECT_EQ(saver.out, "aerolune: this compositor has no layer-shell support; run without "
+                             "--layer for a window\n");
+    }
+    {
+        Saver saver({}, false);
+        EXPECT_EQ(saver.wait(10s), 1);
+        EXPECT_EQ(saver.out, "aerolune: this compositor has no xdg-shell support for windows\n");
+    }
+    ::unlink(socket.c_str());
+}
