@@ -13,8 +13,11 @@
 //      build tree, so that a build runs without being installed while an
 //      installed program never reads the tree it was built from.
 
+#include "platform/core/Result.h"
+
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -35,5 +38,18 @@ struct DataDirectory {
     static std::optional<std::filesystem::path>
     find(std::string_view fileName, const std::vector<std::filesystem::path>& folders);
 };
+
+// `Data`'s installed file (Data::fileName), read with Data::load once for the
+// whole process. Never destroyed: a lookup thread may still be using it at exit.
+template <class Data> const Result<typename Data::Shared>& loadInstalledOnce() {
+    using Loaded = Result<typename Data::Shared>;
+    static const auto* instance = new Loaded([]() -> Loaded {
+        const auto path = DataDirectory::find(Data::fileName);
+        if (!path)
+            return failure(std::string(Data::fileName) + " is not installed");
+        return Data::load(*path);
+    }());
+    return *instance;
+}
 
 } // namespace aerolune

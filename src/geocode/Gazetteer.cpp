@@ -10,14 +10,7 @@
 namespace aerolune {
 
 const Result<Gazetteer::Shared>& Gazetteer::shared() {
-    // Never destroyed: a lookup thread may still be using it at exit.
-    static const auto* instance = new Result<Shared>([]() -> Result<Shared> {
-        const auto path = DataDirectory::find(fileName);
-        if (!path)
-            return failure(std::string(fileName) + " is not installed");
-        return load(*path);
-    }());
-    return *instance;
+    return loadInstalledOnce<Gazetteer>();
 }
 
 Result<Gazetteer::Shared> Gazetteer::load(const std::filesystem::path& path) {

@@ -109,13 +109,7 @@ private:
 };
 
 const Result<Shoreline::Shared>& Shoreline::shared() {
-    static const auto* instance = new Result<Shared>([]() -> Result<Shared> {
-        const auto path = DataDirectory::find(fileName);
-        if (!path)
-            return failure(std::string(fileName) + " is not installed");
-        return load(*path);
-    }());
-    return *instance;
+    return loadInstalledOnce<Shoreline>();
 }
 
 Result<Shoreline::Shared> Shoreline::load(const std::filesystem::path& path) {

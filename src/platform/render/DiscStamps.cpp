@@ -15,16 +15,6 @@ namespace {
 // the table without end.
 constexpr std::size_t maskLimit = 2048;
 
-// Every channel of a packed 0xAARRGGBB pixel times a / 255, rounded as Cairo's
-// pixel arithmetic rounds it, two channels per multiplication.
-inline std::uint32_t multiply(std::uint32_t pixel, std::uint32_t a) {
-    std::uint32_t rb = (pixel & 0xff00ff) * a + 0x800080;
-    rb = ((rb + ((rb >> 8) & 0xff00ff)) >> 8) & 0xff00ff;
-    std::uint32_t ag = ((pixel >> 8) & 0xff00ff) * a + 0x800080;
-    ag = (ag + ((ag >> 8) & 0xff00ff)) & 0xff00ff00;
-    return rb | ag;
-}
-
 } // namespace
 
 std::size_t DiscStamps::KeyHash::operator()(const Key& key) const {
@@ -104,10 +94,10 @@ void DiscStamps::fill(cairo_surface_t* target, double x, double y, double width,
         const std::uint8_t* coverage = mask.coverage.data() + row * mask.columns;
         for (int column = firstColumn; column < endColumn; ++column) {
             const std::uint32_t m = coverage[column];
-            covered_[static_cast<std::size_t>(column - firstColumn)] = m == 255 ? source
-                                                                       : m == 0
-                                                                           ? 0
-                                                                           : multiply(source, m);
+            covered_[static_cast<std::size_t>(column - firstColumn)] =
+                m == 255 ? source
+                : m == 0 ? 0
+                         : multiplyPixel(source, m);
         }
         blendOverRow(pixels + firstColumn, covered_.data(), endColumn - firstColumn);
     }

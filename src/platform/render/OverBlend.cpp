@@ -5,15 +5,6 @@
 namespace aerolune {
 namespace {
 
-// Every channel of `pixel` times a / 255, rounded as pixman rounds.
-inline std::uint32_t multiply(std::uint32_t pixel, std::uint32_t a) {
-    std::uint32_t rb = (pixel & 0xff00ff) * a + 0x800080;
-    rb = ((rb + ((rb >> 8) & 0xff00ff)) >> 8) & 0xff00ff;
-    std::uint32_t ag = ((pixel >> 8) & 0xff00ff) * a + 0x800080;
-    ag = (ag + ((ag >> 8) & 0xff00ff)) & 0xff00ff00;
-    return rb | ag;
-}
-
 // Per channel, saturating at 255.
 inline std::uint32_t addSaturated(std::uint32_t a, std::uint32_t b) {
     std::uint32_t result = 0;
@@ -29,7 +20,7 @@ inline void blendOne(std::uint32_t& destination, std::uint32_t source) {
     if (alpha == 255)
         destination = source;
     else if (source != 0)
-        destination = addSaturated(source, multiply(destination, 255 - alpha));
+        destination = addSaturated(source, multiplyPixel(destination, 255 - alpha));
 }
 
 // Four pixels widened to 16 bits per channel: d x (255 - source alpha) / 255.
