@@ -47,8 +47,9 @@ Rgb at(const Compositor& compositor, int x, int y) {
 }
 
 // The tree drawn afresh; the picture outlives the compositor.
-test::Pixels drawn(View& root) {
+test::Pixels drawn(View& root, double scale = 1) {
     Compositor compositor;
+    compositor.setScale(scale);
     compositor.render(root, 0);
     return test::Pixels(compositor.image());
 }
@@ -175,6 +176,47 @@ TEST(CompositorTest, OnlyWhatShowsDifferentlyIsRedrawn) {
     EXPECT_EQ(at(compositor, 2, 2).r, 101);
 }
 
+TEST(CompositorTest, AtScaleTwoEachThingCoversFourTimesThePixelsWithEdgesAsSharp) {
+    auto root = layeredView(Rect(0, 0, 60, 40), black);
+    auto window = layeredView(Rect(7.5, 8, 30, 14), white); // the inset margin: half a point
+    auto text = square<TextLayer>(Rect(40, 30, 20, 10), Color());
+    text->setText("Ag");
+    text->setFontSize(8);
+    auto cloud = square(Rect(20, 30, 9, 9), Color()); // puffs enough for a picture
+    for (int i = 0; i < 20; ++i)
+        cloud->addSublayer(square(Rect(0, 0, 9, 9), Color(1, 1, 1, i ? 0 : 1), 4.5));
+    for (const auto& layer : std::initializer_list<std::shared_ptr<Layer>>{
+             text, cloud, square(Rect(2.3, 30.2, 2.5, 2.5), white, 1.25), // a star
+             square(Rect(2, 2, 4.5, 4.5), white, 2.25)}) // a small disc: on its grid at 1 only
+        root->layer()->addSublayer(layer);
+    root->addSubview(window);
+    const auto one = drawn(*root), two = drawn(*root, 2);
+    ASSERT_EQ(std::pair(two.width(), two.height()), std::pair(120, 80));
+    // Coverage in 255ths and the pixels only partly covered, over a region of points.
+    const auto measure = [](const test::Pixels& image, int scale, const Rect& r) {
+        int coverage = 0, partial = 0;
+        image.count(int(r.minX()) * scale, image.height() - int(r.maxY()) * scale,
+                    int(r.width()) * scale, int(r.height()) * scale, [&](Rgb p) {
+                        coverage += p.g;
+                        partial += p.g > 8 && p.g < 247;
+                        return true;
+                    });
+        return std::pair(coverage, partial);
+    };
+    for (const auto& [name, region] : {std::pair{"inset margin", Rect(0, 10, 60, 10)},
+                                       {"text", Rect(40, 30, 20, 10)},
+                                       {"cloud", Rect(19, 29, 11, 11)},
+                                       {"star", Rect(1, 29, 5, 5)},
+                                       {"small disc", Rect(1, 1, 7, 6)}}) {
+        SCOPED_TRACE(name);
+        const auto [coverage1, partial1] = measure(one, 1, region);
+        const auto [coverage2, partial2] = measure(two, 2, region);
+        EXPECT_NEAR(coverage2, 4.0 * coverage1, 0.08 * coverage2) << "four times the area";
+        EXPECT_LE(partial2, 2.6 * partial1) << "edges of one pixel, not enlarged";
+    }
+    EXPECT_TRUE(two.at(14, 50) == Rgb{} && two.at(15, 50) == Rgb{255, 255, 255});
+}
+
 // Trees built alike, one drawn frame after frame, another afresh each frame;
 // the sky is a plain fill (drawn deferred, clouds copied onto it
 // pre-composited) or a gradient of that one colour (drawn the ordinary way).
@@ -231,30 +273,40 @@ struct Scene {
 };
 
 TEST(CompositorTest, EachFrameDrawnOverTheLastEqualsAFullRedrawOfTheSameMoment) {
-    test::ScopedManualClock clock(0); // animations begin at 0
-    Scene plain(true), reference(true), gradient(false);
-    Compositor compositor, gradientCompositor;
-    const auto pixels = [](const Compositor& c) {
-        const auto* data = cairo_image_surface_get_data(c.image());
-        return std::string(data, data + cairo_image_surface_get_stride(c.image()) * c.height());
-    };
-    const auto isGreen = [](const Rgb& p) { return p == Rgb{0, 255, 0}; };
-    for (int frame = 0; frame < 12; ++frame) {
-        SCOPED_TRACE(frame);
-        for (Scene* scene : {&plain, &reference, &gradient})
-            scene->step(frame);
-        if (frame == 5) // a second compositor of the tree settles its changes first
-            Compositor().render(*plain.root, frame);
-        compositor.render(*plain.root, frame);
-        gradientCompositor.render(*gradient.root, frame);
-        Compositor fresh;
-        fresh.render(*reference.root, frame);
-        ASSERT_TRUE(pixels(compositor) == pixels(fresh));
-        ASSERT_TRUE(pixels(compositor) == pixels(gradientCompositor));
-        EXPECT_EQ(test::Pixels(compositor.image()).count(0, 0, 100, 70, isGreen) > 0, frame >= 7)
-            << "the view with the null rectangle shows only once placed";
+    for (const double scale : {1.0, 1.5}) {
+        SCOPED_TRACE(testing::Message() << "scale " << scale);
+        test::ScopedManualClock clock(0); // animations begin at 0
+        Scene plain(true), reference(true), gradient(false);
+        Compositor compositor, gradientCompositor;
+        const auto pixels = [](const Compositor& c) {
+            const auto* data = cairo_image_surface_get_data(c.image());
+            return std::string(data, data + cairo_image_surface_get_stride(c.image()) * c.height());
+        };
+        const auto isGreen = [](const Rgb& p) { return p == Rgb{0, 255, 0}; };
+        const auto all = [&](const Compositor& c, auto test) {
+            return test::Pixels(c.image()).count(0, 0, c.width(), c.height(), test);
+        };
+        compositor.setScale(scale);
+        gradientCompositor.setScale(scale);
+        for (int frame = 0; frame < 12; ++frame) {
+            SCOPED_TRACE(frame);
+            for (Scene* scene : {&plain, &reference, &gradient})
+                scene->step(frame);
+            if (frame == 5) // a second compositor of the tree settles its changes first
+                Compositor().render(*plain.root, frame);
+            compositor.render(*plain.root, frame);
+            gradientCompositor.render(*gradient.root, frame);
+            Compositor fresh;
+            fresh.setScale(scale);
+            fresh.render(*reference.root, frame);
+            ASSERT_TRUE(pixels(compositor) == pixels(fresh));
+            ASSERT_TRUE(pixels(compositor) == pixels(gradientCompositor));
+            EXPECT_EQ(all(compositor, isGreen) > 0, frame >= 7)
+                << "the view with the null rectangle shows only once placed";
+        }
+        const auto dark = [](const Rgb& p) { return p.sum() < 100; };
+        EXPECT_GT(test::Pixels(compositor.image()).count(5, 45 * scale, 60, 20, dark), 20)
+            << "the text";
+        EXPECT_GE(compositor.picturesRasterised(), 4u);
     }
-    const auto dark = [](const Rgb& p) { return p.sum() < 100; };
-    EXPECT_GT(test::Pixels(compositor.image()).count(5, 45, 60, 20, dark), 20) << "the text";
-    EXPECT_GE(compositor.picturesRasterised(), 4u);
 }
