@@ -141,7 +141,7 @@ TEST(SaverScaleTest, XftDpiGivesTheScaleAfterTheOptionAndTheEnvironment) {
     while (std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock"))
         ++number;
     const std::string name = ":" + std::to_string(number);
-    Program server("Xvfb", {name, "-screen", "0", "1280x720x24", "-nolisten", "tcp"});
+    Program server("Xvfb", {name, "-noreset", "-screen", "0", "1280x720x24", "-nolisten", "tcp"});
     Display* display = nullptr;
     for (int attempt = 0; attempt < 50 && !display; ++attempt, std::this_thread::sleep_for(100ms))
         display = XOpenDisplay(name.c_str());
