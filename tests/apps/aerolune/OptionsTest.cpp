@@ -23,8 +23,8 @@ TEST(OptionsTest, OneOrTwoDashesAndValuesAfterASpaceOrEquals) {
     EXPECT_TRUE(run.root && run.fps && run.preview && run.command == Options::Command::none);
     EXPECT_EQ(std::pair(run.windowId, run.seed),
               std::pair(std::optional(0xfffffffful), std::optional(std::uint64_t(7))));
-    const auto snapshot = accepted(
-        {"--snapshot", "a.png", "--size", "1344x504", "--after", "90m", "--scale", "0.5"});
+    const auto snapshot =
+        accepted({"--snapshot", "a.png", "--size", "1344x504", "--after", "90m", "--scale", "0.5"});
     EXPECT_EQ(std::tuple(snapshot.snapshotPath, snapshot.size, snapshot.after, snapshot.scale),
               std::tuple("a.png", std::optional(Size{1344, 504}), std::optional(5400.0),
                          std::optional(0.5)));
