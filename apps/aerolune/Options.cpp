@@ -221,12 +221,10 @@ const OptionRow kOptions[] = {
      setSnapshot},
     {"size", "WxH", "the size of a snapshot in pixels (default 1920x1080)", setSize},
     {"scale", "S",
-     "pixels a point, 0.5 to 4 (2 on a HiDPI screen): the\n"
-     "picture a screen S times smaller shows, drawn with S\n"
-     "times the pixels. On X11 it wins over $AEROLUNE_SCALE,\n"
-     "$GDK_SCALE and the Xft.dpi resource (96 is 1), the\n"
-     "sources taken otherwise, in that order; on Wayland\n"
-     "the compositor's scale for each monitor is used",
+     "pixels a point, 0.5 to 4 (2 on a HiDPI screen);\n"
+     "X11 otherwise takes $AEROLUNE_SCALE, $GDK_SCALE or\n"
+     "Xft.dpi / 96, in that order; on Wayland each\n"
+     "monitor's own scale is used and this is ignored",
      setScale},
     {"after", "SECONDS",
      "how long the snapshot's saver runs before the\n"
