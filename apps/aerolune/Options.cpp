@@ -1,5 +1,6 @@
 #include "aerolune/Options.h"
 
+#include "aerolune/DeviceScale.h"
 #include "platform/output/X11Output.h"
 #include "store/Prefs.h"
 
@@ -136,6 +137,15 @@ Result<void> setSize(Options& options, std::string_view value) {
     return {};
 }
 
+Result<void> setScale(Options& options, std::string_view value) {
+    options.scale = DeviceScale::parse(value);
+    if (!options.scale)
+        return failure("--scale needs a number of pixels a point from 0.5 to 4, such as 2 or "
+                       "1.5, not " +
+                       quoted(value));
+    return {};
+}
+
 // A length of time: 90, 90s, 15m, 72h or 3d; at most 400 days.
 Result<void> setDuration(std::optional<double>& field, std::string_view option,
                          std::string_view value) {
@@ -209,7 +219,13 @@ const OptionRow kOptions[] = {
      "start for --after seconds (default 6), write the\n"
      "last frame to FILE.png, then exit",
      setSnapshot},
-    {"size", "WxH", "the size of a snapshot (default 1920x1080)", setSize},
+    {"size", "WxH", "the size of a snapshot in pixels (default 1920x1080)", setSize},
+    {"scale", "S",
+     "pixels a point, 0.5 to 4 (2 on a HiDPI screen);\n"
+     "X11 otherwise takes $AEROLUNE_SCALE, $GDK_SCALE or\n"
+     "Xft.dpi / 96, in that order; on Wayland each\n"
+     "monitor's own scale is used and this is ignored",
+     setScale},
     {"after", "SECONDS",
      "how long the snapshot's saver runs before the\n"
      "frame is taken: 90, 90s, 15m, 2h...",
@@ -290,6 +306,8 @@ Result<void> checkCombinations(const Options& options) {
         return failure("--at goes with --forecast, --snapshot or --simulate");
     if ((options.size || options.after) && command != Command::snapshot)
         return failure("--size and --after go with --snapshot");
+    if (options.scale && command != Command::none && command != Command::snapshot)
+        return failure("--scale goes with a saver run or --snapshot");
     if ((options.root || options.windowId || options.fps) && command != Command::none)
         return failure("-root, -window-id and -fps are for a saver run in a window");
     if ((options.seed || options.preview) && !runsTheSaver)

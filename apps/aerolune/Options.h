@@ -42,6 +42,7 @@ struct Options {
     std::string snapshotPath;                    // --snapshot
     std::optional<Size> size;                    // --size
     std::optional<double> after;                 // --after
+    std::optional<double> scale;                 // --scale
     std::optional<double> duration;              // --simulate
     std::optional<WaylandLayer> layer;           // --layer
     std::string outputName;                      // --output

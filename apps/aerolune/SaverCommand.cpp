@@ -1,5 +1,6 @@
 #include "aerolune/SaverCommand.h"
 
+#include "aerolune/DeviceScale.h"
 #include "aerolune/SaverHostView.h"
 #include "aerolune/SaverSetup.h"
 #include "aerolune/WaylandSaver.h"
@@ -48,6 +49,8 @@ int run(const Options& options, const SignalWatcher& signals, std::ostream& err)
         return 1;
     }
     const std::unique_ptr<X11Output> output = std::move(opened).value();
+    output->setScale(DeviceScale::choose(options.scale, std::getenv("AEROLUNE_SCALE"),
+                                         std::getenv("GDK_SCALE"), output->resourceDpi()));
     SaverSetup::apply(options);
     const auto frameRate =
         options.fps ? SaverHostView::FrameRate::shown : SaverHostView::FrameRate::hidden;

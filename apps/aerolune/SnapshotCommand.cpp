@@ -17,8 +17,11 @@ int run(const Options& options, std::ostream& err) {
     MainQueue::main().reset();
     SaverSetup::apply(options);
 
-    const Size size = options.size.value_or(defaultSize);
-    PngOutput png(options.snapshotPath, size);
+    // The picture's pixels, and the points they show at the scale.
+    const double scale = options.scale.value_or(1);
+    const Size pixels = options.size.value_or(defaultSize);
+    const Size size{pixels.width / scale, pixels.height / scale};
+    PngOutput png(options.snapshotPath, size, scale);
     auto host = SaverHostView::create(Rect(Point{}, size), options.preview,
                                       SaverHostView::FrameRate::hidden);
     host->layoutSubtreeIfNeeded();

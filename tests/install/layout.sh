@@ -35,7 +35,8 @@ check_layout() {
 # every option PROGRAM --help lists.
 check_manual() {
     local page=$1 program=$2 warnings= option
-    "$program" --help | grep -q '^Usage: ' || fail "$program --help"
+    # Read whole: grep -q leaving early would end a long help with SIGPIPE.
+    grep -q '^Usage: ' <<<"$("$program" --help)" || fail "$program --help"
     ! command -v man >/dev/null || warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
     [ -z "$warnings" ] || fail "$page formats with warnings: $warnings"
     local described=$(zcat "$page" | awk 'tag { print; tag = 0 } /^\.TP/ { tag = 1 }' | sed 's/\\-/-/g' |

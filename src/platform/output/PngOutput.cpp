@@ -12,7 +12,10 @@ cairo_status_t writeToFile(void* file, const unsigned char* bytes, unsigned int 
 
 } // namespace
 
-PngOutput::PngOutput(std::string path, Size size) : path_(std::move(path)), size_(size) {}
+PngOutput::PngOutput(std::string path, Size size, double scale)
+    : path_(std::move(path)), size_(size) {
+    compositor_.setScale(scale);
+}
 
 void PngOutput::present(View& root, double now) {
     compositor_.render(root, now);

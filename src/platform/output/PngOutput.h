@@ -14,7 +14,8 @@ namespace aerolune {
 
 class PngOutput : public FrameOutput {
 public:
-    PngOutput(std::string path, Size size);
+    // Frames of `size` points, drawn at `scale` pixels a point.
+    PngOutput(std::string path, Size size, double scale = 1);
 
     Size size() const override { return size_; }
     void present(View& root, double now) override;

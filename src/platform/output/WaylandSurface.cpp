@@ -114,15 +114,12 @@ void WaylandSurface::refreshScale() {
     useScale(scale);
 }
 
-// The compositor draws one pixel per point: the picture is made at scale 1
-// and the Wayland compositor enlarges it to the monitor's scale. When the
-// compositor can draw at a scale, this is where it is told:
-//     compositor_.setScale(scale);
-//     renderScale_ = scale;
-// Everything else (buffer sizes, the viewport, damage) follows the picture.
+// The picture is drawn at the monitor's scale, sharp, rather than enlarged by
+// the Wayland compositor; buffer sizes, the viewport or buffer scale and the
+// damage all follow the picture.
 void WaylandSurface::useScale(double scale) {
-    (void)scale;
-    renderScale_ = 1;
+    compositor_.setScale(scale);
+    renderScale_ = scale;
     geometryChanged_ = true;
     compositor_.invalidate();
 }

@@ -3,11 +3,14 @@
 #include "platform/core/Log.h"
 #include "platform/render/UploadBoxes.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 #include <X11/keysym.h>
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -35,6 +38,26 @@ template <typename Request> int trapErrors(Display* display, Request request) {
     request();
     XSync(display, False);
     return lastXError;
+}
+
+// The value of "Xft.dpi:" at the start of a line of X resources.
+std::optional<double> dpiIn(const std::string& resources) {
+    constexpr std::string_view key = "Xft.dpi:";
+    for (std::size_t line = 0; line < resources.size();) {
+        const std::size_t end = std::min(resources.find('\n', line), resources.size());
+        std::string_view text(resources.data() + line, end - line);
+        line = end + 1;
+        if (!text.starts_with(key))
+            continue;
+        text.remove_prefix(key.size());
+        while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+            text.remove_prefix(1);
+        double dpi = 0;
+        const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), dpi);
+        if (error == std::errc() && std::isfinite(dpi) && dpi > 0)
+            return dpi;
+    }
+    return std::nullopt;
 }
 
 std::string hex(unsigned long id) {
@@ -290,7 +313,30 @@ bool X11Output::resizeImage(int width, int height) {
 }
 
 Size X11Output::size() const {
-    return {static_cast<double>(x_->width), static_cast<double>(x_->height)};
+    const double scale = compositor_.scale();
+    return {x_->width / scale, x_->height / scale};
+}
+
+void X11Output::setScale(double scale) {
+    compositor_.setScale(scale);
+}
+
+std::optional<double> X11Output::resourceDpi() const {
+    Display* display = x_->display;
+    const Atom property = XInternAtom(display, "RESOURCE_MANAGER", True);
+    if (property == 0)
+        return std::nullopt;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, DefaultRootWindow(display), property, 0, 1 << 16, False,
+                           XA_STRING, &type, &format, &count, &remaining, &data) != Success ||
+        !data)
+        return std::nullopt;
+    const std::string resources(reinterpret_cast<char*>(data), count);
+    XFree(data);
+    return dpiIn(resources);
 }
 
 int X11Output::eventFd() const {

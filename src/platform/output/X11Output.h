@@ -14,6 +14,7 @@
 #include "platform/render/Compositor.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -42,7 +43,14 @@ public:
     X11Output(const X11Output&) = delete;
     X11Output& operator=(const X11Output&) = delete;
 
+    // The window's size in points: its pixels over the scale.
     Size size() const override;
+    // Device pixels a point from the next frame on (see Compositor).
+    void setScale(double scale);
+    // The X resource Xft.dpi of the display (in the root window's
+    // RESOURCE_MANAGER, where xrdb puts it), the desktop's choice of dots per
+    // inch; nothing when it is not set or not a number.
+    std::optional<double> resourceDpi() const;
     void present(View& root, double now) override;
     int eventFd() const override;
     bool processEvents() override;

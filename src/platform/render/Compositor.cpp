@@ -72,11 +72,18 @@ void Compositor::setTarget(unsigned char* data, int width, int height, int strid
     fullRedraw_ = true;
 }
 
+void Compositor::setScale(double scale) {
+    if (!(scale > 0) || scale == scale_)
+        return;
+    scale_ = scale;
+    fullRedraw_ = true;
+}
+
 void Compositor::ensureImage(const View& root) {
     if (!ownsMemory_ && image_)
         return;
-    const int w = std::max(0, static_cast<int>(std::lround(root.frame().width())));
-    const int h = std::max(0, static_cast<int>(std::lround(root.frame().height())));
+    const int w = std::max(0, static_cast<int>(std::lround(root.frame().width() * scale_)));
+    const int h = std::max(0, static_cast<int>(std::lround(root.frame().height() * scale_)));
     if (image_ && width() == w && height() == h)
         return;
     image_.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h));
@@ -85,7 +92,7 @@ void Compositor::ensureImage(const View& root) {
 
 std::vector<PixelRect> Compositor::render(View& root, double now) {
     ensureImage(root);
-    const auto& damaged = walk_.walk(root, now, width(), height());
+    const auto& damaged = walk_.walk(root, now, width(), height(), scale_);
     // One pass over all the pieces: adding them one by one to a region costs
     // the square of their number, and a night sky damages hundreds.
     CairoRegion damage(
@@ -105,7 +112,7 @@ std::vector<PixelRect> Compositor::render(View& root, double now) {
         cairo_region_get_rectangle(damage.get(), i, &r);
         redrawn.push_back({r.x, r.y, r.width, r.height});
     }
-    drawing_.draw(root, image_.get(), damage.get());
+    drawing_.draw(root, image_.get(), damage.get(), scale_);
     cairo_surface_flush(image_.get());
     return redrawn;
 }

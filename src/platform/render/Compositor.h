@@ -1,8 +1,10 @@
 #pragma once
 
-// Renders a view tree, as it shows at a moment, into a Cairo ARGB32 image: one
-// pixel per point, y flipped so that the tree's bottom-left is the image's
-// bottom-left, antialiased.
+// Renders a view tree, as it shows at a moment, into a Cairo ARGB32 image: the
+// tree in points, the image in device pixels, `scale` pixels a point (2 on a
+// HiDPI screen), y flipped so that the tree's bottom-left is the image's
+// bottom-left, antialiased. Everything is rasterised at the scale, so edges,
+// discs and text are as sharp as the pixels allow, never enlarged.
 //
 // Only what changed is redrawn, in two phases: the damage walk (DamageWalk)
 // finds what shows differently from the last frame and where, then the frame
@@ -59,6 +61,10 @@ public:
     void setTarget(unsigned char* data, int width, int height, int stride);
     // The next render redraws everything.
     void invalidate() { fullRedraw_ = true; }
+    // Device pixels per point from the next render on (at most a few; 1 by
+    // default); a change redraws everything.
+    void setScale(double scale);
+    double scale() const { return scale_; }
 
     cairo_surface_t* image() const { return image_.get(); }
     int width() const;
@@ -83,6 +89,7 @@ private:
     CairoSurface image_;
     bool ownsMemory_ = true;
     bool fullRedraw_ = true;
+    double scale_ = 1;
     LayerPainter painter_;
     DamageWalk walk_;
     FramePainter drawing_;

@@ -53,9 +53,10 @@ DamageWalk::DamageWalk(std::uint64_t owner, LayerPainter& painter)
     : owner_(owner), painter_(painter) {}
 
 const std::vector<cairo_rectangle_int_t>& DamageWalk::walk(View& root, double now, int width,
-                                                           int height) {
+                                                           int height, double scale) {
     now_ = now;
     height_ = height;
+    scale_ = scale;
     damaged_.clear();
     clip_ = Rect(0, 0, width, height);
     visitView(root, 0, 0, true);
@@ -74,7 +75,9 @@ void DamageWalk::visitView(View& view, double x, double y, bool isRoot) {
     NodeState& state = NodeState::of(view, owner_);
     const Rect frame = view.frame();
     const double vx = isRoot ? 0 : x + frame.minX(), vy = isRoot ? 0 : y + frame.minY();
-    const Rect device(vx, height_ - vy - frame.height(), frame.width(), frame.height());
+    const double s = scale_;
+    const Rect device(s * vx, height_ - s * vy - s * frame.height(), s * frame.width(),
+                      s * frame.height());
     const Rect visible = device.intersection(clip_);
 
     Layer* layer = view.layer();
@@ -97,8 +100,7 @@ void DamageWalk::visitView(View& view, double x, double y, bool isRoot) {
 
     const Rect parentClip = clip_;
     clip_ = opacity == 0 ? Rect::null() : visible;
-    cairo_matrix_t matrix;
-    cairo_matrix_init(&matrix, 1, 0, 0, -1, vx, height_ - vy);
+    const cairo_matrix_t matrix = viewMatrix(vx, vy, s, height_);
     if (layer)
         for (const auto& sublayer : layer->sublayers())
             visitLayer(*sublayer, matrix);
@@ -174,7 +176,7 @@ Rect DamageWalk::visitLayer(Layer& layer, const cairo_matrix_t& parent) {
 bool DamageWalk::usePicture(Layer& layer, NodeState& state, std::uint8_t changes, bool& rebuilt) {
     const bool inside =
         changes & (Layer::contentChanged | Layer::sublayersChanged | Layer::descendantChanged);
-    if (state.picture && !inside)
+    if (state.picture && !inside && state.picture->scale() == scale_)
         return true;
     if (state.picture) {
         state.picture.reset();
@@ -182,7 +184,7 @@ bool DamageWalk::usePicture(Layer& layer, NodeState& state, std::uint8_t changes
     }
     if (!hasAtLeast(layer, pictureMinimumLayers))
         return false;
-    state.picture = LayerPicture::rasterise(layer, now_, painter_);
+    state.picture = LayerPicture::rasterise(layer, now_, painter_, scale_);
     if (!state.picture)
         return false;
     ++picturesRasterised_;

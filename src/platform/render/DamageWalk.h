@@ -30,8 +30,10 @@ public:
     DamageWalk(std::uint64_t owner, LayerPainter& painter);
 
     // The pixels to redraw for the tree at `now` in an image of the given
-    // size, in pieces that may overlap; empty when nothing shows differently.
-    const std::vector<cairo_rectangle_int_t>& walk(View& root, double now, int width, int height);
+    // size at `scale` pixels a point, in pieces that may overlap; empty when
+    // nothing shows differently.
+    const std::vector<cairo_rectangle_int_t>& walk(View& root, double now, int width, int height,
+                                                   double scale);
 
     // How many layer subtrees have been rasterised into pictures so far.
     std::uint64_t picturesRasterised() const { return picturesRasterised_; }
@@ -46,6 +48,7 @@ private:
     LayerPainter& painter_;
     double now_ = 0;
     int height_ = 0;
+    double scale_ = 1;
     std::uint64_t picturesRasterised_ = 0;
     std::vector<cairo_rectangle_int_t> damaged_;
     // The visible part of the current view, in device pixels.

@@ -17,6 +17,12 @@ Rect transformedBox(const cairo_matrix_t& m, const Rect& rect) {
     return Rect(*x0, *y0, *x1 - *x0, *y1 - *y0);
 }
 
+cairo_matrix_t viewMatrix(double x, double y, double scale, int height) {
+    cairo_matrix_t matrix;
+    cairo_matrix_init(&matrix, scale, 0, 0, -scale, scale * x, height - scale * y);
+    return matrix;
+}
+
 cairo_rectangle_int_t pixelsCovering(const Rect& rect) {
     const double x0 = std::floor(rect.minX() + 1e-7), y0 = std::floor(rect.minY() + 1e-7);
     const double x1 = std::ceil(rect.maxX() - 1e-7), y1 = std::ceil(rect.maxY() - 1e-7);

@@ -16,9 +16,6 @@ namespace {
 bool isWhole(double value) {
     return std::abs(value - std::round(value)) < 1e-9;
 }
-bool isUnit(double value) {
-    return std::abs(std::abs(value) - 1) < 1e-12;
-}
 bool isZero(double value) {
     return std::abs(value) < 1e-12;
 }
@@ -34,8 +31,9 @@ std::uint32_t opaquePixel(const Color& color) {
 } // namespace
 
 std::optional<cairo_rectangle_int_t> alignedPixels(const cairo_matrix_t& m, Size size) {
-    const bool straight = isUnit(m.xx) && isUnit(m.yy) && isZero(m.xy) && isZero(m.yx);
-    const bool turned = isZero(m.xx) && isZero(m.yy) && isUnit(m.xy) && isUnit(m.yx);
+    // At any scale: the corners below must land on whole pixels all the same.
+    const bool straight = !isZero(m.xx) && !isZero(m.yy) && isZero(m.xy) && isZero(m.yx);
+    const bool turned = isZero(m.xx) && isZero(m.yy) && !isZero(m.xy) && !isZero(m.yx);
     if ((!straight && !turned) || !(size.width > 0 && size.height > 0))
         return std::nullopt;
     double x0 = 0, y0 = 0, x1 = size.width, y1 = size.height;

@@ -10,8 +10,10 @@ namespace aerolune {
 FramePainter::FramePainter(std::uint64_t owner, LayerPainter& painter)
     : owner_(owner), painter_(painter) {}
 
-void FramePainter::draw(View& root, cairo_surface_t* image, const cairo_region_t* damage) {
+void FramePainter::draw(View& root, cairo_surface_t* image, const cairo_region_t* damage,
+                        double scale) {
     image_ = image;
+    scale_ = scale;
     damage_ = damage;
     height_ = cairo_image_surface_get_height(image);
     CairoContext cr(cairo_create(image));
@@ -55,8 +57,7 @@ void FramePainter::drawView(cairo_t* cr, View& view, double x, double y, bool is
     if (group)
         pushGroup(cr);
 
-    cairo_matrix_t matrix;
-    cairo_matrix_init(&matrix, 1, 0, 0, -1, vx, height_ - vy);
+    const cairo_matrix_t matrix = viewMatrix(vx, vy, scale_, height_);
     if (Layer* layer = view.layer()) {
         cairo_set_matrix(cr, &matrix);
         paintLayer(cr, *layer, state.colors, 1.0);

@@ -32,8 +32,9 @@ public:
     // `owner` numbers the compositor's node states; `painter` draws each layer.
     FramePainter(std::uint64_t owner, LayerPainter& painter);
 
-    // Draws the tree into `image` inside `damage` (device pixels).
-    void draw(View& root, cairo_surface_t* image, const cairo_region_t* damage);
+    // Draws the tree into `image` inside `damage` (device pixels), at `scale`
+    // pixels a point.
+    void draw(View& root, cairo_surface_t* image, const cairo_region_t* damage, double scale);
 
 private:
     void drawView(cairo_t* cr, View& view, double x, double y, bool isRoot);
@@ -70,6 +71,7 @@ private:
     cairo_surface_t* image_ = nullptr;
     const cairo_region_t* damage_ = nullptr;
     int height_ = 0;
+    double scale_ = 1;
     bool clearPending_ = false;
     int groupDepth_ = 0;
     // The visible part of the current view, in device pixels.

@@ -11,10 +11,10 @@
 namespace aerolune {
 namespace {
 
-// Whether a matrix moves and flips only, at one pixel per point.
+// Whether a matrix moves, flips and scales alike both ways only.
 bool isTranslation(const cairo_matrix_t& m) {
-    return std::abs(m.xx - 1) < 1e-12 && std::abs(std::abs(m.yy) - 1) < 1e-12 &&
-           std::abs(m.xy) < 1e-12 && std::abs(m.yx) < 1e-12;
+    return m.xx > 0 && std::abs(std::abs(m.yy) - m.xx) < 1e-12 && std::abs(m.xy) < 1e-12 &&
+           std::abs(m.yx) < 1e-12;
 }
 
 // Content of a layer's own, painted through Cairo where the layer lies.
@@ -107,12 +107,13 @@ void LayerPainter::paintBackground(cairo_t* cr, const Layer& layer, double alpha
     cairo_get_matrix(cr, &m);
     // Many small round shapes straight into an image: blend a shared coverage.
     if (direct.image && !direct.allowed && layer.cornerRadius() > 0 && isTranslation(m)) {
+        const double scale = m.xx;
         double x = 0, y = size.height;
         cairo_matrix_transform_point(&m, &x, &y);
         if (m.yy > 0)
-            y -= size.height;
-        stamps_.fill(direct.image, x, y, size.width, size.height, layer.cornerRadius(), color,
-                     alpha);
+            y -= size.height * scale;
+        stamps_.fill(direct.image, x, y, size.width * scale, size.height * scale,
+                     layer.cornerRadius() * scale, color, alpha);
         cairo_surface_mark_dirty(direct.image);
         return;
     }

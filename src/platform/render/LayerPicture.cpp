@@ -55,9 +55,11 @@ void paintSubtree(cairo_t* cr, Layer& layer, const cairo_matrix_t& matrix, bool 
 
 } // namespace
 
-std::optional<LayerPicture> LayerPicture::rasterise(Layer& layer, double now,
-                                                    LayerPainter& painter) {
-    const cairo_rectangle_int_t pixels = pixelsCovering(subtreeBox(layer));
+std::optional<LayerPicture> LayerPicture::rasterise(Layer& layer, double now, LayerPainter& painter,
+                                                    double scale) {
+    const Rect box = subtreeBox(layer);
+    const cairo_rectangle_int_t pixels = pixelsCovering(
+        Rect(box.minX() * scale, box.minY() * scale, box.width() * scale, box.height() * scale));
     if (pixels.width <= 0 || pixels.height <= 0 || pixels.width > maximumSide ||
         pixels.height > maximumSide)
         return std::nullopt;
@@ -67,14 +69,15 @@ std::optional<LayerPicture> LayerPicture::rasterise(Layer& layer, double now,
         return std::nullopt;
     // Local coordinates (y up) to the picture's pixels (y down from its top).
     cairo_matrix_t matrix;
-    cairo_matrix_init(&matrix, 1, 0, 0, -1, -pixels.x, pixels.y + pixels.height);
+    cairo_matrix_init(&matrix, scale, 0, 0, -scale, -pixels.x, pixels.y + pixels.height);
     {
         CairoContext cr(cairo_create(picture.get()));
         cairo_surface_flush(picture.get());
         paintSubtree(cr.get(), layer, matrix, true, picture.get(), now, painter);
     }
     cairo_surface_mark_dirty(picture.get());
-    return LayerPicture(std::move(picture), Rect(pixels.x, pixels.y, pixels.width, pixels.height));
+    return LayerPicture(std::move(picture), Rect(pixels.x, pixels.y, pixels.width, pixels.height),
+                        scale);
 }
 
 bool LayerPicture::Placement::samePlace(const Placement& other) const {
@@ -88,21 +91,25 @@ bool LayerPicture::Placement::samePlace(const Placement& other) const {
            a.y0 == b.y0;
 }
 
-LayerPicture::LayerPicture(CairoSurface image, const Rect& box)
-    : image_(std::move(image)), box_(box) {}
+LayerPicture::LayerPicture(CairoSurface image, const Rect& box, double scale)
+    : image_(std::move(image)), box_(box), scale_(scale) {}
 
 LayerPicture::Placement LayerPicture::place(const cairo_matrix_t& local) const {
-    // Picture pixels (y down from the top of the box) to local coordinates, then on.
-    cairo_matrix_t toLocal;
     Placement placement;
-    cairo_matrix_init(&toLocal, 1, 0, 0, -1, box_.minX(), box_.maxY());
-    cairo_matrix_multiply(&placement.matrix, &toLocal, &local);
-    const cairo_matrix_t& m = placement.matrix;
-    placement.onGrid = m.xx == 1 && m.yy == 1 && m.xy == 0 && m.yx == 0;
+    // Moved only, at the picture's scale: its pixels are device pixels, as
+    // they are, without the rounding a product of scales could bring.
+    placement.onGrid = local.xx == scale_ && local.yy == -scale_ && local.xy == 0 && local.yx == 0;
     if (!placement.onGrid) {
-        placement.box = transformedBox(m, Rect(0, 0, box_.width(), box_.height()));
+        // Picture pixels (y down from the top of the box) to local coordinates, then on.
+        cairo_matrix_t toLocal;
+        cairo_matrix_init(&toLocal, 1 / scale_, 0, 0, -1 / scale_, box_.minX() / scale_,
+                          box_.maxY() / scale_);
+        cairo_matrix_multiply(&placement.matrix, &toLocal, &local);
+        placement.box = transformedBox(placement.matrix, Rect(0, 0, box_.width(), box_.height()));
         return placement;
     }
+    cairo_matrix_init_translate(&placement.matrix, local.x0 + box_.minX(), local.y0 - box_.maxY());
+    const cairo_matrix_t& m = placement.matrix;
     const long stepsX = std::lround(m.x0 * steps), stepsY = std::lround(m.y0 * steps);
     const long x = floorDivide(stepsX), y = floorDivide(stepsY);
     placement.x = static_cast<int>(x);

@@ -1,8 +1,8 @@
 #pragma once
 
-// A layer subtree rasterised once into an image of its own, covering `box`
-// (whole points of the layer's local coordinates, y up; the image's rows run
-// from the top of the box down).
+// A layer subtree rasterised once into an image of its own at a device scale,
+// covering `box` (whole pixels of the layer's local coordinates times the
+// scale, y up; the image's rows run from the top of the box down).
 //
 // Where the layer's matrix only moves it, the picture goes on whole pixels
 // from a copy shifted by the nearest half pixel, resampled once per half:
@@ -48,14 +48,17 @@ public:
         bool samePlace(const Placement& other) const;
     };
 
-    LayerPicture(CairoSurface image, const Rect& box);
+    LayerPicture(CairoSurface image, const Rect& box, double scale);
 
-    // The layer's subtree as it shows at `now` (monotonic seconds), the
-    // layer's own opacity and place left to where the picture is composited.
-    // Nothing for an empty subtree or one wider or taller than maximumSide.
-    static std::optional<LayerPicture> rasterise(Layer& layer, double now, LayerPainter& painter);
+    // The layer's subtree as it shows at `now` (monotonic seconds) at `scale`
+    // pixels a point, the layer's own opacity and place left to where the
+    // picture is composited. Nothing for an empty subtree or one wider or
+    // taller than maximumSide pixels.
+    static std::optional<LayerPicture> rasterise(Layer& layer, double now, LayerPainter& painter,
+                                                 double scale = 1);
 
     const Rect& box() const { return box_; }
+    double scale() const { return scale_; }
     cairo_surface_t* image() const { return image_.get(); }
 
     // Where the picture goes for a layer whose local coordinates `local` maps
@@ -69,6 +72,7 @@ public:
 private:
     CairoSurface image_;
     Rect box_;
+    double scale_;
     std::vector<std::pair<int, CairoSurface>> shifted_;
     std::vector<std::tuple<int, Color, CairoSurface>> flattened_;
 };

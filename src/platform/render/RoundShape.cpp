@@ -10,16 +10,20 @@ double snapped(double value, double steps) {
     return std::round(value * steps) / steps;
 }
 
+// Moves, perhaps flips, and scales alike both ways (to device pixels).
 bool movesOnly(const cairo_matrix_t& m) {
-    return m.xx == 1 && std::abs(m.yy) == 1 && m.xy == 0 && m.yx == 0;
+    return m.xx > 0 && std::abs(m.yy) == m.xx && m.xy == 0 && m.yx == 0;
 }
 
 } // namespace
 
 std::optional<RoundShape> RoundShape::of(const Layer& layer, const cairo_matrix_t& matrix) {
-    const Size size = layer.bounds().size;
-    const double radius = layer.cornerRadius();
-    if (!(radius > 0) || !layer.sublayers().empty() || !movesOnly(matrix) ||
+    if (!movesOnly(matrix))
+        return std::nullopt;
+    const double scale = matrix.xx;
+    const Size size{layer.bounds().size.width * scale, layer.bounds().size.height * scale};
+    const double radius = layer.cornerRadius() * scale;
+    if (!(radius > 0) || !layer.sublayers().empty() ||
         !(size.width > 0 && size.width <= maximumSide) ||
         !(size.height > 0 && size.height <= maximumSide) || !layer.showsBackgroundOnly())
         return std::nullopt;

@@ -28,8 +28,9 @@ struct RoundShape {
     bool operator==(const RoundShape&) const = default;
 
     // The shape a layer shows, when it is one: no sublayers, rounded corners,
-    // its background alone, a matrix that only moves it (flipped or not), and
-    // sides from above zero to maximumSide.
+    // its background alone, a matrix that only moves it (flipped or not) and
+    // scales it alike both ways, and sides from above zero to maximumSide
+    // device pixels.
     static std::optional<RoundShape> of(const Layer& layer, const cairo_matrix_t& matrix);
 };
 

@@ -23,9 +23,11 @@ TEST(OptionsTest, OneOrTwoDashesAndValuesAfterASpaceOrEquals) {
     EXPECT_TRUE(run.root && run.fps && run.preview && run.command == Options::Command::none);
     EXPECT_EQ(std::pair(run.windowId, run.seed),
               std::pair(std::optional(0xfffffffful), std::optional(std::uint64_t(7))));
-    const auto snapshot = accepted({"--snapshot", "a.png", "--size", "1344x504", "--after", "90m"});
-    EXPECT_EQ(std::tuple(snapshot.snapshotPath, snapshot.size, snapshot.after),
-              std::tuple("a.png", std::optional(Size{1344, 504}), std::optional(5400.0)));
+    const auto snapshot =
+        accepted({"--snapshot", "a.png", "--size", "1344x504", "--after", "90m", "--scale", "0.5"});
+    EXPECT_EQ(std::tuple(snapshot.snapshotPath, snapshot.size, snapshot.after, snapshot.scale),
+              std::tuple("a.png", std::optional(Size{1344, 504}), std::optional(5400.0),
+                         std::optional(0.5)));
     EXPECT_EQ(accepted({"-simulate", "72h"}).duration, 72 * 3600.0);
     EXPECT_EQ(accepted({"--forecast", "-help", "--lat", "1"}).command, Options::Command::help);
 }
@@ -64,6 +66,8 @@ TEST(OptionsTest, RefusesWhatItCannotReadWithOneLine) {
              {{"--snapshot", "a.png", "--at", "2024-06-21T12:00:00"}, "--at needs an ISO 8601 date-time with Z or +HH:MM"},
              {{"--simulate", "401d"}, "--simulate needs a length of time such as 90, 90s, 15m, 72h or 3d (at most 400 days)"},
              {{"--snapshot", "a.png", "--size", "16385x10"}, "--size needs WIDTHxHEIGHT in pixels from 1 to 16384"},
+             {{"--scale", "4.01"}, "--scale needs a number of pixels a point from 0.5 to 4, such as 2 or 1.5, not \"4.01\""},
+             {{"--forecast", "--scale", "2"}, "--scale goes with a saver run or --snapshot"},
              {{"--seed", "-1"}, "--seed needs a whole number from 0 to 18446744073709551615, not \"-1\""},
          }) { // clang-format on
         const auto parsed = Options::parse(arguments);

@@ -9,8 +9,10 @@
 #include "support/Program.h"
 #include "support/ScopedConfigHome.h"
 
+#include <X11/Xatom.h>
 #include <cmath>
 #include <ctime>
+#include <filesystem>
 
 using namespace aerolune::test;
 
@@ -130,4 +132,52 @@ TEST_F(SaverWindowTest, EarlySignalsEndWithZeroAndWindowsThatCannotBeUsedAreRefu
     const auto gone = saver({"-window-id", std::to_string(window)});
     EXPECT_EQ(gone->wait(), 1);
     EXPECT_EQ(gone->err.rfind("aerolune: there is no window " + hex(window), 0), 0u) << gone->err;
+}
+
+// A private X server whose resources say Xft.dpi: 192, as xrdb sets them, so
+// that no other test's display changes scale.
+TEST(SaverScaleTest, XftDpiGivesTheScaleAfterTheOptionAndTheEnvironment) {
+    int number = 160;
+    while (std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock"))
+        ++number;
+    const std::string name = ":" + std::to_string(number);
+    Program server("Xvfb", {name, "-noreset", "-screen", "0", "1280x720x24", "-nolisten", "tcp"});
+    Display* display = nullptr;
+    for (int attempt = 0; attempt < 50 && !display; ++attempt, std::this_thread::sleep_for(100ms))
+        display = XOpenDisplay(name.c_str());
+    if (!display)
+        GTEST_SKIP() << "no Xvfb";
+    const std::string resources = "Xft.antialias:\t1\nXft.dpi:\t192\n";
+    XChangeProperty(display, DefaultRootWindow(display),
+                    XInternAtom(display, "RESOURCE_MANAGER", False), XA_STRING, 8, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(resources.data()),
+                    int(resources.size()));
+    XCloseDisplay(display);
+    ScopedEnvironmentVariable on("DISPLAY", name.c_str());
+    ScopedConfigHome home;
+    // clang-format off
+    for (const auto& [aerolune, gdk, option, frame] : {
+             std::tuple<const char*, const char*, const char*, std::string>{nullptr, nullptr, nullptr, "640, 360"},
+             {"large", nullptr, nullptr, "640, 360"}, {"", "1", nullptr, "1280, 720"},
+             {"1.25", "2", nullptr, "1024, 576"}, {"1", nullptr, "4", "320, 180"}}) { // clang-format on
+        SCOPED_TRACE(std::string(aerolune ? aerolune : "-") + " " + (gdk ? gdk : "-"));
+        ScopedEnvironmentVariable first("AEROLUNE_SCALE", aerolune), second("GDK_SCALE", gdk);
+        std::vector<std::string> arguments = {"-c", "exec \"$0\" \"$@\" 2>&1", AEROLUNE_PROGRAM,
+                                              "--log-stderr"};
+        if (option)
+            arguments.insert(arguments.end(), {"--scale", option});
+        Program run("/bin/sh", arguments);
+        std::string seen;
+        while (seen.find("AeroluneSaverView.init") == std::string::npos)
+            if (const auto line = run.readLine())
+                seen += *line + "\n";
+            else
+                break;
+        EXPECT_NE(seen.find("init {{0, 0}, {" + frame + "}}"), std::string::npos) << seen;
+        EXPECT_EQ(seen.find("ignoring AEROLUNE_SCALE=\"large\": not a scale") != std::string::npos,
+                  aerolune && std::string_view(aerolune) == "large");
+        ::kill(run.pid(), SIGTERM);
+        EXPECT_EQ(run.wait(2s), 0);
+    }
+    ::kill(server.pid(), SIGTERM);
 }

@@ -71,3 +71,28 @@ TEST(SnapshotCommandTest, AFailedWriteSaysSoAndLeavesTheOldPictureAndNoTemporary
             << "a temporary file was left";
     }
 }
+
+TEST(SnapshotCommandTest, AtScaleTwoTheSamePictureHasTwiceThePixels) {
+    ScopedConfigHome home;
+    const auto take = [&](const std::string& size, const char* scale) {
+        const auto file = home.root() / (size + ".png");
+        const auto run =
+            runProgram(AEROLUNE_PROGRAM, {"--snapshot", file, "--size", size, "--scale", scale,
+                                          "--at", "2024-06-21T10:00Z", "--seed", "3", "--lat",
+                                          "48.85", "--lon", "2.35", "--after", "2"});
+        EXPECT_EQ(run.status, 0) << run.err;
+        return Pixels::fromPng(file);
+    };
+    const auto one = take("640x360", "1"), two = take("1280x720", "2");
+    ASSERT_TRUE(one.valid() && two.valid() && two.width() == 1280 && two.height() == 720);
+    // The larger picture reduced two by two to the smaller one's pixels.
+    double difference = 0;
+    for (int y = 0; y < 360; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const Rgb a = two.at(2 * x, 2 * y), b = two.at(2 * x + 1, 2 * y),
+                      c = two.at(2 * x, 2 * y + 1), d = two.at(2 * x + 1, 2 * y + 1);
+            difference +=
+                std::abs((a.sum() + b.sum() + c.sum() + d.sum()) / 4.0 - one.at(x, y).sum());
+        }
+    EXPECT_LT(difference / (640 * 360 * 3), 1.0) << "clouds of the same sizes in the same places";
+}

@@ -92,6 +92,19 @@ std::optional<Pixels> awaitSky(const Sway& sway, const std::string& output, int 
     return std::nullopt;
 }
 
+// Squared changes between the columns of each pair (0 and 1, 2 and 3...) in
+// the middle over those between pairs: about 1 for stars drawn at the
+// screen's pixels, far less for a picture enlarged two times.
+double detailWithinPairs(const Pixels& shot) {
+    double within = 0, across = 0;
+    for (int y = shot.height() / 3; y < shot.height() * 2 / 3; ++y)
+        for (int x = shot.width() / 3; x < shot.width() * 2 / 3; x += 2) {
+            within += std::pow(shot.at(x, y).sum() - shot.at(x + 1, y).sum(), 2);
+            across += std::pow(shot.at(x + 1, y).sum() - shot.at(x + 2, y).sum(), 2);
+        }
+    return within / std::max(across, 1.0);
+}
+
 // The description of the window titled Aerolune in sway's tree, from its
 // geometry on, on one line; empty when it does not come.
 std::string awaitWindow(const Sway& sway) {
@@ -195,7 +208,9 @@ TEST_F(WaylandSaverTest, EachOutputGetsASkyAtItsScaleAndOneUnpluggedLosesOnlyIts
     ASSERT_TRUE(sway.message({"create_output"}));
     ASSERT_TRUE(saver.awaitLine("showing on WL-2: 640x360 points at scale 2")) << saver.seen;
     awaitSky(sway, "WL-1", 1280, 720);
-    awaitSky(sway, "WL-2", 640, 360, 2);
+    const auto sharp = awaitSky(sway, "WL-2", 640, 360, 2);
+    ASSERT_TRUE(sharp);
+    EXPECT_GT(detailWithinPairs(*sharp), 0.7) << "stars drawn at scale 2, not enlarged";
     ASSERT_TRUE(outer.message({"[title=\"wlroots - WL-2\"] kill"}));
     EXPECT_TRUE(saver.awaitLine("no longer showing on WL-2")) << saver.seen;
     EXPECT_TRUE(runsOn(saver, 500ms));

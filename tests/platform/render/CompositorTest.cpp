@@ -5,6 +5,7 @@
 #include "support/Pixels.h"
 #include "support/ScopedEnvironment.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 #include <numbers>
 
@@ -47,8 +48,9 @@ Rgb at(const Compositor& compositor, int x, int y) {
 }
 
 // The tree drawn afresh; the picture outlives the compositor.
-test::Pixels drawn(View& root) {
+test::Pixels drawn(View& root, double scale = 1) {
     Compositor compositor;
+    compositor.setScale(scale);
     compositor.render(root, 0);
     return test::Pixels(compositor.image());
 }
@@ -173,6 +175,52 @@ TEST(CompositorTest, OnlyWhatShowsDifferentlyIsRedrawn) {
         EXPECT_EQ(compositor.render(*root, 22).empty(), !redraws) << red;
     }
     EXPECT_EQ(at(compositor, 2, 2).r, 101);
+}
+
+TEST(CompositorTest, AtScaleTwoEachThingCoversFourTimesThePixelsWithEdgesAsSharp) {
+    auto root = layeredView(Rect(0, 0, 60, 40), black);
+    auto window = layeredView(Rect(7.5, 8, 30, 14), white); // the inset margin: half a point
+    auto text = square<TextLayer>(Rect(40, 30, 20, 10), Color());
+    text->setText("Ag");
+    text->setFontSize(8);
+    auto cloud = square(Rect(20, 30, 9, 9), Color()); // puffs enough for a picture
+    for (int i = 0; i < 20; ++i)
+        cloud->addSublayer(square(Rect(0, 0, 9, 9), Color(1, 1, 1, i ? 0 : 1), 4.5));
+    for (const auto& layer : std::initializer_list<std::shared_ptr<Layer>>{
+             text, cloud, square(Rect(2.3, 30.2, 2.5, 2.5), white, 1.25)}) // and a star
+        root->layer()->addSublayer(layer);
+    root->addSubview(window);
+    const auto one = drawn(*root), two = drawn(*root, 2);
+    ASSERT_EQ(std::pair(two.width(), two.height()), std::pair(120, 80));
+    // Coverage in 255ths and the pixels only partly covered, over a region of points.
+    const auto measure = [](const test::Pixels& image, int scale, const Rect& r) {
+        int coverage = 0, partial = 0;
+        image.count(int(r.minX()) * scale, image.height() - int(r.maxY()) * scale,
+                    int(r.width()) * scale, int(r.height()) * scale, [&](Rgb p) {
+                        coverage += p.g;
+                        partial += p.g > 8 && p.g < 247;
+                        return true;
+                    });
+        return std::pair(coverage, partial);
+    };
+    for (const auto& [name, region] : {std::pair{"inset margin", Rect(0, 10, 60, 10)},
+                                       {"text", Rect(40, 30, 20, 10)},
+                                       {"cloud", Rect(19, 29, 11, 11)},
+                                       {"star", Rect(1, 29, 5, 5)}}) {
+        SCOPED_TRACE(name);
+        const auto [coverage1, partial1] = measure(one, 1, region);
+        const auto [coverage2, partial2] = measure(two, 2, region);
+        EXPECT_NEAR(coverage2, 4.0 * coverage1, 0.08 * coverage2) << "four times the area";
+        EXPECT_LE(partial2, 2.6 * partial1) << "edges of one pixel, not enlarged";
+    }
+    EXPECT_TRUE((two.at(14, 50) == Rgb{0, 0, 0} && two.at(15, 50) == Rgb{255, 255, 255}));
+    Compositor moved, fresh; // to a screen of another scale: nothing of the old one stays
+    moved.render(*root, 0);
+    for (Compositor* compositor : {&moved, &fresh})
+        compositor->setScale(2), compositor->render(*root, 1);
+    EXPECT_EQ(std::memcmp(cairo_image_surface_get_data(moved.image()),
+                          cairo_image_surface_get_data(fresh.image()), 120 * 80 * 4),
+              0);
 }
 
 // Trees built alike, one drawn frame after frame, another afresh each frame;

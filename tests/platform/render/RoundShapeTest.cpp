@@ -35,6 +35,8 @@ TEST(RoundShapeTest, SmallRoundLayersShowingTheirBackgroundAloneAreSnappedToThei
     EXPECT_FALSE(shapeOf<GradientLayer>(4, 2)) << "a gradient";
     EXPECT_FALSE(shapeOf<TextLayer>(4, 2)) << "text";
     EXPECT_FALSE(shapeOf(4, 2, 0.3)) << "turned";
-    EXPECT_FALSE(shapeOf(4, 2, 0, 2)) << "scaled";
+    // At two pixels a point, 100 - 20.2 - 8 = 71.8 on the grid is 71.75.
+    EXPECT_EQ(shapeOf(4, 2, 0, 2), (RoundShape{Rect(10, 71.75, 8, 8), 4})) << "scaled";
+    EXPECT_FALSE(shapeOf(8.5, 4, 0, 2)) << "too large in pixels";
     EXPECT_FALSE(shapeOf(4, 2, 0, 1, std::make_shared<Layer>())) << "with sublayers";
 }

@@ -1,0 +1,52 @@
+#include "aerolune/DeviceScale.h"
+
+#include "platform/core/Log.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace aerolune::DeviceScale {
+namespace {
+
+constexpr double pointsPerInch = 96;
+
+// The scale a variable gives, when it is set; a value that cannot be used is
+// logged and skipped.
+std::optional<double> fromVariable(const char* name, const char* value) {
+    if (!value || !*value)
+        return std::nullopt;
+    const auto scale = parse(value);
+    if (!scale)
+        systemLog("ignoring " + std::string(name) + "=\"" + value +
+                  "\": not a scale from 0.5 to 4");
+    return scale;
+}
+
+} // namespace
+
+std::optional<double> parse(std::string_view text) {
+    if (!text.empty() && text.front() == '+')
+        text.remove_prefix(1);
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        !(value >= smallest && value <= largest))
+        return std::nullopt;
+    return value;
+}
+
+double choose(std::optional<double> option, const char* aeroluneScale, const char* gdkScale,
+              std::optional<double> dpi) {
+    if (option)
+        return *option;
+    if (const auto scale = fromVariable("AEROLUNE_SCALE", aeroluneScale))
+        return *scale;
+    if (const auto scale = fromVariable("GDK_SCALE", gdkScale))
+        return *scale;
+    if (dpi && *dpi / pointsPerInch >= smallest && *dpi / pointsPerInch <= largest)
+        return *dpi / pointsPerInch;
+    return 1;
+}
+
+} // namespace aerolune::DeviceScale
