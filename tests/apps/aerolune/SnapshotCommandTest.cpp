@@ -1,4 +1,9 @@
+#include "aerolune/SaverHostView.h"
 #include "palette/ColorHelper.h"
+#include "platform/core/MainQueue.h"
+#include "platform/core/Random.h"
+#include "platform/output/RunLoop.h"
+#include "platform/render/Compositor.h"
 #include "support/Pixels.h"
 #include "support/Program.h"
 #include "support/ScopedConfigHome.h"
@@ -46,6 +51,20 @@ TEST(SnapshotCommandTest, NoonTenMinutesAfterSunsetAndMidnightShowTheirSkies) {
     EXPECT_GT(1 - share(midnight, night, 20), 0.001) << "no stars";
 }
 
+TEST(SnapshotCommandTest, FourHundredDaysAheadAtMostStillMeetTheirSunset) {
+    ScopedConfigHome home;
+    ScopedTimeZone zone("Europe/Paris");
+    ASSERT_TRUE(Prefs::setCoordinates({48.85, 2.35}));
+    // Ends 13 minutes after the sunset of 26 July 2025.
+    const auto dusk = snapshot(home.root(), "2024-06-21T19:50:00Z", "400d");
+    for (const Rgb& c : {dusk.at(480, 145), dusk.at(480, 394)})
+        EXPECT_TRUE(c.r > 200 && c.r > c.b + 80) << describe(c) << " is not a warm colour";
+    // A second more is too long.
+    const auto beyond =
+        runProgram(AEROLUNE_PROGRAM, {"--snapshot", "x.png", "--after", "34560001"});
+    EXPECT_EQ(beyond.status, 2);
+}
+
 TEST(SnapshotCommandTest, AFailedWriteSaysSoAndLeavesTheOldPictureAndNoTemporaryFile) {
     ScopedConfigHome home;
     const auto folder = home.root() / "pictures", picture = folder / "sky.png";
@@ -70,4 +89,44 @@ TEST(SnapshotCommandTest, AFailedWriteSaysSoAndLeavesTheOldPictureAndNoTemporary
         EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2)
             << "a temporary file was left";
     }
+}
+
+// The same run drawn here frame by frame (each animated, laid out and drawn),
+// composited once at the end.
+static Pixels everyFrame(const char* at, double after, int width, int height) {
+    ScopedManualClock clock(parseIso8601(at).value());
+    MainQueue::main().reset();
+    Random::reseedShared(3);
+    auto host =
+        SaverHostView::create(Rect(0, 0, width, height), false, SaverHostView::FrameRate::hidden);
+    host->layoutSubtreeIfNeeded();
+    host->displayIfNeeded();
+    host->startAnimation();
+    RunLoop loop(host);
+    loop.advance(*clock, after);
+    loop.runFrame();
+    Compositor compositor;
+    compositor.render(*host, clock->monotonic());
+    MainQueue::main().reset();
+    return Pixels(compositor.image());
+}
+
+TEST(SnapshotCommandTest, ALongRunSkippedAheadShowsWhatEveryFrameDrawnShows) {
+    ScopedConfigHome home;
+    ScopedTimeZone zone("Europe/Paris");
+    ASSERT_TRUE(Prefs::setCoordinates({48.85, 2.35}));
+    // From 110 minutes before sunset to ten minutes into it, past the end of
+    // the backdrop's first walk (the next one's colours are drawn at random).
+    const auto file = home.root() / "dusk.png";
+    const auto run =
+        runProgram(AEROLUNE_PROGRAM, {"--snapshot", file, "--size", "160x90", "--at",
+                                      "2024-06-21T18:06:00Z", "--after", "7300", "--seed", "3"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto skipped = Pixels::fromPng(file);
+    const auto drawn = everyFrame("2024-06-21T18:06:00Z", 7300, 160, 90);
+    int differing = 0;
+    for (int y = 0; y < 90; ++y)
+        for (int x = 0; x < 160; ++x)
+            differing += near(drawn.at(x, y), skipped.at(x, y), 1) ? 0 : 1;
+    EXPECT_EQ(differing, 0) << "pixels of 14400";
 }
