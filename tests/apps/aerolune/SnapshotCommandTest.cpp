@@ -91,42 +91,35 @@ TEST(SnapshotCommandTest, AFailedWriteSaysSoAndLeavesTheOldPictureAndNoTemporary
     }
 }
 
-// The same run drawn here frame by frame (each animated, laid out and drawn),
-// composited once at the end.
-static Pixels everyFrame(const char* at, double after, int width, int height) {
-    ScopedManualClock clock(parseIso8601(at).value());
-    MainQueue::main().reset();
-    Random::reseedShared(3);
-    auto host =
-        SaverHostView::create(Rect(0, 0, width, height), false, SaverHostView::FrameRate::hidden);
-    host->layoutSubtreeIfNeeded();
-    host->displayIfNeeded();
-    host->startAnimation();
-    RunLoop loop(host);
-    loop.advance(*clock, after);
-    loop.runFrame();
-    Compositor compositor;
-    compositor.render(*host, clock->monotonic());
-    MainQueue::main().reset();
-    return Pixels(compositor.image());
-}
-
 TEST(SnapshotCommandTest, ALongRunSkippedAheadShowsWhatEveryFrameDrawnShows) {
     ScopedConfigHome home;
     ScopedTimeZone zone("Europe/Paris");
     ASSERT_TRUE(Prefs::setCoordinates({48.85, 2.35}));
     // From 110 minutes before sunset to ten minutes into it, past the end of
     // the backdrop's first walk (the next one's colours are drawn at random).
+    const char* start = "2024-06-21T18:06:00Z";
     const auto file = home.root() / "dusk.png";
-    const auto run =
-        runProgram(AEROLUNE_PROGRAM, {"--snapshot", file, "--size", "160x90", "--at",
-                                      "2024-06-21T18:06:00Z", "--after", "7300", "--seed", "3"});
+    const auto run = runProgram(AEROLUNE_PROGRAM, {"--snapshot", file, "--size", "160x90", "--at",
+                                                   start, "--after", "7300", "--seed", "3"});
     ASSERT_EQ(run.status, 0) << run.err;
-    const auto skipped = Pixels::fromPng(file);
-    const auto drawn = everyFrame("2024-06-21T18:06:00Z", 7300, 160, 90);
+    // The same run here, every frame animated, laid out and drawn.
+    ScopedManualClock clock(parseIso8601(start).value());
+    MainQueue::main().reset();
+    Random::reseedShared(3);
+    auto host = SaverHostView::create(Rect(0, 0, 160, 90), false, SaverHostView::FrameRate::hidden);
+    host->layoutSubtreeIfNeeded();
+    host->displayIfNeeded();
+    host->startAnimation();
+    RunLoop loop(host);
+    loop.advance(*clock, 7300);
+    loop.runFrame();
+    Compositor compositor;
+    compositor.render(*host, clock->monotonic());
+    const Pixels skipped = Pixels::fromPng(file), drawn(compositor.image());
     int differing = 0;
     for (int y = 0; y < 90; ++y)
         for (int x = 0; x < 160; ++x)
             differing += near(drawn.at(x, y), skipped.at(x, y), 1) ? 0 : 1;
     EXPECT_EQ(differing, 0) << "pixels of 14400";
+    MainQueue::main().reset();
 }
