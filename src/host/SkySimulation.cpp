@@ -52,9 +52,10 @@ double SkySimulation::monotonicOf(TimePoint wall) const {
 std::optional<double> SkySimulation::coordinatorFrame() const {
     if (const auto& transition = coordinator_.nextTransition())
         return frameFrom(monotonicOf(transition->date));
-    // The coordinator refreshes on the first frame strictly after the moment,
-    // the one at it or the next when the two clocks round alike. Once both
-    // have gone by, the refresh happened or waits for the sky to settle.
+    // The coordinator refreshes on the first frame strictly after the moment:
+    // the frame at or after it, or the next when that one falls right on it.
+    // Once both have gone by, the refresh has happened or waits for the sky to
+    // settle (the frame after the sunrise or sunset ends, a follow-up).
     const auto& refresh = coordinator_.refreshAfter();
     if (!refresh)
         return std::nullopt;
@@ -93,8 +94,10 @@ void SkySimulation::runFrame() {
 }
 
 void SkySimulation::runWork() {
+    const AnimatableView* before = coordinator_.currentView().get();
     MainQueue::main().runDue();
-    followUp_ = frameFrom(clock_.monotonic());
+    if (coordinator_.currentView().get() != before)
+        followUp_ = frameFrom(clock_.monotonic());
     stepDone();
 }
 

@@ -7,9 +7,9 @@
 // - the frame that fires the announced change of sky (the first at or after
 //   its moment) and the one that asks for a new forecast (the first after
 //   the coordinator's refresh moment);
-// - the frame after each of those and after each piece of delayed work, in
-//   which a new view takes its first step (a sunrise or sunset starts there),
-//   and again after any such frame that brought yet another view.
+// - the frame after each of those, and after delayed work that brought a new
+//   view, in which the new view takes its first step (a sunrise or sunset
+//   starts there), and again after any such frame that brought another view.
 // Delayed work runs alone at its deadline, as it does between a host loop's
 // frames. Everything the picture depends on apart from where clouds and stars
 // stand is thus where a run drawing every frame would have it: the mode, the
