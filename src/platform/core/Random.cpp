@@ -26,7 +26,7 @@ Random& Random::shared(Stream stream) {
 }
 
 void Random::reseedShared(std::uint64_t seed) {
-    // The scenes' source takes the seed as it is, as it always has.
+    // The scenes take the seed as it is, as Random(seed) would.
     shared(Stream::scenes) = Random(seed);
     shared(Stream::backdrop) = Random(mixed(seed));
 }
