@@ -24,8 +24,11 @@ static double share(const Pixels& picture, const Rgb& colour, int tolerance) {
 
 static Pixels snapshot(const fs::path& folder, const char* at, const char* after) {
     const auto file = folder / (std::string(at) + ".png");
-    const auto run = runProgram(AEROLUNE_PROGRAM, {"--snapshot", file, "--size", "960x540", "--at",
-                                                   at, "--after", after, "--seed", "3"});
+    // 400 days take half a minute in a sanitizer build.
+    const auto run = runProgram(
+        AEROLUNE_PROGRAM,
+        {"--snapshot", file, "--size", "960x540", "--at", at, "--after", after, "--seed", "3"},
+        std::chrono::minutes(3));
     EXPECT_EQ(run.status, 0) << run.err;
     auto picture = Pixels::fromPng(file);
     EXPECT_TRUE(picture.valid() && picture.width() == 960);
