@@ -2,11 +2,15 @@
 
 #include "aerolune/SaverHostView.h"
 #include "aerolune/SaverSetup.h"
+#include "host/SkySimulation.h"
 #include "platform/core/Clock.h"
 #include "platform/core/MainQueue.h"
 #include "platform/core/SystemClock.h"
 #include "platform/output/PngOutput.h"
 #include "platform/output/RunLoop.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace aerolune::SnapshotCommand {
 
@@ -26,9 +30,21 @@ int run(const Options& options, std::ostream& err) {
                                       SaverHostView::FrameRate::hidden);
     host->layoutSubtreeIfNeeded();
     host->displayIfNeeded();
-    host->startAnimation();
+    const double after = options.after.value_or(defaultSeconds);
+    // Up to the last second the saver's logic runs alone, from one moment that
+    // matters to the next; that second is drawn frame by frame. The handover
+    // falls on a frame of the grid the whole run keeps to.
+    const double interval = host->animationTimeInterval();
+    const double skipped = std::floor(std::max(0.0, after - drawnSeconds) / interval) * interval;
+    SkySimulation simulation(*host, *host->saver()->skySaverView()->skyCoordinator(), *clock);
+    if (skipped > 0) {
+        simulation.start();
+        simulation.run(skipped);
+    } else {
+        host->startAnimation();
+    }
     RunLoop loop(host, &png);
-    loop.advance(*clock, options.after.value_or(defaultSeconds));
+    loop.advance(*clock, after - skipped);
     loop.runFrame();
     host->stopAnimation();
     if (const auto saved = png.save(); !saved) {

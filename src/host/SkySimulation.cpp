@@ -3,75 +3,105 @@
 #include "platform/core/MainQueue.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace aerolune {
-namespace {
-
-constexpr double frameInterval = 1.0 / 30.0;
-
-} // namespace
 
 SkySimulation::SkySimulation(ScreenSaverView& view, const SkyCoordinator& coordinator,
                              ManualClock& clock)
     : view_(view), coordinator_(coordinator), clock_(clock) {}
 
 void SkySimulation::start() {
+    origin_ = clock_.monotonic();
     view_.startAnimation();
-    step();
+    runFrame();
 }
 
 void SkySimulation::run(double seconds) {
     const double end = clock_.monotonic() + std::max(0.0, seconds);
-    for (;;) {
-        const double at = nextStep(end);
-        if (at >= end) {
-            clock_.advance(end - clock_.monotonic());
-            MainQueue::main().runDue();
-            return;
-        }
-        clock_.advance(std::max(0.0, at - clock_.monotonic()));
-        const bool wasFollowUp = followUp_ && at >= *followUp_;
-        followUp_.reset();
-        step();
-        if (!wasFollowUp)
-            followUp_ = clock_.monotonic() + frameInterval;
+    for (Step step = nextStep(end); step.at < end; step = nextStep(end)) {
+        clock_.advanceTo(step.at);
+        if (step.isFrame)
+            runFrame();
+        else
+            runWork();
     }
+    clock_.advanceTo(end);
+    MainQueue::main().runDue();
+}
+
+double SkySimulation::gridFrame(double moment) const {
+    const double interval = view_.animationTimeInterval();
+    double frame = origin_ + std::ceil((moment - origin_) / interval) * interval;
+    if (frame < moment) // rounding
+        frame += interval;
+    return frame;
+}
+
+double SkySimulation::frameFrom(double moment) const {
+    moment = std::max(moment, clock_.monotonic());
+    if (lastFrame_)
+        moment = std::max(moment, *lastFrame_ + view_.animationTimeInterval() / 2);
+    return gridFrame(moment);
 }
 
 double SkySimulation::monotonicOf(TimePoint wall) const {
     return clock_.monotonic() + (wall - clock_.now());
 }
 
-double SkySimulation::nextStep(double end) const {
-    const double now = clock_.monotonic();
-    double at = end;
-    if (followUp_)
-        at = std::min(at, *followUp_);
-    if (const auto deadline = MainQueue::main().nextDeadline())
-        at = std::min(at, std::max(*deadline, now));
-    // A wall-clock moment maps to the monotonic clock only to within the wall
-    // time's rounding, so a step towards one goes at least a frame: a smaller
-    // one could leave the wall time where it was and the moment still ahead.
-    if (const auto moment = coordinatorMoment())
-        at = std::min(at, std::max(monotonicOf(*moment), now + frameInterval));
-    return at;
-}
-
-std::optional<TimePoint> SkySimulation::coordinatorMoment() const {
-    // A due change fires on the step that sees it; the tick of the step
-    // before has already seen any change due by then.
+std::optional<double> SkySimulation::coordinatorFrame() const {
     if (const auto& transition = coordinator_.nextTransition())
-        return transition->date;
-    // The coordinator refreshes strictly after the moment; one frame later.
+        return frameFrom(monotonicOf(transition->date));
+    // The coordinator refreshes on the first frame strictly after the moment:
+    // the frame at or after it, or the next when that one falls right on it.
+    // Once both have gone by, the refresh has happened or waits for the sky to
+    // settle (the frame after the sunrise or sunset ends, a follow-up).
     const auto& refresh = coordinator_.refreshAfter();
-    if (refresh && *refresh + frameInterval > clock_.now())
-        return *refresh + frameInterval;
-    return std::nullopt;
+    if (!refresh)
+        return std::nullopt;
+    const double moment = monotonicOf(*refresh);
+    if (lastFrame_ && gridFrame(moment) + view_.animationTimeInterval() <= *lastFrame_)
+        return std::nullopt;
+    return frameFrom(moment);
 }
 
-void SkySimulation::step() {
+SkySimulation::Step SkySimulation::nextStep(double end) const {
+    Step step{end, false};
+    const auto frame = [&step](double at) {
+        if (at <= step.at)
+            step = {at, true};
+    };
+    if (followUp_)
+        frame(*followUp_);
+    if (const auto moment = coordinatorFrame())
+        frame(*moment);
+    // Work due with a frame runs in that frame, before it, as the host loop has it.
+    if (const auto deadline = MainQueue::main().nextDeadline(); deadline && *deadline < step.at)
+        step = {std::max(*deadline, clock_.monotonic()), false};
+    return step;
+}
+
+void SkySimulation::runFrame() {
+    const bool wasFollowUp = followUp_ && clock_.monotonic() >= *followUp_;
+    const AnimatableView* before = coordinator_.currentView().get();
     MainQueue::main().runDue();
     view_.animateOneFrame();
+    lastFrame_ = clock_.monotonic();
+    followUp_.reset();
+    if (!wasFollowUp || coordinator_.currentView().get() != before)
+        followUp_ = frameFrom(clock_.monotonic());
+    stepDone();
+}
+
+void SkySimulation::runWork() {
+    const AnimatableView* before = coordinator_.currentView().get();
+    MainQueue::main().runDue();
+    if (coordinator_.currentView().get() != before)
+        followUp_ = frameFrom(clock_.monotonic());
+    stepDone();
+}
+
+void SkySimulation::stepDone() {
     ++steps_;
     if (observer_)
         observer_();

@@ -14,7 +14,7 @@ std::vector<Color> shuffledColors(const std::optional<Color>& startColor) {
     std::vector<Color> colors = ColorHelper::allColors();
     if (startColor)
         std::erase(colors, *startColor);
-    Random::shared().shuffle(colors);
+    Random::shared(Random::Stream::backdrop).shuffle(colors);
     return colors;
 }
 
@@ -26,7 +26,7 @@ TransitionView::TransitionView(std::optional<Color> startColor)
         const Color& first = gradientColors_.front();
         gradientLayer_->setColors({startColor.value_or(first), first});
     }
-    const auto turn = Random::shared().below(orientations.size());
+    const auto turn = Random::shared(Random::Stream::backdrop).below(orientations.size());
     gradientLayer_->setTransform(Transform::makeRotation(orientations[turn]));
     setWantsLayer(true);
     if (Layer* backing = layer())

@@ -3,7 +3,8 @@
 // The abstract backdrop's gradient: it walks the palette's 31 colours, less the
 // colour it starts from, in a random order, one pair of neighbours at a time,
 // turned by a random quarter turn, and tells its delegate the colour it ended
-// on so that the next walk can start from there.
+// on so that the next walk can start from there. The order and the turn come
+// from the backdrop's own random source, which the scenes' frames never touch.
 //
 // start() begins the walk (once). Step 0 takes 60 s, every later step 240 s;
 // step k >= 1 begins at 60 + (k - 1) x 240 s and the walk completes at

@@ -7,6 +7,12 @@
 // - coin(): one bit of a fresh 64-bit value;
 // - below(n): an unbiased whole number in [0, n), by rejection;
 // - shuffle: Fisher-Yates, swapping each position i with one drawn from [i, end).
+//
+// There are two shared sources. The scenes draw on every frame (stars twinkle,
+// clouds wrap), so how many values they have taken depends on how many frames
+// were drawn; the backdrop's walks draw from a source of their own, so that a
+// run which skips frames (a snapshot days ahead) chooses the same backdrop
+// colours, in the same order, as a run that draws them all.
 
 #include <cstdint>
 #include <random>
@@ -19,8 +25,11 @@ class Random {
 public:
     explicit Random(std::uint64_t seed) : engine_(seed) {}
 
-    // The shared source, seeded from the system until reseeded.
-    static Random& shared();
+    enum class Stream { scenes, backdrop };
+
+    // A shared source, seeded from the system until reseeded.
+    static Random& shared(Stream stream = Stream::scenes);
+    // Reseeds both shared sources, each from `seed` in a way of its own.
     static void reseedShared(std::uint64_t seed);
 
     std::uint64_t next() { return engine_(); }

@@ -1,4 +1,9 @@
+#include "aerolune/SaverHostView.h"
 #include "palette/ColorHelper.h"
+#include "platform/core/MainQueue.h"
+#include "platform/core/Random.h"
+#include "platform/output/RunLoop.h"
+#include "platform/render/Compositor.h"
 #include "support/Pixels.h"
 #include "support/Program.h"
 #include "support/ScopedConfigHome.h"
@@ -19,8 +24,11 @@ static double share(const Pixels& picture, const Rgb& colour, int tolerance) {
 
 static Pixels snapshot(const fs::path& folder, const char* at, const char* after) {
     const auto file = folder / (std::string(at) + ".png");
-    const auto run = runProgram(AEROLUNE_PROGRAM, {"--snapshot", file, "--size", "960x540", "--at",
-                                                   at, "--after", after, "--seed", "3"});
+    // 400 days take half a minute in a sanitizer build.
+    const auto run = runProgram(
+        AEROLUNE_PROGRAM,
+        {"--snapshot", file, "--size", "960x540", "--at", at, "--after", after, "--seed", "3"},
+        std::chrono::minutes(3));
     EXPECT_EQ(run.status, 0) << run.err;
     auto picture = Pixels::fromPng(file);
     EXPECT_TRUE(picture.valid() && picture.width() == 960);
@@ -44,6 +52,20 @@ TEST(SnapshotCommandTest, NoonTenMinutesAfterSunsetAndMidnightShowTheirSkies) {
     const auto midnight = snapshot(home.root(), "2024-06-22T00:00:00+02:00", "6");
     EXPECT_GT(share(midnight, night, 1), 0.8);
     EXPECT_GT(1 - share(midnight, night, 20), 0.001) << "no stars";
+}
+
+TEST(SnapshotCommandTest, FourHundredDaysAheadAtMostStillMeetTheirSunset) {
+    ScopedConfigHome home;
+    ScopedTimeZone zone("Europe/Paris");
+    ASSERT_TRUE(Prefs::setCoordinates({48.85, 2.35}));
+    // Ends 13 minutes after the sunset of 26 July 2025.
+    const auto dusk = snapshot(home.root(), "2024-06-21T19:50:00Z", "400d");
+    for (const Rgb& c : {dusk.at(480, 145), dusk.at(480, 394)})
+        EXPECT_TRUE(c.r > 200 && c.r > c.b + 80) << describe(c) << " is not a warm colour";
+    // A second more is too long.
+    const auto beyond =
+        runProgram(AEROLUNE_PROGRAM, {"--snapshot", "x.png", "--after", "34560001"});
+    EXPECT_EQ(beyond.status, 2);
 }
 
 TEST(SnapshotCommandTest, AFailedWriteSaysSoAndLeavesTheOldPictureAndNoTemporaryFile) {
@@ -95,4 +117,37 @@ TEST(SnapshotCommandTest, AtScaleTwoTheSamePictureHasTwiceThePixels) {
                 std::abs((a.sum() + b.sum() + c.sum() + d.sum()) / 4.0 - one.at(x, y).sum());
         }
     EXPECT_LT(difference / (640 * 360 * 3), 1.0) << "clouds of the same sizes in the same places";
+}
+
+TEST(SnapshotCommandTest, ALongRunSkippedAheadShowsWhatEveryFrameDrawnShows) {
+    ScopedConfigHome home;
+    ScopedTimeZone zone("Europe/Paris");
+    ASSERT_TRUE(Prefs::setCoordinates({48.85, 2.35}));
+    // From 110 minutes before sunset to ten minutes into it, past the end of
+    // the backdrop's first walk (the next one's colours are drawn at random).
+    const char* start = "2024-06-21T18:06:00Z";
+    const auto file = home.root() / "dusk.png";
+    const auto run = runProgram(AEROLUNE_PROGRAM, {"--snapshot", file, "--size", "160x90", "--at",
+                                                   start, "--after", "7300", "--seed", "3"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    // The same run here, every frame animated, laid out and drawn.
+    ScopedManualClock clock(parseIso8601(start).value());
+    MainQueue::main().reset();
+    Random::reseedShared(3);
+    auto host = SaverHostView::create(Rect(0, 0, 160, 90), false, SaverHostView::FrameRate::hidden);
+    host->layoutSubtreeIfNeeded();
+    host->displayIfNeeded();
+    host->startAnimation();
+    RunLoop loop(host);
+    loop.advance(*clock, 7300);
+    loop.runFrame();
+    Compositor compositor;
+    compositor.render(*host, clock->monotonic());
+    const Pixels skipped = Pixels::fromPng(file), drawn(compositor.image());
+    int differing = 0;
+    for (int y = 0; y < 90; ++y)
+        for (int x = 0; x < 160; ++x)
+            differing += near(drawn.at(x, y), skipped.at(x, y), 1) ? 0 : 1;
+    EXPECT_EQ(differing, 0) << "pixels of 14400";
+    MainQueue::main().reset();
 }
