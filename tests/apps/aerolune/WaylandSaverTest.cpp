@@ -261,29 +261,22 @@ TEST_F(WaylandSaverTest, OverlayCoversWindowsAndEndsOnAKeyAClickOrAMoveButNotAJi
 TEST_F(WaylandSaverTest, WithoutXTheSaverOpensAWindowThatFollowsItsSizeAndEndsOnQEscapeOrClose) {
     Sway sway;
     SKIP_WITHOUT_SWAY(sway);
-    {
-        SCOPED_TRACE("q");
-        Saver saver({});
+    for (const auto& [how, fullscreen] :
+         {std::pair<std::string, bool>{"q", false}, {"Escape", true}, {"kill", true}}) {
+        SCOPED_TRACE(how);
+        Saver saver(fullscreen ? std::vector<std::string>{"--fullscreen"}
+                               : std::vector<std::string>{});
         ASSERT_TRUE(saver.awaitLine("showing in a window: 1280x720 points")) << saver.seen;
         // sway notes the size a window first had as its geometry.
         const std::string window = awaitWindow(sway);
         EXPECT_NE(window.find("\"width\":1280,\"height\":720"), std::string::npos) << window;
-        // Tiled, the window fills the output.
+        EXPECT_EQ(window.find("\"fullscreen_mode\":1") != std::string::npos, fullscreen) << window;
+        // Tiled or full screen, the window fills the output.
         awaitSky(sway, "HEADLESS-1", 1920, 1080);
-        EXPECT_EQ(typeKey("q"), 0);
-        EXPECT_EQ(saver.wait(5s), 0);
-    }
-    for (const auto& [how, end] :
-         {std::pair<std::string, std::string>{"Escape", "key"}, {"kill", "close"}}) {
-        SCOPED_TRACE(how);
-        Saver saver({"--fullscreen"});
-        ASSERT_TRUE(saver.awaitLine("showing in a window")) << saver.seen;
-        EXPECT_NE(awaitWindow(sway).find("\"fullscreen_mode\":1"), std::string::npos);
-        EXPECT_TRUE(runsOn(saver, 300ms));
-        if (end == "key")
-            EXPECT_EQ(typeKey(how), 0);
-        else
+        if (how == "kill")
             EXPECT_TRUE(sway.message({"[title=\"Aerolune\"] kill"}));
+        else
+            EXPECT_EQ(typeKey(how), 0);
         EXPECT_EQ(saver.wait(5s), 0);
     }
 }
