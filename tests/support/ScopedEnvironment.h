@@ -39,24 +39,8 @@ private:
 };
 
 // Sets TZ (an IANA name or a POSIX string) and restores the old value.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone) {
-        if (const char* old = std::getenv("TZ"))
-            old_ = old;
-        ::setenv("TZ", zone, 1);
-    }
-    ~ScopedTimeZone() {
-        if (old_)
-            ::setenv("TZ", old_->c_str(), 1);
-        else
-            ::unsetenv("TZ");
-    }
-    ScopedTimeZone(const ScopedTimeZone&) = delete;
-    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
-
-private:
-    std::optional<std::string> old_;
+struct ScopedTimeZone : ScopedEnvironmentVariable {
+    explicit ScopedTimeZone(const char* zone) : ScopedEnvironmentVariable("TZ", zone) {}
 };
 
 // Installs a ManualClock as the process clock.

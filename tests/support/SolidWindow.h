@@ -4,11 +4,12 @@
 // for tests that check what lies above or beneath it: an xdg-shell toplevel
 // with a title, shown once, then left alone until it is destroyed.
 
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <sys/mman.h>
 #include <unistd.h>
+#include <vector>
 #include <wayland-client.h>
 #include <xdg-shell-client-protocol.h>
 
@@ -17,45 +18,28 @@ namespace aerolune::test {
 class SolidWindow {
 public:
     SolidWindow(const std::string& title, int width, int height, std::uint32_t xrgb)
-        : width_(width), height_(height), colour_(xrgb) {
-        display_ = wl_display_connect(nullptr);
+        : width_(width), height_(height), colour_(xrgb), display_(wl_display_connect(nullptr)) {
         if (!display_)
             return;
-        wl_registry* registry = wl_display_get_registry(display_);
-        wl_registry_add_listener(registry, &registryListener, this);
+        wl_registry_add_listener(keep(wl_display_get_registry(display_)), &registryListener, this);
         wl_display_roundtrip(display_);
-        wl_registry_destroy(registry);
         if (!compositor_ || !shm_ || !base_)
             return;
-        surface_ = wl_compositor_create_surface(compositor_);
-        xdg_ = xdg_wm_base_get_xdg_surface(base_, surface_);
+        surface_ = keep(wl_compositor_create_surface(compositor_));
+        xdg_ = keep(xdg_wm_base_get_xdg_surface(base_, surface_));
         xdg_surface_add_listener(xdg_, &surfaceListener, this);
-        toplevel_ = xdg_surface_get_toplevel(xdg_);
-        xdg_toplevel_set_title(toplevel_, title.c_str());
+        xdg_toplevel_set_title(keep(xdg_surface_get_toplevel(xdg_)), title.c_str());
         wl_surface_commit(surface_);
         for (int i = 0; i < 50 && !shown_ && wl_display_roundtrip(display_) >= 0; ++i) {
         }
         // The buffer attached while dispatching is sent, and mapped, by this.
         wl_display_roundtrip(display_);
     }
+    // Disconnecting takes the window away; its objects here need only be freed.
     ~SolidWindow() {
-        if (!display_)
-            return;
-        if (buffer_)
-            wl_buffer_destroy(buffer_);
-        if (toplevel_)
-            xdg_toplevel_destroy(toplevel_);
-        if (xdg_)
-            xdg_surface_destroy(xdg_);
-        if (surface_)
-            wl_surface_destroy(surface_);
-        if (base_)
-            xdg_wm_base_destroy(base_);
-        if (shm_)
-            wl_shm_destroy(shm_);
-        if (compositor_)
-            wl_compositor_destroy(compositor_);
-        wl_display_disconnect(display_);
+        std::for_each(objects_.rbegin(), objects_.rend(), wl_proxy_destroy);
+        if (display_)
+            wl_display_disconnect(display_);
     }
     SolidWindow(const SolidWindow&) = delete;
     SolidWindow& operator=(const SolidWindow&) = delete;
@@ -63,6 +47,11 @@ public:
     bool shown() const { return shown_; }
 
 private:
+    template <typename Object> Object* keep(Object* object) {
+        objects_.push_back(reinterpret_cast<wl_proxy*>(object));
+        return object;
+    }
+
     void show(std::uint32_t serial) {
         xdg_surface_ack_configure(xdg_, serial);
         if (shown_)
@@ -74,15 +63,14 @@ private:
             return;
         auto* pixels = static_cast<std::uint32_t*>(
             mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0));
-        for (std::size_t i = 0; i < size / 4; ++i)
-            pixels[i] = colour_;
+        std::fill_n(pixels, size / 4, colour_);
         munmap(pixels, size);
         wl_shm_pool* pool = wl_shm_create_pool(shm_, fd, int(size));
-        buffer_ =
-            wl_shm_pool_create_buffer(pool, 0, width_, height_, stride, WL_SHM_FORMAT_XRGB8888);
+        wl_buffer* buffer = keep(
+            wl_shm_pool_create_buffer(pool, 0, width_, height_, stride, WL_SHM_FORMAT_XRGB8888));
         wl_shm_pool_destroy(pool);
         close(fd);
-        wl_surface_attach(surface_, buffer_, 0, 0);
+        wl_surface_attach(surface_, buffer, 0, 0);
         wl_surface_damage_buffer(surface_, 0, 0, width_, height_);
         wl_surface_commit(surface_);
         shown_ = true;
@@ -91,16 +79,14 @@ private:
     static void global(void* data, wl_registry* registry, std::uint32_t name, const char* interface,
                        std::uint32_t) {
         auto* self = static_cast<SolidWindow*>(data);
-        const std::string which = interface;
-        if (which == wl_compositor_interface.name)
-            self->compositor_ = static_cast<wl_compositor*>(
-                wl_registry_bind(registry, name, &wl_compositor_interface, 4));
-        else if (which == wl_shm_interface.name)
-            self->shm_ =
-                static_cast<wl_shm*>(wl_registry_bind(registry, name, &wl_shm_interface, 1));
-        else if (which == xdg_wm_base_interface.name)
-            self->base_ = static_cast<xdg_wm_base*>(
-                wl_registry_bind(registry, name, &xdg_wm_base_interface, 1));
+        const auto bind = [&](auto*& into, const wl_interface& kind, std::uint32_t version) {
+            if (kind.name == std::string(interface))
+                into = self->keep(static_cast<std::remove_reference_t<decltype(into)>>(
+                    wl_registry_bind(registry, name, &kind, version)));
+        };
+        bind(self->compositor_, wl_compositor_interface, 4);
+        bind(self->shm_, wl_shm_interface, 1);
+        bind(self->base_, xdg_wm_base_interface, 1);
     }
     static void globalRemove(void*, wl_registry*, std::uint32_t) {}
     static constexpr wl_registry_listener registryListener{global, globalRemove};
@@ -111,14 +97,13 @@ private:
 
     int width_, height_;
     std::uint32_t colour_;
-    wl_display* display_ = nullptr;
+    wl_display* display_;
+    std::vector<wl_proxy*> objects_;
     wl_compositor* compositor_ = nullptr;
     wl_shm* shm_ = nullptr;
     xdg_wm_base* base_ = nullptr;
     wl_surface* surface_ = nullptr;
     xdg_surface* xdg_ = nullptr;
-    xdg_toplevel* toplevel_ = nullptr;
-    wl_buffer* buffer_ = nullptr;
     bool shown_ = false;
 };
 
