@@ -29,6 +29,9 @@ TEST(OptionsTest, OneOrTwoDashesAndValuesAfterASpaceOrEquals) {
               std::tuple("a.png", std::optional(Size{1344, 504}), std::optional(5400.0),
                          std::optional(0.5)));
     EXPECT_EQ(accepted({"-simulate", "72h"}).duration, 72 * 3600.0);
+    const auto layer = accepted({"--layer", "overlay", "--output", "DP-1"});
+    EXPECT_EQ(std::pair(layer.layer, layer.outputName),
+              std::pair(std::optional(Options::WaylandLayer::overlay), std::string("DP-1")));
     EXPECT_EQ(accepted({"--forecast", "-help", "--lat", "1"}).command, Options::Command::help);
 }
 
@@ -69,6 +72,12 @@ TEST(OptionsTest, RefusesWhatItCannotReadWithOneLine) {
              {{"--scale", "4.01"}, "--scale needs a number of pixels a point from 0.5 to 4, such as 2 or 1.5, not \"4.01\""},
              {{"--forecast", "--scale", "2"}, "--scale goes with a saver run or --snapshot"},
              {{"--seed", "-1"}, "--seed needs a whole number from 0 to 18446744073709551615, not \"-1\""},
+             {{"--layer", "sideways"}, "--layer needs background or overlay, not \"sideways\""},
+             {{"--output", "DP-1"}, "--output goes with --layer"},
+             {{"--output="}, "--output needs the name of a monitor, such as DP-1"},
+             {{"--layer", "overlay", "--fullscreen"}, "--fullscreen is for a window; --layer covers whole monitors already"},
+             {{"--wayland", "-root"}, "--layer, --output, --wayland and --fullscreen draw on Wayland, -root and -window-id on X11"},
+             {{"--layer", "background", "--forecast"}, "--layer, --output, --wayland and --fullscreen are for a saver run"},
          }) { // clang-format on
         const auto parsed = Options::parse(arguments);
         EXPECT_EQ((parsed ? "accepted" : parsed.error().message).substr(0, message.size()),

@@ -155,30 +155,6 @@ TEST(WaylandSaverChoice, WaylandWhenAskedOrWithoutXAndX11WhenBothAreThere) {
     EXPECT_FALSE(aerolune::WaylandSaver::chosen(options, "wayland-0", nullptr));
 }
 
-TEST(WaylandSaverChoice, WaylandOptionsGoTogetherAndApartFromX11s) {
-    const std::vector<std::pair<std::vector<std::string_view>, std::string>> refused = {
-        {{"--layer", "sideways"}, "--layer needs background or overlay, not \"sideways\""},
-        {{"--output", "DP-1"}, "--output goes with --layer"},
-        {{"--output="}, "--output needs the name of a monitor, such as DP-1"},
-        {{"--layer", "overlay", "--fullscreen"},
-         "--fullscreen is for a window; --layer covers whole monitors already"},
-        {{"--wayland", "-root"},
-         "--layer, --output, --wayland and --fullscreen draw on Wayland, -root and -window-id "
-         "on X11"},
-        {{"--layer", "background", "--forecast"},
-         "--layer, --output, --wayland and --fullscreen are for a saver run"},
-    };
-    for (const auto& [arguments, problem] : refused) {
-        SCOPED_TRACE(problem);
-        const auto parsed = aerolune::Options::parse(arguments);
-        ASSERT_FALSE(parsed);
-        EXPECT_EQ(parsed.error().message, problem);
-    }
-    const auto parsed = aerolune::Options::parse({"--layer", "overlay", "--output", "DP-1"});
-    ASSERT_TRUE(parsed);
-    EXPECT_EQ(parsed->layer, aerolune::Options::WaylandLayer::overlay);
-}
-
 TEST_F(WaylandSaverTest, BackgroundDrawsTheSkyBeneathWindowsUntilSigterm) {
     Sway sway(solid);
     SKIP_WITHOUT_SWAY(sway);
