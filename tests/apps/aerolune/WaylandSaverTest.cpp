@@ -139,20 +139,21 @@ protected:
 } // namespace
 
 TEST(WaylandSaverChoice, WaylandWhenAskedOrWithoutXAndX11WhenBothAreThere) {
-    aerolune::Options options;
-    EXPECT_TRUE(aerolune::WaylandSaver::chosen(options, "wayland-0", nullptr));
-    EXPECT_TRUE(aerolune::WaylandSaver::chosen(options, "wayland-0", ""));
-    EXPECT_FALSE(aerolune::WaylandSaver::chosen(options, "wayland-0", ":0"));
-    EXPECT_FALSE(aerolune::WaylandSaver::chosen(options, nullptr, nullptr));
-    EXPECT_FALSE(aerolune::WaylandSaver::chosen(options, "", nullptr));
-    options.wayland = true;
-    EXPECT_TRUE(aerolune::WaylandSaver::chosen(options, "wayland-0", ":0"));
-    options = {};
-    options.layer = aerolune::Options::WaylandLayer::background;
-    EXPECT_TRUE(aerolune::WaylandSaver::chosen(options, nullptr, ":0"));
-    options = {};
-    options.root = true;
-    EXPECT_FALSE(aerolune::WaylandSaver::chosen(options, "wayland-0", nullptr));
+    using Layer = aerolune::Options::WaylandLayer;
+    // clang-format off
+    for (const auto& [wayland, layer, root, waylandDisplay, x11Display, chosen] : {
+             std::tuple<bool, std::optional<Layer>, bool, const char*, const char*, bool>
+             {false, {}, false, "wayland-0", nullptr, true}, {false, {}, false, "wayland-0", "", true},
+             {false, {}, false, "wayland-0", ":0", false}, {false, {}, false, nullptr, nullptr, false},
+             {false, {}, false, "", nullptr, false}, {true, {}, false, "wayland-0", ":0", true},
+             {false, Layer::background, false, nullptr, ":0", true}, {false, {}, true, "wayland-0", nullptr, false}}) {
+        // clang-format on
+        aerolune::Options options;
+        std::tie(options.wayland, options.layer, options.root) = std::tie(wayland, layer, root);
+        EXPECT_EQ(aerolune::WaylandSaver::chosen(options, waylandDisplay, x11Display), chosen)
+            << wayland << root << (waylandDisplay ? waylandDisplay : "-")
+            << (x11Display ? x11Display : "-");
+    }
 }
 
 TEST_F(WaylandSaverTest, BackgroundDrawsTheSkyBeneathWindowsUntilSigterm) {
