@@ -83,7 +83,8 @@ void Compositor::ensureImage(const View& root) {
     fullRedraw_ = true;
 }
 
-std::vector<PixelRect> Compositor::render(View& root, double now) {
+std::vector<PixelRect> Compositor::render(View& root, double now,
+                                          const std::function<void()>& beforeDrawing) {
     ensureImage(root);
     const auto& damaged = walk_.walk(root, now, width(), height());
     // One pass over all the pieces: adding them one by one to a region costs
@@ -105,6 +106,8 @@ std::vector<PixelRect> Compositor::render(View& root, double now) {
         cairo_region_get_rectangle(damage.get(), i, &r);
         redrawn.push_back({r.x, r.y, r.width, r.height});
     }
+    if (beforeDrawing)
+        beforeDrawing();
     drawing_.draw(root, image_.get(), damage.get());
     cairo_surface_flush(image_.get());
     return redrawn;
