@@ -98,8 +98,13 @@ start_wayland() { # WIDTH HEIGHT SCALE
 }
 
 stop_server() {
-    kill "$server" "$extra_server" 2>/dev/null || true
-    wait "$server" "$extra_server" 2>/dev/null || true
+    local pid
+    for pid in $server $extra_server; do # never 0: that is the whole process group
+        if [ "$pid" -gt 0 ]; then
+            kill "$pid" 2>/dev/null || true
+            wait "$pid" 2>/dev/null || true
+        fi
+    done
     server=0
     extra_server=0
     if [ -n "${runtime:-}" ]; then rm -rf "$runtime"; fi
