@@ -1,1 +1,2 @@
 aerolune_add_benchmark(SaverBench LIBS aerolune_host aerolune_platform_output)
+aerolune_add_benchmark(MemoryBench LIBS aerolune_host aerolune_platform_output)

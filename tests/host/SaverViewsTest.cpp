@@ -1,6 +1,7 @@
 #include "astronomy/Solar.h"
 #include "host/AeroluneSaverView.h"
 #include "platform/output/RunLoop.h"
+#include "platform/render/Compositor.h"
 #include "scenes/LoadingHostingView.h"
 #include "support/SaverHarness.h"
 
@@ -22,7 +23,48 @@ struct Running {
     Running() { saver->startAnimation(); }
 };
 
+// The whole saver's pictures every 1.5 s for a minute from `start` (then
+// `sinceSunset` seconds after that day's sunset, if given), drawn each over the
+// last by one compositor or each afresh. The run repeats exactly: a fixed seed.
+std::vector<std::string> pictures(const char* start, std::optional<double> sinceSunset,
+                                  bool afresh) {
+    SaverHarness harness("Europe/Paris", start, paris);
+    if (sinceSunset)
+        harness.clock().setNow(*Solar(harness.now(), paris).sunset() + *sinceSunset);
+    Running run;
+    Compositor kept;
+    std::vector<std::string> shown;
+    for (int step = 0; step < 40; ++step) {
+        run.loop.advance(harness.clock(), 1.5);
+        Compositor fresh;
+        Compositor& compositor = afresh ? fresh : kept;
+        compositor.render(*run.saver, harness.clock().monotonic());
+        const auto* data = cairo_image_surface_get_data(compositor.image());
+        shown.emplace_back(data, data + cairo_image_surface_get_stride(compositor.image()) *
+                                            compositor.height());
+    }
+    return shown;
+}
+
 } // namespace
+
+TEST(SaverViewsTest, EachFrameDrawnOverTheLastEqualsTheSameMomentDrawnAfresh) {
+    for (const auto& [sky, start, sinceSunset] : {
+             std::tuple{"day, clouds moving", "2024-06-21T12:00:00+02:00", std::optional<double>()},
+             {"night, stars twinkling", "2024-06-21T23:59:00+02:00", std::nullopt},
+             {"sunset, its gradient walking", "2024-06-21T12:00:00+02:00", 60.0},
+         }) {
+        SCOPED_TRACE(sky);
+        const auto drawnOver = pictures(start, sinceSunset, false);
+        const auto afresh = pictures(start, sinceSunset, true);
+        for (std::size_t i = 0; i < afresh.size(); ++i) {
+            ASSERT_TRUE(drawnOver[i] == afresh[i]) << "at " << 1.5 * (i + 1) << " s";
+            // Every pixel painted opaque: nothing left out around the sky window.
+            for (std::size_t alpha = 3; alpha < afresh[i].size(); alpha += 4)
+                ASSERT_EQ(afresh[i][alpha], '\xff') << "at " << 1.5 * (i + 1) << " s";
+        }
+    }
+}
 
 TEST(SaverViewsTest, TheSkyWindowIsInsetByAFifthOfTheGeometricMeanRoundedAwayFromZero) {
     SaverHarness harness("UTC", "2024-06-21T12:00:00Z");

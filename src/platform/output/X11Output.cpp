@@ -86,6 +86,10 @@ struct X11Output::Connection {
     XImage* image = nullptr;
     bool shared = false;
     XShmSegmentInfo segment{};
+    // The server tells when it has read the shared image (an event of this
+    // type); until then the next frame must not draw into it.
+    int completionType = -1;
+    bool reading = false;
     std::vector<unsigned char> plainPixels;
 
     ~Connection() {
@@ -107,6 +111,7 @@ struct X11Output::Connection {
             XShmDetach(display, &segment);
             XSync(display, False);
             shmdt(segment.shmaddr);
+            reading = false;
         }
         dropImage();
         plainPixels.clear();
@@ -154,6 +159,7 @@ struct X11Output::Connection {
             return false;
         }
         shared = true;
+        completionType = XShmGetEventBase(display) + ShmCompletion;
         return true;
     }
 
@@ -168,13 +174,32 @@ struct X11Output::Connection {
         return image != nullptr;
     }
 
-    void put(int x, int y, int w, int h) {
-        if (shared)
+    // Requests are handled in order: the last piece of a frame alone asks to
+    // be told when the server is done with the image.
+    void put(int x, int y, int w, int h, bool last) {
+        if (shared) {
             XShmPutImage(display, window, gc, image, x, y, x, y, static_cast<unsigned>(w),
-                         static_cast<unsigned>(h), False);
-        else
+                         static_cast<unsigned>(h), last ? True : False);
+            reading = reading || last;
+        } else {
             XPutImage(display, window, gc, image, x, y, x, y, static_cast<unsigned>(w),
                       static_cast<unsigned>(h));
+        }
+    }
+
+    // Before drawing into the shared image. The answer has usually come in
+    // long before the next frame; when it has not (or never will: a window
+    // gone takes the request with an error), one round trip makes sure.
+    void waitUntilRead() {
+        if (!reading)
+            return;
+        XEvent event;
+        XEventsQueued(display, QueuedAfterReading);
+        if (!XCheckTypedEvent(display, completionType, &event)) {
+            XSync(display, False);
+            XCheckTypedEvent(display, completionType, &event);
+        }
+        reading = false;
     }
 };
 
@@ -380,6 +405,8 @@ bool X11Output::processEvents() {
                 return false;
             break;
         default:
+            if (event.type == x_->completionType)
+                x_->reading = false;
             break;
         }
     }
@@ -389,18 +416,17 @@ bool X11Output::processEvents() {
 void X11Output::present(View& root, double now) {
     if (x_->gone || !x_->image)
         return;
-    const auto redrawn = compositor_.render(root, now);
-    const bool sending = x_->exposed || !redrawn.empty();
+    // A frame that draws nothing never waits for the server.
+    const auto redrawn = compositor_.render(root, now, [this] { x_->waitUntilRead(); });
     if (x_->exposed) {
-        x_->put(0, 0, x_->width, x_->height);
+        x_->put(0, 0, x_->width, x_->height, true);
         x_->exposed = false;
     } else {
-        for (const auto& r : uploadBoxes(redrawn))
-            x_->put(r.x, r.y, r.width, r.height);
+        const auto boxes = uploadBoxes(redrawn);
+        for (std::size_t i = 0; i < boxes.size(); ++i)
+            x_->put(boxes[i].x, boxes[i].y, boxes[i].width, boxes[i].height, i + 1 == boxes.size());
     }
-    // The server must have read the shared image before the next frame draws into it.
-    if (sending)
-        XSync(x_->display, False);
+    XFlush(x_->display);
 }
 
 } // namespace aerolune

@@ -6,7 +6,10 @@
 // The compositor draws straight into an image shared with the X server
 // (MIT-SHM); where sharing is not possible (a remote display) the image goes
 // over the connection instead. Only the rectangles the compositor redrew are
-// sent, nearby ones joined (uploadBoxes). The output follows the window's size, and reports itself
+// sent, nearby ones joined (uploadBoxes), and nothing waits for the server:
+// the next frame that draws waits, if need be, for the server's word that it
+// has read the shared image (a completion event), and a frame that draws
+// nothing sends nothing and never waits. The output follows the window's size, and reports itself
 // gone when the window is destroyed or, for its own window, closed by the window manager.
 
 #include "platform/core/Result.h"

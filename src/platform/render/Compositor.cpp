@@ -90,7 +90,8 @@ void Compositor::ensureImage(const View& root) {
     fullRedraw_ = true;
 }
 
-std::vector<PixelRect> Compositor::render(View& root, double now) {
+std::vector<PixelRect> Compositor::render(View& root, double now,
+                                          const std::function<void()>& beforeDrawing) {
     ensureImage(root);
     const auto& damaged = walk_.walk(root, now, width(), height(), scale_);
     // One pass over all the pieces: adding them one by one to a region costs
@@ -112,6 +113,8 @@ std::vector<PixelRect> Compositor::render(View& root, double now) {
         cairo_region_get_rectangle(damage.get(), i, &r);
         redrawn.push_back({r.x, r.y, r.width, r.height});
     }
+    if (beforeDrawing)
+        beforeDrawing();
     drawing_.draw(root, image_.get(), damage.get(), scale_);
     cairo_surface_flush(image_.get());
     return redrawn;

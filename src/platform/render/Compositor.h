@@ -31,6 +31,7 @@
 
 #include <cairo.h>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace aerolune {
@@ -54,7 +55,11 @@ public:
     // Draws what changed since the last call, as the tree shows at `now`
     // (monotonic seconds). Returns the rectangles redrawn; empty when nothing
     // changed. The image takes the root view's size unless memory was given.
-    std::vector<PixelRect> render(View& root, double now);
+    // `beforeDrawing`, when given, runs once the frame is known to draw
+    // something and before it touches the image (the image may still be in
+    // use elsewhere).
+    std::vector<PixelRect> render(View& root, double now,
+                                  const std::function<void()>& beforeDrawing = {});
 
     // Draws into memory owned by the caller (an image shared with the X
     // server) from now on; the next render redraws everything.

@@ -12,6 +12,13 @@
 // rasterised again when something inside it changed; where it lands decides
 // its damage. A small round layer is judged by where it shows on its grid
 // (RoundShape), not by where it lies.
+//
+// A gradient whose colours alone changed damages only the lines (rows or
+// columns) whose 8-bit colour changed.
+//
+// What a view covers with opaque paint in this frame and the last (the sky
+// window over the backdrop) hides the damage of the views beneath it: a
+// backdrop that changes colour is redrawn only around the window.
 
 #include "platform/core/Geometry.h"
 #include "platform/render/LayerPainter.h"
@@ -20,6 +27,7 @@
 
 #include <cairo.h>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace aerolune {
@@ -43,6 +51,19 @@ private:
     Rect visitLayer(Layer& layer, const cairo_matrix_t& parent);
     bool usePicture(Layer& layer, NodeState& state, std::uint8_t changes, bool& rebuilt);
     void damage(const Rect& deviceRect);
+    // Damages the lines of a gradient that show another colour than before;
+    // false when it cannot tell (not a gradient on whole pixels, or moved).
+    bool damageChangedLines(const std::optional<GradientRamp>& old,
+                            const std::optional<GradientRamp>& ramp);
+    // A gradient whose colours alone changed damages only the lines (rows or
+    // columns) whose 8-bit colour changed.
+    //
+    // What a view covers with opaque paint now, once its subtree was visited.
+    Rect coverOf(View& view, int opacity, const Rect& visible, const cairo_matrix_t& matrix);
+    // Takes away from the damage of each subview what those above it cover;
+    // `starts` are where each subview's damage begins.
+    void hideCovered(const std::vector<std::shared_ptr<View>>& subviews,
+                     const std::vector<std::size_t>& starts);
 
     const std::uint64_t owner_;
     LayerPainter& painter_;

@@ -202,53 +202,64 @@ Color gradientColorAt(const std::vector<Color>& colors, double t) {
     return colors[index].interpolated(colors[index + 1], position - static_cast<double>(index));
 }
 
-bool fillGradientDirect(cairo_surface_t* image, const cairo_region_t* allowed,
-                        const cairo_matrix_t& m, Size size, const std::vector<Color>& colors) {
+std::optional<GradientRamp> gradientRamp(const cairo_matrix_t& m, Size size,
+                                         const std::vector<Color>& colors) {
     if (colors.size() < 2)
-        return false;
+        return std::nullopt;
     for (const auto& color : colors)
         if (color.alpha() < 1)
-            return false;
+            return std::nullopt;
     const auto bounds = alignedPixels(m, size);
     if (!bounds)
-        return false;
-    const bool turned = isZero(m.xx);
-    const CairoRegion regionWithin = boxesWithin(image, allowed, *bounds);
-    cairo_region_t* area = regionWithin.get();
-
+        return std::nullopt;
+    GradientRamp ramp{*bounds, isZero(m.xx), {}};
     cairo_matrix_t inverse = m;
     cairo_matrix_invert(&inverse);
     // Local y at a pixel centre depends on the row when straight, on the column when turned.
-    auto colorAt = [&](double px, double py) {
-        double lx = px + 0.5, ly = py + 0.5;
+    const int count = ramp.alongColumns ? bounds->width : bounds->height;
+    ramp.pixels.resize(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        double lx = (ramp.alongColumns ? bounds->x + i : bounds->x) + 0.5;
+        double ly = (ramp.alongColumns ? bounds->y : bounds->y + i) + 0.5;
         cairo_matrix_transform_point(&inverse, &lx, &ly);
-        return opaquePixel(gradientColorAt(colors, ly / size.height));
-    };
+        ramp.pixels[static_cast<std::size_t>(i)] =
+            opaquePixel(gradientColorAt(colors, ly / size.height));
+    }
+    return ramp;
+}
+
+bool fillGradientDirect(cairo_surface_t* image, const cairo_region_t* allowed,
+                        const cairo_matrix_t& m, Size size, const std::vector<Color>& colors) {
+    const auto ramp = gradientRamp(m, size, colors);
+    if (!ramp)
+        return false;
+    const CairoRegion regionWithin = boxesWithin(image, allowed, ramp->bounds);
+    cairo_region_t* area = regionWithin.get();
     cairo_surface_flush(image);
     unsigned char* data = cairo_image_surface_get_data(image);
     const int stride = cairo_image_surface_get_stride(image);
-    std::vector<std::uint32_t> line;
+    const auto colorAt = [&](int line) { return ramp->pixels[static_cast<std::size_t>(line)]; };
     for (int i = 0, n = cairo_region_num_rectangles(area); i < n; ++i) {
         cairo_rectangle_int_t r;
         cairo_region_get_rectangle(area, i, &r);
-        if (turned) {
-            line.resize(static_cast<std::size_t>(r.width));
-            for (int column = 0; column < r.width; ++column)
-                line[static_cast<std::size_t>(column)] = colorAt(r.x + column, r.y);
+        if (ramp->alongColumns) {
+            const std::uint32_t* line = ramp->pixels.data() + (r.x - ramp->bounds.x);
             for (int row = r.y; row < r.y + r.height; ++row)
-                std::memcpy(data + row * stride + 4 * r.x, line.data(), line.size() * 4);
+                std::memcpy(data + row * stride + 4 * r.x, line,
+                            static_cast<std::size_t>(r.width) * 4);
         } else {
             // Rows of one colour come in runs (a few hundred colours over a
             // thousand rows): one fill per run.
-            int runStart = r.y;
-            std::uint32_t runColor = colorAt(r.x, r.y);
-            for (int row = r.y + 1; row <= r.y + r.height; ++row) {
-                const std::uint32_t color = row < r.y + r.height ? colorAt(r.x, row) : ~runColor;
+            const int first = r.y - ramp->bounds.y;
+            int runStart = first;
+            std::uint32_t runColor = colorAt(first);
+            for (int line = first + 1; line <= first + r.height; ++line) {
+                const std::uint32_t color = line < first + r.height ? colorAt(line) : ~runColor;
                 if (color == runColor)
                     continue;
-                pixman_fill(reinterpret_cast<std::uint32_t*>(data), stride / 4, 32, r.x, runStart,
-                            r.width, row - runStart, runColor);
-                runStart = row;
+                pixman_fill(reinterpret_cast<std::uint32_t*>(data), stride / 4, 32, r.x,
+                            ramp->bounds.y + runStart, r.width, line - runStart, runColor);
+                runStart = line;
                 runColor = color;
             }
         }

@@ -15,10 +15,22 @@
 #include "platform/render/CairoHandles.h"
 
 #include <cairo.h>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
 namespace aerolune {
+
+// An opaque gradient on whole pixels, turned by quarter turns only, shows one
+// colour a line: its 8-bit pixels line by line across its device box (rows top
+// down, or columns left to right when turned).
+struct GradientRamp {
+    cairo_rectangle_int_t bounds;
+    bool alongColumns = false;
+    std::vector<std::uint32_t> pixels;
+};
+std::optional<GradientRamp> gradientRamp(const cairo_matrix_t& matrix, Size size,
+                                         const std::vector<Color>& colors);
 
 // `matrix` maps the layer's local coordinates (y up, its bounds of `size`) to
 // device pixels; the colours are spread evenly from local y = 0 to y = height.

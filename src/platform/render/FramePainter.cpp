@@ -6,6 +6,13 @@
 #include "platform/render/NodeState.h"
 
 namespace aerolune {
+namespace {
+
+double area(const Rect& r) {
+    return r.isNull() || r.isEmpty() ? 0 : r.width() * r.height();
+}
+
+} // namespace
 
 FramePainter::FramePainter(std::uint64_t owner, LayerPainter& painter)
     : owner_(owner), painter_(painter) {}
@@ -36,7 +43,15 @@ void FramePainter::draw(View& root, cairo_surface_t* image, const cairo_region_t
 
 void FramePainter::drawView(cairo_t* cr, View& view, double x, double y, bool isRoot) {
     NodeState& state = NodeState::of(view, owner_);
-    if (state.opacity8 <= 0 || !isDamaged(state.drawn))
+    // What views above cover with opaque paint is theirs to draw.
+    const Rect hidden = hidden_.intersection(state.drawn);
+    hidden_ = Rect::null();
+    const bool covered = !hidden.isNull() && !hidden.isEmpty();
+    CairoRegion open(cairo_region_copy(writable_ ? writable_.get() : damage_));
+    const cairo_rectangle_int_t hole = pixelsCovering(hidden);
+    if (covered)
+        cairo_region_subtract_rectangle(open.get(), &hole);
+    if (state.opacity8 <= 0 || !isDamagedIn(open.get(), state.drawn))
         return;
     const Rect frame = view.frame();
     const double vx = isRoot ? 0 : x + frame.minX(), vy = isRoot ? 0 : y + frame.minY();
@@ -48,11 +63,13 @@ void FramePainter::drawView(cairo_t* cr, View& view, double x, double y, bool is
     cairo_rectangle(cr, state.drawn.minX(), state.drawn.minY(), state.drawn.width(),
                     state.drawn.height());
     cairo_clip(cr);
+    if (covered)
+        clipAround(cr, hole);
     const Rect parentClip = clip_;
     clip_ = state.drawn;
     CairoRegion parentWritable = std::move(writable_);
     const cairo_rectangle_int_t visible = pixelsCovering(state.drawn);
-    writable_.reset(cairo_region_copy(damage_));
+    writable_ = std::move(open);
     cairo_region_intersect_rectangle(writable_.get(), &visible);
     if (group)
         pushGroup(cr);
@@ -64,8 +81,17 @@ void FramePainter::drawView(cairo_t* cr, View& view, double x, double y, bool is
         for (const auto& sublayer : layer->sublayers())
             drawLayer(cr, *sublayer, matrix);
     }
-    for (const auto& subview : view.subviews())
-        drawView(cr, *subview, vx, vy, false);
+    const auto& subviews = view.subviews();
+    for (std::size_t i = 0; i < subviews.size(); ++i) {
+        hidden_ = Rect::null();
+        for (std::size_t j = i + 1; j < subviews.size(); ++j) {
+            const Rect& cover = NodeState::of(*subviews[j], owner_).cover;
+            if (area(cover) > area(hidden_))
+                hidden_ = cover;
+        }
+        drawView(cr, *subviews[i], vx, vy, false);
+    }
+    hidden_ = Rect::null();
 
     if (group)
         popGroup(cr, opacity);
@@ -157,6 +183,23 @@ void FramePainter::popGroup(cairo_t* cr, double opacity) {
     cairo_pop_group_to_source(cr);
     cairo_identity_matrix(cr);
     cairo_paint_with_alpha(cr, opacity);
+}
+
+void FramePainter::clipAround(cairo_t* cr, const cairo_rectangle_int_t& hole) const {
+    const int w = cairo_image_surface_get_width(image_);
+    const int x1 = hole.x + hole.width, y1 = hole.y + hole.height;
+    cairo_rectangle(cr, 0, 0, w, hole.y);
+    cairo_rectangle(cr, 0, y1, w, height_ - y1);
+    cairo_rectangle(cr, 0, hole.y, hole.x, hole.height);
+    cairo_rectangle(cr, x1, hole.y, w - x1, hole.height);
+    cairo_clip(cr);
+}
+
+bool FramePainter::isDamagedIn(const cairo_region_t* region, const Rect& deviceRect) {
+    if (deviceRect.isNull() || deviceRect.isEmpty())
+        return false;
+    const cairo_rectangle_int_t pixels = pixelsCovering(deviceRect);
+    return cairo_region_contains_rectangle(region, &pixels) != CAIRO_REGION_OVERLAP_OUT;
 }
 
 bool FramePainter::isDamaged(const Rect& deviceRect) const {

@@ -4,6 +4,9 @@
 // from what the walk noted in each node, and nothing outside it. Each view is
 // clipped to its visible rectangle and skipped unless it meets the damage.
 //
+// A view is not drawn where views above it cover it with opaque paint (see
+// NodeState::cover): the backdrop beneath the sky window.
+//
 // The damage starts black, unless the first thing drawn covers it with opaque
 // whole pixels. Opacity for a layer with sublayers or a view with subviews
 // applies to them as one group: drawn apart, then blended once.
@@ -46,6 +49,9 @@ private:
     void popGroup(cairo_t* cr, double opacity);
 
     bool isDamaged(const Rect& deviceRect) const;
+    static bool isDamagedIn(const cairo_region_t* region, const Rect& deviceRect);
+    // Clips drawing to the image outside `hole`.
+    void clipAround(cairo_t* cr, const cairo_rectangle_int_t& hole) const;
     void clearIfPending(cairo_t* cr);
     // Clears the damage first unless the layer about to be painted covers it
     // with opaque whole pixels.
@@ -76,6 +82,8 @@ private:
     int groupDepth_ = 0;
     // The visible part of the current view, in device pixels.
     Rect clip_;
+    // For the view about to be drawn: what its later siblings cover.
+    Rect hidden_ = Rect::null();
     // The damage inside clip_, where painters may write directly.
     CairoRegion writable_;
     // Where the deferred fill is still due, and its colour.

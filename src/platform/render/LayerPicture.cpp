@@ -122,6 +122,12 @@ LayerPicture::Placement LayerPicture::place(const cairo_matrix_t& local) const {
     return placement;
 }
 
+void LayerPicture::forgetOtherRows(int shiftY) {
+    const auto otherRow = [shiftY](int key) { return key / steps != shiftY; };
+    std::erase_if(shifted_, [&](const auto& copy) { return otherRow(copy.first); });
+    std::erase_if(flattened_, [&](const auto& copy) { return otherRow(std::get<0>(copy)); });
+}
+
 cairo_surface_t* LayerPicture::shifted(const Placement& placement) {
     const int key = shiftKey(placement);
     if (key == 0)
@@ -129,6 +135,7 @@ cairo_surface_t* LayerPicture::shifted(const Placement& placement) {
     for (const auto& [shift, surface] : shifted_)
         if (shift == key)
             return surface.get();
+    forgetOtherRows(placement.shiftY);
     const int w = cairo_image_surface_get_width(image_.get());
     const int h = cairo_image_surface_get_height(image_.get());
     CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w + 1, h + 1));
@@ -149,8 +156,9 @@ cairo_surface_t* LayerPicture::flattened(const Placement& placement, const Color
     for (const auto& [shift, color, surface] : flattened_)
         if (shift == key && color == background)
             return surface.get();
+    forgetOtherRows(placement.shiftY);
     // A few background colours at most; a changing one starts afresh.
-    if (flattened_.size() >= 2 * steps * steps)
+    if (flattened_.size() >= 2 * steps)
         flattened_.clear();
     flattened_.emplace_back(key, background, flattenPicture(shifted(placement), background));
     return std::get<2>(flattened_.back()).get();

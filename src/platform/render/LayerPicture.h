@@ -10,7 +10,10 @@
 // copies and, with them, the memory a frame reads (quarter steps cost a cloud
 // scene a third more time per frame). Turned, it is drawn through Cairo's
 // bilinear filter. Copies composited over a plain opaque colour serve the
-// places where nothing but that colour lies beneath.
+// places where nothing but that colour lies beneath. Copies are kept for one
+// row shift only: a picture that moves sideways (a cloud) needs no other until
+// it is put at another height, and a day of such moves would otherwise keep
+// every shift of every picture.
 //
 // Rasterised as the compositor draws (LayerPainter), so that a subtree shows
 // the same in a picture as drawn directly.
@@ -70,6 +73,9 @@ public:
     cairo_surface_t* flattened(const Placement& placement, const Color& background);
 
 private:
+    // Drops the copies made for another row shift.
+    void forgetOtherRows(int shiftY);
+
     CairoSurface image_;
     Rect box_;
     double scale_;

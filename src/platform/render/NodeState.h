@@ -6,6 +6,7 @@
 
 #include "platform/core/Color.h"
 #include "platform/core/Geometry.h"
+#include "platform/render/DirectFill.h"
 #include "platform/render/LayerPicture.h"
 #include "platform/render/RoundShape.h"
 #include "platform/view/RenderState.h"
@@ -41,12 +42,18 @@ struct NodeState final : RenderState {
     // visible rectangle), and the matrix its parent had then.
     Rect drawn = Rect::null();
     cairo_matrix_t parent;
+    // For a view: the whole device pixels it covers with opaque paint, as
+    // drawn last, and the part it covered in the frame before as well.
+    Rect cover = Rect::null();
+    Rect heldCover = Rect::null();
     // What animations showed when last drawn, rounded as the screen rounds.
     int opacity8 = -1;
     std::vector<Color> colors;
     // A rasterised copy of the subtree, and where it was put last.
     std::optional<LayerPicture> picture;
     std::optional<LayerPicture::Placement> placed;
+    // For an opaque gradient on whole pixels: the colour of each line.
+    std::optional<GradientRamp> ramp;
     // For a small round shape: where it was drawn, and in which colour.
     std::optional<RoundShape> shape;
     Color shapeColor;
