@@ -27,7 +27,7 @@ struct Running {
 // `sinceSunset` seconds after that day's sunset, if given), drawn each over the
 // last by one compositor or each afresh. The run repeats exactly: a fixed seed.
 std::vector<std::string> pictures(const char* start, std::optional<double> sinceSunset,
-                                  bool afresh) {
+                                  double scale, bool afresh) {
     SaverHarness harness("Europe/Paris", start, paris);
     if (sinceSunset)
         harness.clock().setNow(*Solar(harness.now(), paris).sunset() + *sinceSunset);
@@ -38,6 +38,7 @@ std::vector<std::string> pictures(const char* start, std::optional<double> since
         run.loop.advance(harness.clock(), 1.5);
         Compositor fresh;
         Compositor& compositor = afresh ? fresh : kept;
+        compositor.setScale(scale);
         compositor.render(*run.saver, harness.clock().monotonic());
         const auto* data = cairo_image_surface_get_data(compositor.image());
         shown.emplace_back(data, data + cairo_image_surface_get_stride(compositor.image()) *
@@ -49,14 +50,17 @@ std::vector<std::string> pictures(const char* start, std::optional<double> since
 } // namespace
 
 TEST(SaverViewsTest, EachFrameDrawnOverTheLastEqualsTheSameMomentDrawnAfresh) {
-    for (const auto& [sky, start, sinceSunset] : {
-             std::tuple{"day, clouds moving", "2024-06-21T12:00:00+02:00", std::optional<double>()},
-             {"night, stars twinkling", "2024-06-21T23:59:00+02:00", std::nullopt},
-             {"sunset, its gradient walking", "2024-06-21T12:00:00+02:00", 60.0},
+    for (const auto& [sky, start, sinceSunset, scale] : {
+             std::tuple{"day, clouds moving", "2024-06-21T12:00:00+02:00", std::optional<double>(),
+                        1.0},
+             {"night, stars twinkling", "2024-06-21T23:59:00+02:00", std::nullopt, 1.0},
+             {"sunset, its gradient walking", "2024-06-21T12:00:00+02:00", 60.0, 1.0},
+             {"day at scale 2", "2024-06-21T12:00:00+02:00", std::nullopt, 2.0},
+             {"sunset at scale 1.5", "2024-06-21T12:00:00+02:00", 60.0, 1.5},
          }) {
         SCOPED_TRACE(sky);
-        const auto drawnOver = pictures(start, sinceSunset, false);
-        const auto afresh = pictures(start, sinceSunset, true);
+        const auto drawnOver = pictures(start, sinceSunset, scale, false);
+        const auto afresh = pictures(start, sinceSunset, scale, true);
         for (std::size_t i = 0; i < afresh.size(); ++i) {
             ASSERT_TRUE(drawnOver[i] == afresh[i]) << "at " << 1.5 * (i + 1) << " s";
             // Every pixel painted opaque: nothing left out around the sky window.
