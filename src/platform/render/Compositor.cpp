@@ -1,5 +1,7 @@
 #include "platform/render/Compositor.h"
 
+#include "platform/render/UnitByte.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,7 +9,7 @@ namespace aerolune {
 namespace {
 
 int quantize(double value) {
-    return static_cast<int>(std::lround(std::clamp(value, 0.0, 1.0) * 255));
+    return static_cast<int>(unitByte(value));
 }
 
 double component(double value) {

@@ -2,6 +2,7 @@
 
 #include "platform/render/CairoHandles.h"
 #include "platform/render/OverBlend.h"
+#include "platform/render/UnitByte.h"
 
 #include <algorithm>
 #include <cmath>
@@ -21,11 +22,8 @@ bool isZero(double value) {
 }
 
 std::uint32_t opaquePixel(const Color& color) {
-    auto channel = [](double c) {
-        return static_cast<std::uint32_t>(std::lround(std::clamp(c, 0.0, 1.0) * 255));
-    };
-    return 0xff000000u | channel(color.red()) << 16 | channel(color.green()) << 8 |
-           channel(color.blue());
+    return 0xff000000u | unitByte(color.red()) << 16 | unitByte(color.green()) << 8 |
+           unitByte(color.blue());
 }
 
 } // namespace

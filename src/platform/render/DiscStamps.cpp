@@ -2,6 +2,7 @@
 
 #include "platform/render/LayerPainter.h"
 #include "platform/render/OverBlend.h"
+#include "platform/render/UnitByte.h"
 
 #include <algorithm>
 #include <bit>
@@ -62,13 +63,10 @@ void DiscStamps::fill(cairo_surface_t* target, double x, double y, double width,
         return;
     const double left = std::floor(x), top = std::floor(y);
     const Mask& mask = maskFor({width, height, radius, x - left, y - top});
-    auto channel = [a](double component) {
-        return static_cast<std::uint32_t>(std::lround(std::clamp(component, 0.0, 1.0) * a * 255));
-    };
+    auto channel = [a](double component) { return unitByte(std::clamp(component, 0.0, 1.0) * a); };
     // The colour premultiplied by its alpha, packed like the image's pixels.
-    const std::uint32_t source = static_cast<std::uint32_t>(std::lround(a * 255)) << 24 |
-                                 channel(color.red()) << 16 | channel(color.green()) << 8 |
-                                 channel(color.blue());
+    const std::uint32_t source = unitByte(a) << 24 | channel(color.red()) << 16 |
+                                 channel(color.green()) << 8 | channel(color.blue());
 
     int clipLeft = 0, clipTop = 0;
     int clipRight = cairo_image_surface_get_width(target);

@@ -24,12 +24,9 @@ void FramePainter::draw(View& root, cairo_surface_t* image, const cairo_region_t
     damage_ = damage;
     height_ = cairo_image_surface_get_height(image);
     CairoContext cr(cairo_create(image));
-    for (int i = 0, count = cairo_region_num_rectangles(damage); i < count; ++i) {
-        cairo_rectangle_int_t r;
-        cairo_region_get_rectangle(damage, i, &r);
-        cairo_rectangle(cr.get(), r.x, r.y, r.width, r.height);
-    }
-    cairo_clip(cr.get());
+    cr_ = cr.get();
+    saveDepth_ = 0;
+    damageClipDepth_ = -1;
     clearPending_ = true;
     clip_ = Rect(0, 0, cairo_image_surface_get_width(image), height_);
     drawView(cr.get(), root, 0, 0, true);
@@ -37,6 +34,7 @@ void FramePainter::draw(View& root, cairo_surface_t* image, const cairo_region_t
     materialise(nullptr);
     flat_.reset();
     writable_.reset();
+    cr_ = nullptr;
     image_ = nullptr;
     damage_ = nullptr;
 }
@@ -58,7 +56,7 @@ void FramePainter::drawView(cairo_t* cr, View& view, double x, double y, bool is
     const double opacity = state.opacity8 / 255.0;
     const bool group = opacity < 1;
 
-    cairo_save(cr);
+    save(cr);
     cairo_identity_matrix(cr);
     cairo_rectangle(cr, state.drawn.minX(), state.drawn.minY(), state.drawn.width(),
                     state.drawn.height());
@@ -97,7 +95,7 @@ void FramePainter::drawView(cairo_t* cr, View& view, double x, double y, bool is
         popGroup(cr, opacity);
     writable_ = std::move(parentWritable);
     clip_ = parentClip;
-    cairo_restore(cr);
+    restore(cr);
 }
 
 void FramePainter::drawLayer(cairo_t* cr, Layer& layer, const cairo_matrix_t& parent) {
@@ -134,7 +132,8 @@ void FramePainter::drawPicture(cairo_t* cr, LayerPicture& picture, const cairo_m
         return;
     }
     materialise(&placement.box);
-    cairo_save(cr);
+    clipToDamage();
+    save(cr);
     if (placement.onGrid) {
         cairo_identity_matrix(cr);
         cairo_set_source_surface(cr, picture.shifted(placement), placement.x, placement.y);
@@ -147,7 +146,7 @@ void FramePainter::drawPicture(cairo_t* cr, LayerPicture& picture, const cairo_m
         cairo_paint(cr);
     else
         cairo_paint_with_alpha(cr, opacity);
-    cairo_restore(cr);
+    restore(cr);
 }
 
 void FramePainter::compositeOnGrid(LayerPicture& picture,
@@ -174,13 +173,17 @@ void FramePainter::compositeOnGrid(LayerPicture& picture,
 void FramePainter::pushGroup(cairo_t* cr) {
     clearIfPending(cr);
     materialise(nullptr);
+    clipToDamage();
     cairo_push_group(cr);
+    ++saveDepth_;
     ++groupDepth_;
 }
 
 void FramePainter::popGroup(cairo_t* cr, double opacity) {
     --groupDepth_;
     cairo_pop_group_to_source(cr);
+    forgetClipAbove(saveDepth_--);
+    clipToDamage();
     cairo_identity_matrix(cr);
     cairo_paint_with_alpha(cr, opacity);
 }
@@ -213,11 +216,12 @@ void FramePainter::clearIfPending(cairo_t* cr) {
     if (!clearPending_)
         return;
     clearPending_ = false;
-    cairo_save(cr);
+    clipToDamage();
+    save(cr);
     cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
     cairo_set_source_rgb(cr, 0, 0, 0);
     cairo_paint(cr);
-    cairo_restore(cr);
+    restore(cr);
 }
 
 void FramePainter::beforePainting(cairo_t* cr, const Layer& layer, const std::vector<Color>& colors,
@@ -324,11 +328,49 @@ void FramePainter::materialise(const Rect* deviceBox) {
     cairo_region_subtract(flat_.get(), part.get());
 }
 
-LayerPainter::DirectAccess FramePainter::directAccess() const {
+LayerPainter::DirectAccess FramePainter::directAccess() {
+    LayerPainter::DirectAccess access;
+    access.beforeCairo = [this] { clipToDamage(); };
     // Inside a group, drawing goes to the group's surface, not to the image.
     if (groupDepth_ > 0 || !writable_)
-        return {};
-    return {image_, writable_.get()};
+        return access;
+    access.image = image_;
+    access.allowed = writable_.get();
+    return access;
+}
+
+void FramePainter::clipToDamage() {
+    if (damageClipDepth_ >= 0)
+        return;
+    // Hundreds of small pieces make a costly clip: frames whose pixels are
+    // all written directly never build it.
+    cairo_matrix_t matrix;
+    cairo_get_matrix(cr_, &matrix);
+    cairo_identity_matrix(cr_);
+    for (int i = 0, count = cairo_region_num_rectangles(damage_); i < count; ++i) {
+        cairo_rectangle_int_t r;
+        cairo_region_get_rectangle(damage_, i, &r);
+        cairo_rectangle(cr_, r.x, r.y, r.width, r.height);
+    }
+    cairo_clip(cr_);
+    cairo_set_matrix(cr_, &matrix);
+    damageClipDepth_ = saveDepth_;
+}
+
+void FramePainter::save(cairo_t* cr) {
+    cairo_save(cr);
+    ++saveDepth_;
+}
+
+void FramePainter::restore(cairo_t* cr) {
+    cairo_restore(cr);
+    forgetClipAbove(saveDepth_--);
+}
+
+void FramePainter::forgetClipAbove(int depth) {
+    // The clip set inside the state just left went with it.
+    if (damageClipDepth_ == depth)
+        damageClipDepth_ = -1;
 }
 
 } // namespace aerolune

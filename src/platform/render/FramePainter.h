@@ -69,12 +69,23 @@ private:
                    const cairo_matrix_t& matrix);
     // Writes the deferred fill where it is due inside the box (null: all of it).
     void materialise(const Rect* deviceBox);
-    LayerPainter::DirectAccess directAccess() const;
+    LayerPainter::DirectAccess directAccess();
+    // Clips the context to the damage, once in each saved state that draws
+    // through it.
+    void clipToDamage();
+    void save(cairo_t* cr);
+    void restore(cairo_t* cr);
+    void forgetClipAbove(int depth);
 
     const std::uint64_t owner_;
     LayerPainter& painter_;
     // While drawing a frame:
     cairo_surface_t* image_ = nullptr;
+    cairo_t* cr_ = nullptr;
+    // How many states are saved, and in which of them the damage clip was set
+    // (-1: none yet).
+    int saveDepth_ = 0;
+    int damageClipDepth_ = -1;
     const cairo_region_t* damage_ = nullptr;
     int height_ = 0;
     double scale_ = 1;

@@ -56,6 +56,7 @@ void LayerPainter::paint(cairo_t* cr, const Layer& layer, double alpha,
     if (gradientColors.size() >= 2)
         paintGradient(cr, size, gradientColors, alpha, direct);
     if (layer.paintsContent()) {
+        direct.prepareCairo();
         CairoContentPainter content(cr);
         layer.paintContent(content, alpha);
     }
@@ -67,6 +68,7 @@ void LayerPainter::paintShape(cairo_t* cr, const RoundShape& shape, const Color&
         return;
     const Rect& box = shape.box;
     if (!direct.image) {
+        direct.prepareCairo();
         cairo_save(cr);
         cairo_identity_matrix(cr);
         roundedRectangle(cr, box.minX(), box.minY(), box.width(), box.height(), shape.radius);
@@ -120,6 +122,7 @@ void LayerPainter::paintBackground(cairo_t* cr, const Layer& layer, double alpha
     if (direct.image && direct.allowed && alpha >= 1 && !(layer.cornerRadius() > 0) &&
         fillSolidDirect(direct.image, direct.allowed, m, size, color))
         return;
+    direct.prepareCairo();
     roundedRectangle(cr, 0, 0, size.width, size.height, layer.cornerRadius());
     cairo_set_source_rgba(cr, color.red(), color.green(), color.blue(), color.alpha() * alpha);
     cairo_fill(cr);
@@ -143,6 +146,7 @@ void LayerPainter::paintGradient(cairo_t* cr, Size size, const std::vector<Color
         if (done)
             return;
     }
+    direct.prepareCairo();
     // The axis from (0.5, 0) to (0.5, 1) of the unit square, stops evenly spaced.
     cairo_pattern_t* pattern =
         cairo_pattern_create_linear(size.width / 2, 0, size.width / 2, size.height);

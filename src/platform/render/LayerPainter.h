@@ -9,6 +9,7 @@
 #include "platform/view/Layer.h"
 
 #include <cairo.h>
+#include <functional>
 #include <vector>
 
 namespace aerolune {
@@ -20,6 +21,14 @@ public:
     struct DirectAccess {
         cairo_surface_t* image = nullptr;
         const cairo_region_t* allowed = nullptr; // null: the whole image
+        // Called before anything is drawn through the context instead, so that
+        // the context's clip is only set up in frames that need it.
+        std::function<void()> beforeCairo;
+
+        void prepareCairo() const {
+            if (beforeCairo)
+                beforeCairo();
+        }
     };
 
     // `alpha` multiplies every colour (the layer's opacity when it has no
