@@ -46,7 +46,8 @@ for mode in day night sunset sunrise; do
     place[$mode]=$(place_for "$mode" || true)
 done
 scaling=no
-"$aerolune" --help 2>&1 | grep -q -- '--scale' && scaling=yes
+# Read whole: grep -q would stop reading and a long help end on SIGPIPE.
+[[ $("$aerolune" --help 2>&1) == *--scale* ]] && scaling=yes
 
 server=0
 server_name=
