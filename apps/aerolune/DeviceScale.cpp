@@ -1,8 +1,8 @@
 #include "aerolune/DeviceScale.h"
 
+#include "aerolune/DecimalNumber.h"
 #include "platform/core/Log.h"
 
-#include <charconv>
 #include <cmath>
 #include <string>
 
@@ -26,12 +26,8 @@ std::optional<double> fromVariable(const char* name, const char* value) {
 } // namespace
 
 std::optional<double> parse(std::string_view text) {
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
-        !(value >= smallest && value <= largest))
+    const auto value = parseDecimal(text);
+    if (!value || !(*value >= smallest && *value <= largest))
         return std::nullopt;
     return value;
 }

@@ -1,9 +1,9 @@
 #include "aerolune/LocationArgument.h"
 
+#include "aerolune/DecimalNumber.h"
 #include "geocode/PlaceSearch.h"
 #include "store/Prefs.h"
 
-#include <charconv>
 
 namespace aerolune {
 namespace {
@@ -20,14 +20,7 @@ std::string_view trim(std::string_view text) {
 // '+'; "nan" and "inf" included, so that they are refused as coordinates
 // rather than looked up as place names.
 std::optional<double> number(std::string_view text) {
-    text = trim(text);
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
+    return parseDecimal(trim(text));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "aerolune/Options.h"
 
+#include "aerolune/DecimalNumber.h"
 #include "aerolune/DeviceScale.h"
 #include "platform/output/X11Output.h"
 #include "store/Prefs.h"
@@ -27,12 +28,8 @@ std::string quoted(std::string_view text) {
 
 // A finite decimal number, all of the text, with an optional leading '+'.
 std::optional<double> parseNumber(std::string_view text) {
-    if (!text.empty() && text.front() == '+')
-        text.remove_prefix(1);
-    double value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
-        !std::isfinite(value))
+    const auto value = parseDecimal(text);
+    if (!value || !std::isfinite(*value))
         return {};
     return value;
 }
