@@ -5,6 +5,7 @@
 #include <string>
 #include <sys/mman.h>
 #include <unistd.h>
+#include <vector>
 #include <wayland-client.h>
 
 namespace aerolune {
@@ -64,11 +65,16 @@ void ShmBuffer::released(void* data, wl_buffer*) {
     static_cast<ShmBuffer*>(data)->busy_ = false;
 }
 
+// The rectangles become one region in one pass and join the stale one in
+// another: added one by one, a night's hundreds of star boxes cost the square
+// of their number, more than the drawing itself.
 void ShmBuffer::addStale(const std::vector<PixelRect>& rects) {
-    for (const auto& r : rects) {
-        const cairo_rectangle_int_t box{r.x, r.y, r.width, r.height};
-        cairo_region_union_rectangle(stale_.get(), &box);
-    }
+    std::vector<cairo_rectangle_int_t> boxes;
+    boxes.reserve(rects.size());
+    for (const auto& r : rects)
+        boxes.push_back({r.x, r.y, r.width, r.height});
+    const CairoRegion added(cairo_region_create_rectangles(boxes.data(), int(boxes.size())));
+    cairo_region_union(stale_.get(), added.get());
 }
 
 void ShmBuffer::update(cairo_surface_t* image) {
