@@ -226,29 +226,42 @@ std::optional<GradientRamp> gradientRamp(const cairo_matrix_t& m, Size size,
     return ramp;
 }
 
+bool isRampOf(const GradientRamp& ramp, const cairo_matrix_t& m, Size size) {
+    const auto bounds = alignedPixels(m, size);
+    return bounds && bounds->x == ramp.bounds.x && bounds->y == ramp.bounds.y &&
+           bounds->width == ramp.bounds.width && bounds->height == ramp.bounds.height &&
+           ramp.alongColumns == isZero(m.xx);
+}
+
 bool fillGradientDirect(cairo_surface_t* image, const cairo_region_t* allowed,
                         const cairo_matrix_t& m, Size size, const std::vector<Color>& colors) {
     const auto ramp = gradientRamp(m, size, colors);
     if (!ramp)
         return false;
-    const CairoRegion regionWithin = boxesWithin(image, allowed, ramp->bounds);
+    fillGradientDirect(image, allowed, *ramp);
+    return true;
+}
+
+void fillGradientDirect(cairo_surface_t* image, const cairo_region_t* allowed,
+                        const GradientRamp& ramp) {
+    const CairoRegion regionWithin = boxesWithin(image, allowed, ramp.bounds);
     cairo_region_t* area = regionWithin.get();
     cairo_surface_flush(image);
     unsigned char* data = cairo_image_surface_get_data(image);
     const int stride = cairo_image_surface_get_stride(image);
-    const auto colorAt = [&](int line) { return ramp->pixels[static_cast<std::size_t>(line)]; };
+    const auto colorAt = [&](int line) { return ramp.pixels[static_cast<std::size_t>(line)]; };
     for (int i = 0, n = cairo_region_num_rectangles(area); i < n; ++i) {
         cairo_rectangle_int_t r;
         cairo_region_get_rectangle(area, i, &r);
-        if (ramp->alongColumns) {
-            const std::uint32_t* line = ramp->pixels.data() + (r.x - ramp->bounds.x);
+        if (ramp.alongColumns) {
+            const std::uint32_t* line = ramp.pixels.data() + (r.x - ramp.bounds.x);
             for (int row = r.y; row < r.y + r.height; ++row)
                 std::memcpy(data + row * stride + 4 * r.x, line,
                             static_cast<std::size_t>(r.width) * 4);
         } else {
             // Rows of one colour come in runs (a few hundred colours over a
             // thousand rows): one fill per run.
-            const int first = r.y - ramp->bounds.y;
+            const int first = r.y - ramp.bounds.y;
             int runStart = first;
             std::uint32_t runColor = colorAt(first);
             for (int line = first + 1; line <= first + r.height; ++line) {
@@ -256,14 +269,13 @@ bool fillGradientDirect(cairo_surface_t* image, const cairo_region_t* allowed,
                 if (color == runColor)
                     continue;
                 pixman_fill(reinterpret_cast<std::uint32_t*>(data), stride / 4, 32, r.x,
-                            ramp->bounds.y + runStart, r.width, line - runStart, runColor);
+                            ramp.bounds.y + runStart, r.width, line - runStart, runColor);
                 runStart = line;
                 runColor = color;
             }
         }
         cairo_surface_mark_dirty_rectangle(image, r.x, r.y, r.width, r.height);
     }
-    return true;
 }
 
 } // namespace aerolune

@@ -31,6 +31,9 @@ struct GradientRamp {
 };
 std::optional<GradientRamp> gradientRamp(const cairo_matrix_t& matrix, Size size,
                                          const std::vector<Color>& colors);
+// Whether `ramp` lies where gradientRamp would put one for this matrix and
+// size: the same whole pixels, lined up the same way.
+bool isRampOf(const GradientRamp& ramp, const cairo_matrix_t& matrix, Size size);
 
 // `matrix` maps the layer's local coordinates (y up, its bounds of `size`) to
 // device pixels; the colours are spread evenly from local y = 0 to y = height.
@@ -38,6 +41,9 @@ std::optional<GradientRamp> gradientRamp(const cairo_matrix_t& matrix, Size size
 // the gradient does not qualify.
 bool fillGradientDirect(cairo_surface_t* image, const cairo_region_t* allowed,
                         const cairo_matrix_t& matrix, Size size, const std::vector<Color>& colors);
+// The same with its ramp already worked out.
+void fillGradientDirect(cairo_surface_t* image, const cairo_region_t* allowed,
+                        const GradientRamp& ramp);
 
 // The whole device pixels a layer of `size` covers, when its matrix turns it by
 // quarter turns only and its edges fall on pixel boundaries.

@@ -117,7 +117,7 @@ void FramePainter::drawLayer(cairo_t* cr, Layer& layer, const cairo_matrix_t& pa
     if (group)
         pushGroup(cr);
     cairo_set_matrix(cr, &local);
-    paintLayer(cr, layer, state.colors, group ? 1.0 : opacity);
+    paintLayer(cr, layer, state.colors, group ? 1.0 : opacity, state.ramp ? &*state.ramp : nullptr);
     for (const auto& sublayer : layer.sublayers())
         drawLayer(cr, *sublayer, local);
     if (group)
@@ -270,7 +270,7 @@ bool FramePainter::paintsNothing(const Layer& layer, const std::vector<Color>& c
 }
 
 void FramePainter::paintLayer(cairo_t* cr, const Layer& layer, const std::vector<Color>& colors,
-                              double alpha) {
+                              double alpha, const GradientRamp* ramp) {
     beforePainting(cr, layer, colors, alpha);
     if (paintsNothing(layer, colors))
         return;
@@ -280,7 +280,9 @@ void FramePainter::paintLayer(cairo_t* cr, const Layer& layer, const std::vector
         return;
     const Rect box = transformedBox(m, layer.bounds());
     materialise(&box);
-    painter_.paint(cr, layer, alpha, colors, directAccess());
+    LayerPainter::DirectAccess access = directAccess();
+    access.ramp = ramp;
+    painter_.paint(cr, layer, alpha, colors, access);
 }
 
 void FramePainter::paintShape(cairo_t* cr, const Layer& layer, const RoundShape& shape,

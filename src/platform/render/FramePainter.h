@@ -61,8 +61,8 @@ private:
     static bool paintsNothing(const Layer& layer, const std::vector<Color>& colors);
     // Paints what the layer shows itself, after the clear or the deferred fill
     // that must come first.
-    void paintLayer(cairo_t* cr, const Layer& layer, const std::vector<Color>& colors,
-                    double alpha);
+    void paintLayer(cairo_t* cr, const Layer& layer, const std::vector<Color>& colors, double alpha,
+                    const GradientRamp* ramp = nullptr);
     // A small round shape, at its place on the grid (see RoundShape).
     void paintShape(cairo_t* cr, const Layer& layer, const RoundShape& shape, double alpha);
     bool deferFill(const Layer& layer, const std::vector<Color>& colors, double alpha,

@@ -139,8 +139,10 @@ void LayerPainter::paintGradient(cairo_t* cr, Size size, const std::vector<Color
                                             cairo_image_surface_get_height(direct.image)};
             everything = cairo_region_create_rectangle(&all);
         }
-        const bool done = fillGradientDirect(
-            direct.image, direct.allowed ? direct.allowed : everything, m, size, colors);
+        const cairo_region_t* allowed = direct.allowed ? direct.allowed : everything;
+        const bool done = direct.ramp && isRampOf(*direct.ramp, m, size)
+                              ? (fillGradientDirect(direct.image, allowed, *direct.ramp), true)
+                              : fillGradientDirect(direct.image, allowed, m, size, colors);
         if (everything)
             cairo_region_destroy(everything);
         if (done)

@@ -4,6 +4,7 @@
 // text), not its sublayers. The context's matrix maps the layer's local
 // coordinates (y up, its bounds at the origin) to device pixels.
 
+#include "platform/render/DirectFill.h"
 #include "platform/render/DiscStamps.h"
 #include "platform/render/RoundShape.h"
 #include "platform/view/Layer.h"
@@ -24,6 +25,9 @@ public:
         // Called before anything is drawn through the context instead, so that
         // the context's clip is only set up in frames that need it.
         std::function<void()> beforeCairo;
+        // The damage walk's ramp of the gradient being painted, when it made
+        // one: a drifting backdrop's lines need not be worked out twice.
+        const GradientRamp* ramp = nullptr;
 
         void prepareCairo() const {
             if (beforeCairo)

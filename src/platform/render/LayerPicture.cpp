@@ -43,7 +43,7 @@ void paintSubtree(cairo_t* cr, Layer& layer, const cairo_matrix_t& matrix, bool 
         cairo_push_group(cr);
     cairo_set_matrix(cr, &local);
     painter.paint(cr, layer, group ? 1.0 : opacity, Compositor::shownColors(layer, now),
-                  {group ? nullptr : directImage, nullptr, {}});
+                  {group ? nullptr : directImage, nullptr, {}, nullptr});
     for (const auto& sublayer : layer.sublayers())
         paintSubtree(cr, *sublayer, local, false, group ? nullptr : directImage, now, painter);
     if (group) {
