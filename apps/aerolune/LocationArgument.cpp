@@ -2,25 +2,17 @@
 
 #include "aerolune/DecimalNumber.h"
 #include "geocode/PlaceSearch.h"
+#include "platform/core/Trimmed.h"
 #include "store/Prefs.h"
-
 
 namespace aerolune {
 namespace {
-
-std::string_view trim(std::string_view text) {
-    while (!text.empty() && text.front() == ' ')
-        text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    return text;
-}
 
 // A number as the text spells it, all of the text, with an optional leading
 // '+'; "nan" and "inf" included, so that they are refused as coordinates
 // rather than looked up as place names.
 std::optional<double> number(std::string_view text) {
-    return parseDecimal(trim(text));
+    return parseDecimal(trimmed(text, " "));
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "geocode/NameFolding.h"
 #include "geocode/Utf8.h"
+#include "platform/core/Trimmed.h"
 
 #include <algorithm>
 #include <optional>
@@ -17,13 +18,7 @@ struct Reading {
     Qualifiers qualifiers;
 };
 
-std::string_view trimmed(std::string_view text) {
-    constexpr std::string_view spaces = " \t\n\r\f\v";
-    const auto first = text.find_first_not_of(spaces);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(spaces) - first + 1);
-}
+constexpr std::string_view spaces = " \t\n\r\f\v";
 
 bool isDigits(std::string_view text) {
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -178,7 +173,7 @@ GeocodeResult PlaceSearch::search(const Gazetteer& gazetteer, std::string_view t
     const auto folded = searchable(text);
     if (!folded)
         return folded.error();
-    const auto typed = trimmed(text);
+    const auto typed = trimmed(text, spaces);
     if (const auto code = zipCode(typed))
         return searchZip(gazetteer, typed, *code);
 

@@ -1,16 +1,14 @@
 #include "store/KeyFile.h"
 
+#include "platform/core/Trimmed.h"
+
 #include <optional>
 
 namespace aerolune {
 namespace {
 
 std::string_view trim(std::string_view text) {
-    constexpr std::string_view spaces = " \t\r";
-    const auto first = text.find_first_not_of(spaces);
-    if (first == std::string_view::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(spaces) - first + 1);
+    return trimmed(text, " \t\r");
 }
 
 } // namespace
