@@ -6,7 +6,8 @@
 // The compositor draws straight into an image shared with the X server
 // (MIT-SHM); where sharing is not possible (a remote display) the image goes
 // over the connection instead. Only the rectangles the compositor redrew are
-// sent, nearby ones joined (uploadBoxes), and nothing waits for the server:
+// sent: a shared image as one copy clipped to them, an image sent over
+// the connection as boxes around nearby ones (uploadBoxes). Nothing waits for the server:
 // the next frame that draws waits, if need be, for the server's word that it
 // has read the shared image (a completion event), and a frame that draws
 // nothing sends nothing and never waits. The output follows the window's size, and reports itself
