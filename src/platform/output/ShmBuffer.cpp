@@ -62,7 +62,7 @@ ShmBuffer::~ShmBuffer() {
 }
 
 void ShmBuffer::released(void* data, wl_buffer*) {
-    static_cast<ShmBuffer*>(data)->busy_ = false;
+    static_cast<ShmBuffer*>(data)->release();
 }
 
 // The rectangles become one region in one pass and join the stale one in
@@ -77,10 +77,9 @@ void ShmBuffer::addStale(const std::vector<PixelRect>& rects) {
     cairo_region_union(stale_.get(), added.get());
 }
 
-void ShmBuffer::update(cairo_surface_t* image) {
-    cairo_surface_flush(image);
-    const unsigned char* source = cairo_image_surface_get_data(image);
-    const int sourceStride = cairo_image_surface_get_stride(image);
+void ShmBuffer::update(const ShmBuffer& newest) {
+    const unsigned char* source = newest.pixels_;
+    const int sourceStride = newest.stride_;
     const cairo_rectangle_int_t whole{0, 0, width_, height_};
     cairo_region_intersect_rectangle(stale_.get(), &whole);
     const int count = cairo_region_num_rectangles(stale_.get());
@@ -92,6 +91,10 @@ void ShmBuffer::update(cairo_surface_t* image) {
             std::memcpy(pixels_ + y * stride_ + box.x * 4, source + y * sourceStride + box.x * 4,
                         rowBytes);
     }
+    clearStale();
+}
+
+void ShmBuffer::clearStale() {
     stale_.reset(cairo_region_create());
 }
 

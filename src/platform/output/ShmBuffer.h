@@ -7,8 +7,9 @@
 // busy and must not be written.
 //
 // Each buffer keeps the part of it that is older than the newest frame (its
-// stale region), so that bringing it up to date copies only what changed
-// since it was last shown, not the whole picture.
+// stale region), so that bringing it up to date from the buffer that holds
+// the newest frame copies only what changed since it was last drawn, not the
+// whole picture.
 
 #include "platform/core/Result.h"
 #include "platform/render/CairoHandles.h"
@@ -33,17 +34,21 @@ public:
     wl_buffer* buffer() const { return buffer_; }
     int width() const { return width_; }
     int height() const { return height_; }
-    const unsigned char* pixels() const { return pixels_; }
+    unsigned char* pixels() const { return pixels_; }
     int stride() const { return stride_; }
     bool isBusy() const { return busy_; }
     // Attached: the compositor holds it until its release event.
     void markBusy() { busy_ = true; }
+    // The compositor released it.
+    void release() { busy_ = false; }
 
     // A newer frame changed these pixels.
     void addStale(const std::vector<PixelRect>& rects);
-    // Copies the stale pixels from `image` (an ARGB32 image of the same
-    // size), after which the buffer holds the same picture.
-    void update(cairo_surface_t* image);
+    // Copies the stale pixels from `newest` (a buffer of the same size),
+    // after which the buffer holds the same picture.
+    void update(const ShmBuffer& newest);
+    // It is about to be drawn in full.
+    void clearStale();
 
 private:
     ShmBuffer(int width, int height);

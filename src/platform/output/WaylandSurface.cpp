@@ -1,6 +1,7 @@
 #include "platform/output/WaylandSurface.h"
 
 #include "platform/core/Log.h"
+#include "platform/render/UploadBoxes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,9 +12,10 @@
 namespace aerolune {
 namespace {
 
-// Two buffers let one be drawn while the compositor reads the other; a third
-// covers a compositor that keeps the last one until the next is shown.
-constexpr std::size_t mostBuffers = 3;
+// A rectangle of damage costs a wlroots compositor about as much as copying
+// this many pixels (measured under sway with its pixman renderer): a night's
+// hundred star boxes go as a few boxes around nearby ones.
+constexpr long damagePixels = 16384;
 
 } // namespace
 
@@ -51,7 +53,8 @@ struct WaylandSurface::Events {
     static constexpr wp_fractional_scale_v1_listener fractionalListener{preferredScale};
 };
 
-WaylandSurface::WaylandSurface(WaylandDisplay& display) : display_(display) {
+WaylandSurface::WaylandSurface(WaylandDisplay& display)
+    : display_(display), buffers_(display.shm()) {
     surface_ = wl_compositor_create_surface(display_.compositor());
     wl_surface_add_listener(surface_, &Events::surfaceListener, this);
     if (display_.viewporter())
@@ -70,7 +73,6 @@ WaylandSurface::~WaylandSurface() {
         wp_fractional_scale_v1_destroy(fractionalScale_);
     if (viewport_)
         wp_viewport_destroy(viewport_);
-    buffers_.clear();
     wl_surface_destroy(surface_);
     display_.flush();
 }
@@ -127,40 +129,22 @@ void WaylandSurface::useScale(double scale) {
 void WaylandSurface::present(View& root, double now) {
     if (!wantsFrame())
         return;
-    note(compositor_.render(root, now));
+    const PixelRect bounds = compositor_.imageBounds(root);
+    const auto next = buffers_.next(bounds.width, bounds.height);
+    if (!next.buffer) {
+        if (buffers_.size() == 0) // the memory drawn into last went with its buffer
+            compositor_.setTarget(nullptr, 0, 0, 0);
+        return; // the next frame draws what changed meanwhile
+    }
+    if (next.changed)
+        compositor_.setTarget(next.buffer->pixels(), next.buffer->width(), next.buffer->height(),
+                              next.buffer->stride(), next.holdsNewest);
+    const auto redrawn = compositor_.render(root, now);
+    buffers_.drawn(redrawn);
+    unshown_.insert(unshown_.end(), redrawn.begin(), redrawn.end());
     if (unshown_.empty() && !answerConfigure_)
         return;
-    ShmBuffer* buffer = freeBuffer();
-    if (!buffer)
-        return;
-    buffer->update(compositor_.image());
-    show(*buffer);
-}
-
-void WaylandSurface::note(const std::vector<PixelRect>& redrawn) {
-    // A new size makes new buffers, all stale; the compositor redrew everything.
-    const int width = compositor_.width(), height = compositor_.height();
-    std::erase_if(buffers_, [&](const auto& buffer) {
-        return buffer->width() != width || buffer->height() != height;
-    });
-    unshown_.insert(unshown_.end(), redrawn.begin(), redrawn.end());
-    for (auto& buffer : buffers_)
-        buffer->addStale(redrawn);
-}
-
-ShmBuffer* WaylandSurface::freeBuffer() {
-    for (auto& buffer : buffers_)
-        if (!buffer->isBusy())
-            return buffer.get();
-    if (buffers_.size() >= mostBuffers)
-        return nullptr;
-    auto made = ShmBuffer::create(display_.shm(), compositor_.width(), compositor_.height());
-    if (!made) {
-        systemLog(made.error().message);
-        return nullptr;
-    }
-    buffers_.push_back(std::move(made.value()));
-    return buffers_.back().get();
+    show(*next.buffer);
 }
 
 void WaylandSurface::applyGeometry() {
@@ -181,7 +165,7 @@ void WaylandSurface::applyGeometry() {
 void WaylandSurface::show(ShmBuffer& buffer) {
     wl_surface_attach(surface_, buffer.buffer(), 0, 0);
     if (wl_surface_get_version(surface_) >= WL_SURFACE_DAMAGE_BUFFER_SINCE_VERSION) {
-        for (const auto& r : unshown_)
+        for (const auto& r : uploadBoxes(unshown_, damagePixels))
             wl_surface_damage_buffer(surface_, r.x, r.y, r.width, r.height);
     } else {
         wl_surface_damage(surface_, 0, 0, INT32_MAX, INT32_MAX);

@@ -10,11 +10,11 @@
 // told so, and costs nothing: the run loop neither animates nor draws it. An
 // answer to a new configure is sent at once all the same.
 //
-// The compositor draws into an image of its own; each frame copies what it
-// redrew into a free buffer of two or three in shared memory (ShmBuffer,
-// reused; a buffer also takes what changed while it was away) and tells the
-// compositor only those rectangles as damage. A frame in which nothing
-// changed sends nothing and leaves the frame wanted.
+// The compositor draws each frame straight into a free buffer of two or three
+// in shared memory (ShmBuffer, reused; a buffer first takes what changed while
+// it was away from the one drawn last) and tells the Wayland compositor only
+// the changed rectangles, joined where near, as damage. A frame in which
+// nothing changed sends nothing and leaves the frame wanted.
 //
 // Sizes are in points. The device scale is the largest integer scale of the
 // monitors the surface is on, or the compositor's preferred fractional scale
@@ -22,7 +22,7 @@
 // at (see useScale) and the viewport maps it onto the surface's size in points.
 
 #include "platform/output/FrameOutput.h"
-#include "platform/output/ShmBuffer.h"
+#include "platform/output/ShmBufferRing.h"
 #include "platform/output/WaylandDisplay.h"
 #include "platform/render/Compositor.h"
 
@@ -55,7 +55,6 @@ public:
     // Takes the device scale anew, after the monitors' scales changed.
     void refreshScale();
     double deviceScale() const { return deviceScale_; }
-    std::size_t bufferCount() const { return buffers_.size(); }
 
 protected:
     // Makes the wl_surface; the subclass then gives it its role.
@@ -75,8 +74,6 @@ private:
 
     // The one place where the device scale reaches the drawing.
     void useScale(double scale);
-    void note(const std::vector<PixelRect>& redrawn);
-    ShmBuffer* freeBuffer();
     void show(ShmBuffer& buffer);
     void applyGeometry();
 
@@ -95,7 +92,7 @@ private:
     bool geometryChanged_ = true;
     bool closed_ = false;
     Compositor compositor_;
-    std::vector<std::unique_ptr<ShmBuffer>> buffers_;
+    ShmBufferRing buffers_;
     // Rectangles drawn but not yet shown: a frame with no buffer free keeps
     // them for the next.
     std::vector<PixelRect> unshown_;

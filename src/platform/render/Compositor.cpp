@@ -62,7 +62,9 @@ int Compositor::height() const {
     return image_ ? cairo_image_surface_get_height(image_.get()) : 0;
 }
 
-void Compositor::setTarget(unsigned char* data, int width, int height, int stride) {
+void Compositor::setTarget(unsigned char* data, int width, int height, int stride,
+                           bool holdsLastFrame) {
+    const bool sameSize = image_ && this->width() == width && this->height() == height;
     if (data) {
         image_.reset(
             cairo_image_surface_create_for_data(data, CAIRO_FORMAT_ARGB32, width, height, stride));
@@ -71,7 +73,7 @@ void Compositor::setTarget(unsigned char* data, int width, int height, int strid
         image_.reset();
         ownsMemory_ = true;
     }
-    fullRedraw_ = true;
+    fullRedraw_ = fullRedraw_ || !data || !holdsLastFrame || !sameSize;
 }
 
 void Compositor::setScale(double scale) {
@@ -81,14 +83,18 @@ void Compositor::setScale(double scale) {
     fullRedraw_ = true;
 }
 
+PixelRect Compositor::imageBounds(const View& root) const {
+    return {0, 0, std::max(0, static_cast<int>(std::lround(root.frame().width() * scale_))),
+            std::max(0, static_cast<int>(std::lround(root.frame().height() * scale_)))};
+}
+
 void Compositor::ensureImage(const View& root) {
     if (!ownsMemory_ && image_)
         return;
-    const int w = std::max(0, static_cast<int>(std::lround(root.frame().width() * scale_)));
-    const int h = std::max(0, static_cast<int>(std::lround(root.frame().height() * scale_)));
-    if (image_ && width() == w && height() == h)
+    const PixelRect bounds = imageBounds(root);
+    if (image_ && width() == bounds.width && height() == bounds.height)
         return;
-    image_.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h));
+    image_.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, bounds.width, bounds.height));
     fullRedraw_ = true;
 }
 

@@ -62,8 +62,12 @@ public:
                                   const std::function<void()>& beforeDrawing = {});
 
     // Draws into memory owned by the caller (an image shared with the X
-    // server) from now on; the next render redraws everything.
-    void setTarget(unsigned char* data, int width, int height, int stride);
+    // server) from now on; the next render redraws everything, unless the
+    // memory already holds the last frame (`holdsLastFrame`, at the same size).
+    void setTarget(unsigned char* data, int width, int height, int stride,
+                   bool holdsLastFrame = false);
+    // The size in device pixels of an image for `root` at the current scale.
+    PixelRect imageBounds(const View& root) const;
     // The next render redraws everything.
     void invalidate() { fullRedraw_ = true; }
     // Device pixels per point from the next render on (at most a few; 1 by
