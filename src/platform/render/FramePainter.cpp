@@ -205,11 +205,10 @@ bool FramePainter::isDamagedIn(const cairo_region_t* region, const Rect& deviceR
     return cairo_region_contains_rectangle(region, &pixels) != CAIRO_REGION_OVERLAP_OUT;
 }
 
+// Asked of the view's own damage where there is one: a night's stars are
+// looked up among their own few pieces, not among the backdrop's hundreds.
 bool FramePainter::isDamaged(const Rect& deviceRect) const {
-    if (deviceRect.isNull() || deviceRect.isEmpty())
-        return false;
-    const cairo_rectangle_int_t pixels = pixelsCovering(deviceRect);
-    return cairo_region_contains_rectangle(damage_, &pixels) != CAIRO_REGION_OVERLAP_OUT;
+    return isDamagedIn(writable_ ? writable_.get() : damage_, deviceRect);
 }
 
 void FramePainter::clearIfPending(cairo_t* cr) {
