@@ -17,7 +17,9 @@ public:
     virtual Size size() const = 0;
     // Draws the view tree as it shows at `now` (monotonic seconds) and shows it.
     virtual void present(View& root, double now) = 0;
-    // A descriptor that becomes readable when the output has events, or -1.
+    // A descriptor that becomes readable when the output has events, or -1
+    // when they can wait for its next frame (an output that always wants
+    // frames has its events handled at least once a frame).
     virtual int eventFd() const { return -1; }
     // Handles pending events (resizes and the like). False once the output is
     // gone, which ends the run loop.

@@ -393,10 +393,6 @@ std::optional<double> X11Output::resourceDpi() const {
     return dpiIn(resources);
 }
 
-int X11Output::eventFd() const {
-    return ConnectionNumber(x_->display);
-}
-
 unsigned long X11Output::window() const {
     return x_->window;
 }

@@ -56,7 +56,9 @@ public:
     // inch; nothing when it is not set or not a number.
     std::optional<double> resourceDpi() const;
     void present(View& root, double now) override;
-    int eventFd() const override;
+    // No eventFd: events wait for the next frame, a thirtieth of a second
+    // away at most. The server's word that it has read each frame would
+    // otherwise wake the loop a second time a frame, a tenth of a night's cost.
     bool processEvents() override;
 
     unsigned long window() const;
