@@ -15,6 +15,17 @@ std::string reason(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
 }
 
+// The rectangles as one region, made in one pass: added one by one, a night's
+// hundreds of star boxes cost the square of their number, more than the
+// drawing itself.
+CairoRegion regionOf(const std::vector<PixelRect>& rects) {
+    std::vector<cairo_rectangle_int_t> boxes;
+    boxes.reserve(rects.size());
+    for (const auto& r : rects)
+        boxes.push_back({r.x, r.y, r.width, r.height});
+    return CairoRegion(cairo_region_create_rectangles(boxes.data(), int(boxes.size())));
+}
+
 } // namespace
 
 // A new buffer holds nothing yet: all of it is stale.
@@ -65,19 +76,13 @@ void ShmBuffer::released(void* data, wl_buffer*) {
     static_cast<ShmBuffer*>(data)->release();
 }
 
-// The rectangles become one region in one pass and join the stale one in
-// another: added one by one, a night's hundreds of star boxes cost the square
-// of their number, more than the drawing itself.
 void ShmBuffer::addStale(const std::vector<PixelRect>& rects) {
-    std::vector<cairo_rectangle_int_t> boxes;
-    boxes.reserve(rects.size());
-    for (const auto& r : rects)
-        boxes.push_back({r.x, r.y, r.width, r.height});
-    const CairoRegion added(cairo_region_create_rectangles(boxes.data(), int(boxes.size())));
-    cairo_region_union(stale_.get(), added.get());
+    cairo_region_union(stale_.get(), regionOf(rects).get());
 }
 
-void ShmBuffer::update(const ShmBuffer& newest) {
+void ShmBuffer::update(const ShmBuffer& newest, const std::vector<PixelRect>& redrawn) {
+    if (!redrawn.empty())
+        cairo_region_subtract(stale_.get(), regionOf(redrawn).get());
     const unsigned char* source = newest.pixels_;
     const int sourceStride = newest.stride_;
     const cairo_rectangle_int_t whole{0, 0, width_, height_};

@@ -45,8 +45,9 @@ public:
     // A newer frame changed these pixels.
     void addStale(const std::vector<PixelRect>& rects);
     // Copies the stale pixels from `newest` (a buffer of the same size),
-    // after which the buffer holds the same picture.
-    void update(const ShmBuffer& newest);
+    // after which the buffer holds the same picture, but for `redrawn`, which
+    // is about to be drawn afresh.
+    void update(const ShmBuffer& newest, const std::vector<PixelRect>& redrawn = {});
     // It is about to be drawn in full.
     void clearStale();
 

@@ -26,8 +26,12 @@ public:
         bool holdsNewest = false;    // it holds the last frame drawn, in full
     };
     // The buffer to draw the next frame of `width` x `height` into, which
-    // becomes the newest.
+    // becomes the newest once brought up to date (catchUp).
     Next next(int width, int height);
+    // Brings the buffer `next` returned up to date, but for `redrawn`, which
+    // the frame draws afresh. Once a frame, before it draws or, when it draws
+    // nothing, after; a second call does nothing.
+    void catchUp(const std::vector<PixelRect>& redrawn = {});
     // The frame drawn into the newest buffer changed `rects`.
     void drawn(const std::vector<PixelRect>& rects);
 
@@ -39,6 +43,9 @@ private:
     wl_shm* shm_;
     std::vector<std::unique_ptr<ShmBuffer>> buffers_;
     ShmBuffer* newest_ = nullptr;
+    // The buffer that held the newest frame until `next`, while the new one
+    // has not yet caught up with it.
+    ShmBuffer* behind_ = nullptr;
 };
 
 } // namespace aerolune

@@ -99,7 +99,7 @@ void Compositor::ensureImage(const View& root) {
 }
 
 std::vector<PixelRect> Compositor::render(View& root, double now,
-                                          const std::function<void()>& beforeDrawing) {
+                                          const BeforeDrawing& beforeDrawing) {
     ensureImage(root);
     const auto& damaged = walk_.walk(root, now, width(), height(), scale_);
     // One pass over all the pieces: adding them one by one to a region costs
@@ -122,7 +122,7 @@ std::vector<PixelRect> Compositor::render(View& root, double now,
         redrawn.push_back({r.x, r.y, r.width, r.height});
     }
     if (beforeDrawing)
-        beforeDrawing();
+        beforeDrawing(redrawn);
     drawing_.draw(root, image_.get(), damage.get(), scale_);
     cairo_surface_flush(image_.get());
     return redrawn;

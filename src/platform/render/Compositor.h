@@ -57,9 +57,9 @@ public:
     // changed. The image takes the root view's size unless memory was given.
     // `beforeDrawing`, when given, runs once the frame is known to draw
     // something and before it touches the image (the image may still be in
-    // use elsewhere).
-    std::vector<PixelRect> render(View& root, double now,
-                                  const std::function<void()>& beforeDrawing = {});
+    // use elsewhere), with the rectangles about to be redrawn in full.
+    using BeforeDrawing = std::function<void(const std::vector<PixelRect>&)>;
+    std::vector<PixelRect> render(View& root, double now, const BeforeDrawing& beforeDrawing = {});
 
     // Draws into memory owned by the caller (an image shared with the X
     // server) from now on; the next render redraws everything, unless the

@@ -50,6 +50,7 @@ TEST(ShmBufferRingTest, EachFrameGoesIntoAFreeBufferThatFirstTakesWhatItMissedAn
     a.buffer->markBusy();
 
     const auto b = ring.next(width, height);
+    ring.catchUp();
     ASSERT_TRUE(b.buffer && b.buffer != a.buffer && b.changed && b.holdsNewest);
     EXPECT_TRUE(same(*b.buffer, *a.buffer)) << "a second buffer starts from the first's frame";
     fill(*b.buffer, left, 0xff202020);
@@ -57,12 +58,15 @@ TEST(ShmBufferRingTest, EachFrameGoesIntoAFreeBufferThatFirstTakesWhatItMissedAn
     b.buffer->markBusy();
     a.buffer->release();
     {
-        SCOPED_TRACE("the first buffer, free again, takes the frame it missed and nothing else");
+        SCOPED_TRACE("the first buffer, free again, takes the frame it missed, but for what is "
+                     "about to be drawn afresh, and nothing else");
         std::memset(a.buffer->pixels(), 0, 4); // the pixel at (0, 0), unchanged since
         const auto again = ring.next(width, height);
+        ring.catchUp({{left.x, left.y, 1, 1}});
         ASSERT_EQ(again.buffer, a.buffer);
         EXPECT_TRUE(again.changed && again.holdsNewest);
-        EXPECT_EQ(pixel(*a.buffer, left.x, left.y), 0xff202020u);
+        EXPECT_EQ(pixel(*a.buffer, left.x + 1, left.y), 0xff202020u);
+        EXPECT_EQ(pixel(*a.buffer, left.x, left.y), 0xff101010u);
         EXPECT_EQ(pixel(*a.buffer, 0, 0), 0u);
         fill(*a.buffer, right, 0xff303030);
         ring.drawn({right});
@@ -77,6 +81,7 @@ TEST(ShmBufferRingTest, EachFrameGoesIntoAFreeBufferThatFirstTakesWhatItMissedAn
     {
         SCOPED_TRACE("a third buffer at most");
         const auto c = ring.next(width, height);
+        ring.catchUp();
         ASSERT_TRUE(c.buffer);
         EXPECT_EQ(pixel(*c.buffer, right.x, right.y), 0xff303030u);
         c.buffer->markBusy();
