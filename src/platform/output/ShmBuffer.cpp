@@ -15,17 +15,6 @@ std::string reason(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
 }
 
-// The rectangles as one region, made in one pass: added one by one, a night's
-// hundreds of star boxes cost the square of their number, more than the
-// drawing itself.
-CairoRegion regionOf(const std::vector<PixelRect>& rects) {
-    std::vector<cairo_rectangle_int_t> boxes;
-    boxes.reserve(rects.size());
-    for (const auto& r : rects)
-        boxes.push_back({r.x, r.y, r.width, r.height});
-    return CairoRegion(cairo_region_create_rectangles(boxes.data(), int(boxes.size())));
-}
-
 } // namespace
 
 // A new buffer holds nothing yet: all of it is stale.
@@ -80,27 +69,17 @@ void ShmBuffer::addStale(const std::vector<PixelRect>& rects) {
     cairo_region_union(stale_.get(), regionOf(rects).get());
 }
 
-void ShmBuffer::update(const ShmBuffer& newest, const std::vector<PixelRect>& redrawn) {
-    if (!redrawn.empty())
-        cairo_region_subtract(stale_.get(), regionOf(redrawn).get());
-    const unsigned char* source = newest.pixels_;
-    const int sourceStride = newest.stride_;
+std::vector<PixelRect> ShmBuffer::takeStale() {
     const cairo_rectangle_int_t whole{0, 0, width_, height_};
     cairo_region_intersect_rectangle(stale_.get(), &whole);
-    const int count = cairo_region_num_rectangles(stale_.get());
-    for (int i = 0; i < count; ++i) {
-        cairo_rectangle_int_t box;
-        cairo_region_get_rectangle(stale_.get(), i, &box);
-        const auto rowBytes = static_cast<std::size_t>(box.width) * 4;
-        for (int y = box.y; y < box.y + box.height; ++y)
-            std::memcpy(pixels_ + y * stride_ + box.x * 4, source + y * sourceStride + box.x * 4,
-                        rowBytes);
+    std::vector<PixelRect> stale;
+    for (int i = 0, count = cairo_region_num_rectangles(stale_.get()); i < count; ++i) {
+        cairo_rectangle_int_t r;
+        cairo_region_get_rectangle(stale_.get(), i, &r);
+        stale.push_back({r.x, r.y, r.width, r.height});
     }
-    clearStale();
-}
-
-void ShmBuffer::clearStale() {
     stale_.reset(cairo_region_create());
+    return stale;
 }
 
 } // namespace aerolune

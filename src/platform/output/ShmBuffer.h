@@ -7,9 +7,8 @@
 // busy and must not be written.
 //
 // Each buffer keeps the part of it that is older than the newest frame (its
-// stale region), so that bringing it up to date from the buffer that holds
-// the newest frame copies only what changed since it was last drawn, not the
-// whole picture.
+// stale region), so that bringing it up to date draws only what changed since
+// it was last drawn, not the whole picture.
 
 #include "platform/core/Result.h"
 #include "platform/render/CairoHandles.h"
@@ -44,12 +43,9 @@ public:
 
     // A newer frame changed these pixels.
     void addStale(const std::vector<PixelRect>& rects);
-    // Copies the stale pixels from `newest` (a buffer of the same size),
-    // after which the buffer holds the same picture, but for `redrawn`, which
-    // is about to be drawn afresh.
-    void update(const ShmBuffer& newest, const std::vector<PixelRect>& redrawn = {});
-    // It is about to be drawn in full.
-    void clearStale();
+    // The pixels that do not hold the newest frame, to be drawn again; none
+    // once taken.
+    std::vector<PixelRect> takeStale();
 
 private:
     ShmBuffer(int width, int height);

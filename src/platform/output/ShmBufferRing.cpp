@@ -14,30 +14,18 @@ constexpr std::size_t mostBuffers = 3;
 } // namespace
 
 ShmBufferRing::Next ShmBufferRing::next(int width, int height) {
-    catchUp();
     std::erase_if(buffers_, [&](const auto& buffer) {
         const bool other = buffer->width() != width || buffer->height() != height;
         if (other && buffer.get() == newest_)
             newest_ = nullptr;
-        if (other && buffer.get() == behind_)
-            behind_ = nullptr;
         return other;
     });
     ShmBuffer* buffer = freeBuffer(width, height);
-    if (!buffer || buffer == newest_)
-        return {buffer, false, buffer != nullptr};
-    const bool holdsNewest = newest_ != nullptr;
-    if (!newest_)
-        buffer->clearStale(); // drawn in full
-    behind_ = newest_;
+    if (!buffer)
+        return {};
+    const bool changed = buffer != newest_;
     newest_ = buffer;
-    return {buffer, true, holdsNewest};
-}
-
-void ShmBufferRing::catchUp(const std::vector<PixelRect>& redrawn) {
-    if (behind_ && newest_)
-        newest_->update(*behind_, redrawn);
-    behind_ = nullptr;
+    return {buffer, changed, buffer->takeStale()};
 }
 
 void ShmBufferRing::drawn(const std::vector<PixelRect>& rects) {

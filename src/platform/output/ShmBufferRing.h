@@ -1,10 +1,11 @@
 #pragma once
 
 // The two or three buffers a Wayland surface draws its frames into, in turn.
-// Each frame is drawn straight into a free buffer, which first takes from the
-// buffer drawn last what changed since it was itself drawn: a frame's pixels
-// are drawn once and copied once, whatever the number of buffers, and no
-// image of the drawing's own sits beside them. A new size makes new buffers.
+// Each frame is drawn straight into a free buffer, and with it what changed
+// while that buffer was away: each changed pixel is drawn once per buffer and
+// never copied, and no image of the drawing's own sits beside the buffers.
+// (Drawing a changed piece again costs less than copying it: a fill writes,
+// a copy reads as well.) A new size makes new buffers.
 
 #include "platform/output/ShmBuffer.h"
 #include "platform/render/Compositor.h"
@@ -23,15 +24,12 @@ public:
     struct Next {
         ShmBuffer* buffer = nullptr; // null while every buffer is busy
         bool changed = false;        // another buffer than the last frame's
-        bool holdsNewest = false;    // it holds the last frame drawn, in full
+        // What the buffer does not hold of the last frame: to be drawn again.
+        std::vector<PixelRect> stale;
     };
     // The buffer to draw the next frame of `width` x `height` into, which
-    // becomes the newest once brought up to date (catchUp).
+    // becomes the newest.
     Next next(int width, int height);
-    // Brings the buffer `next` returned up to date, but for `redrawn`, which
-    // the frame draws afresh. Once a frame, before it draws or, when it draws
-    // nothing, after; a second call does nothing.
-    void catchUp(const std::vector<PixelRect>& redrawn = {});
     // The frame drawn into the newest buffer changed `rects`.
     void drawn(const std::vector<PixelRect>& rects);
 
@@ -43,9 +41,6 @@ private:
     wl_shm* shm_;
     std::vector<std::unique_ptr<ShmBuffer>> buffers_;
     ShmBuffer* newest_ = nullptr;
-    // The buffer that held the newest frame until `next`, while the new one
-    // has not yet caught up with it.
-    ShmBuffer* behind_ = nullptr;
 };
 
 } // namespace aerolune

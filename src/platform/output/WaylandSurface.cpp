@@ -138,11 +138,8 @@ void WaylandSurface::present(View& root, double now) {
     }
     if (next.changed)
         compositor_.setTarget(next.buffer->pixels(), next.buffer->width(), next.buffer->height(),
-                              next.buffer->stride(), next.holdsNewest);
-    // What the frame redraws need not be copied first.
-    const auto redrawn =
-        compositor_.render(root, now, [this](const auto& fresh) { buffers_.catchUp(fresh); });
-    buffers_.catchUp();
+                              next.buffer->stride(), true);
+    const auto redrawn = compositor_.render(root, now, {}, next.stale);
     buffers_.drawn(redrawn);
     unshown_.insert(unshown_.end(), redrawn.begin(), redrawn.end());
     if (unshown_.empty() && !answerConfigure_)

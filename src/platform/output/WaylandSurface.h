@@ -11,9 +11,9 @@
 // answer to a new configure is sent at once all the same.
 //
 // The compositor draws each frame straight into a free buffer of two or three
-// in shared memory (ShmBuffer, reused; a buffer first takes what changed while
-// it was away from the one drawn last) and tells the Wayland compositor only
-// the changed rectangles, joined where near, as damage. A frame in which
+// in shared memory (ShmBufferRing; a buffer also redraws what changed while it
+// was away) and tells the Wayland compositor only the changed rectangles,
+// joined where near, as damage. A frame in which
 // nothing changed sends nothing and leaves the frame wanted.
 //
 // Sizes are in points. The device scale is the largest integer scale of the

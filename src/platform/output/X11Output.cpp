@@ -442,8 +442,7 @@ void X11Output::present(View& root, double now) {
     if (x_->gone || !x_->image)
         return;
     // A frame that draws nothing never waits for the server.
-    const auto redrawn =
-        compositor_.render(root, now, [this](const auto&) { x_->waitUntilRead(); });
+    const auto redrawn = compositor_.render(root, now, [this] { x_->waitUntilRead(); });
     if (x_->exposed) {
         x_->putClipped({});
         x_->put(0, 0, x_->width, x_->height, true);

@@ -18,6 +18,16 @@ double component(double value) {
 
 } // namespace
 
+// One pass over all the pieces: adding them one by one to a region costs the
+// square of their number, and a night sky has hundreds.
+CairoRegion regionOf(const std::vector<PixelRect>& rects) {
+    std::vector<cairo_rectangle_int_t> boxes;
+    boxes.reserve(rects.size());
+    for (const auto& r : rects)
+        boxes.push_back({r.x, r.y, r.width, r.height});
+    return CairoRegion(cairo_region_create_rectangles(boxes.data(), int(boxes.size())));
+}
+
 Compositor::Compositor()
     : owner_(RenderState::newOwner()), walk_(owner_, painter_), drawing_(owner_, painter_) {}
 
@@ -99,11 +109,10 @@ void Compositor::ensureImage(const View& root) {
 }
 
 std::vector<PixelRect> Compositor::render(View& root, double now,
-                                          const BeforeDrawing& beforeDrawing) {
+                                          const std::function<void()>& beforeDrawing,
+                                          const std::vector<PixelRect>& stale) {
     ensureImage(root);
     const auto& damaged = walk_.walk(root, now, width(), height(), scale_);
-    // One pass over all the pieces: adding them one by one to a region costs
-    // the square of their number, and a night sky damages hundreds.
     CairoRegion damage(
         cairo_region_create_rectangles(damaged.data(), static_cast<int>(damaged.size())));
     if (fullRedraw_) {
@@ -113,16 +122,18 @@ std::vector<PixelRect> Compositor::render(View& root, double now,
     }
     std::vector<PixelRect> redrawn;
     const int count = cairo_region_num_rectangles(damage.get());
-    if (count == 0)
-        return redrawn;
     redrawn.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         cairo_rectangle_int_t r;
         cairo_region_get_rectangle(damage.get(), i, &r);
         redrawn.push_back({r.x, r.y, r.width, r.height});
     }
+    if (!stale.empty())
+        cairo_region_union(damage.get(), regionOf(stale).get());
+    if (cairo_region_is_empty(damage.get()))
+        return redrawn;
     if (beforeDrawing)
-        beforeDrawing(redrawn);
+        beforeDrawing();
     drawing_.draw(root, image_.get(), damage.get(), scale_);
     cairo_surface_flush(image_.get());
     return redrawn;

@@ -45,6 +45,9 @@ struct PixelRect {
     bool operator==(const PixelRect&) const = default;
 };
 
+// The rectangles as one region.
+CairoRegion regionOf(const std::vector<PixelRect>& rects);
+
 class Compositor {
 public:
     Compositor();
@@ -57,9 +60,11 @@ public:
     // changed. The image takes the root view's size unless memory was given.
     // `beforeDrawing`, when given, runs once the frame is known to draw
     // something and before it touches the image (the image may still be in
-    // use elsewhere), with the rectangles about to be redrawn in full.
-    using BeforeDrawing = std::function<void(const std::vector<PixelRect>&)>;
-    std::vector<PixelRect> render(View& root, double now, const BeforeDrawing& beforeDrawing = {});
+    // use elsewhere). `stale` are pieces of the image that do not hold the
+    // last frame (memory that was away): drawn again, but not reported.
+    std::vector<PixelRect> render(View& root, double now,
+                                  const std::function<void()>& beforeDrawing = {},
+                                  const std::vector<PixelRect>& stale = {});
 
     // Draws into memory owned by the caller (an image shared with the X
     // server) from now on; the next render redraws everything, unless the

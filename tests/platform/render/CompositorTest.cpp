@@ -175,6 +175,13 @@ TEST(CompositorTest, OnlyWhatShowsDifferentlyIsRedrawn) {
         EXPECT_EQ(compositor.render(*root, 22).empty(), !redraws) << red;
     }
     EXPECT_EQ(at(compositor, 2, 2).r, 101);
+    // Pixels that went stale (memory that was away) are drawn again, not reported.
+    cairo_surface_t* image = compositor.image();
+    std::memset(cairo_image_surface_get_data(image), 0x40,
+                std::size_t(cairo_image_surface_get_stride(image)) * 50);
+    EXPECT_TRUE(compositor.render(*root, 23, {}, {{0, 40, 100, 10}}).empty());
+    EXPECT_EQ(at(compositor, 2, 2).r, 101);
+    EXPECT_EQ(at(compositor, 2, 20).r, 0x40) << "beyond the stale pixels";
 }
 
 TEST(CompositorTest, AtScaleTwoEachThingCoversFourTimesThePixelsWithEdgesAsSharp) {
