@@ -20,14 +20,14 @@ int puffCount(double length) {
 } // namespace
 
 Cloud::Cloud(const Rect& frame) : cloudspeed_(Random::shared().uniform(minSpeed, maxSpeed)) {
-    buildParticles(frame.width(), frame.height());
+    auto particles = buildParticles(frame.width(), frame.height());
     setFrame(frame);
     setBackgroundColor(ColorHelper::clearColor());
-    for (const auto& particle : particles_)
-        addSublayer(particle);
+    for (auto& particle : particles)
+        addSublayer(std::move(particle));
 }
 
-void Cloud::buildParticles(double width, double height) {
+std::vector<std::shared_ptr<CloudParticle>> Cloud::buildParticles(double width, double height) {
     const int columns = puffCount(width);
     const int rows = puffCount(height);
     const double halfWidth = width * 0.5;
@@ -35,7 +35,8 @@ void Cloud::buildParticles(double width, double height) {
     // At the middle, dx x dy is a quarter of the area: this puts the densest
     // puff at 0.2.
     const double norm = width * height * 0.25 * 5.0;
-    particles_.reserve(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
+    std::vector<std::shared_ptr<CloudParticle>> particles;
+    particles.reserve(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
     for (int i = 0; i < columns; ++i) {
         const double px = particleSpacing * i;
         const double dx = px < halfWidth ? px : width - px;
@@ -44,9 +45,10 @@ void Cloud::buildParticles(double width, double height) {
             const double dy = py < halfHeight ? py : height - py;
             auto particle = std::make_shared<CloudParticle>(dy * dx / norm);
             particle->setFrame(Rect(px, py, CloudParticle::size, CloudParticle::size));
-            particles_.push_back(std::move(particle));
+            particles.push_back(std::move(particle));
         }
     }
+    return particles;
 }
 
 } // namespace aerolune

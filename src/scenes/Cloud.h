@@ -32,14 +32,15 @@ public:
 
     // How far the cloud moves to the left on each frame, drawn once at creation.
     double cloudspeed() const { return cloudspeed_; }
-    // In the order they were added as sublayers.
-    const std::vector<std::shared_ptr<CloudParticle>>& particles() const { return particles_; }
+    // The puffs, its sublayers, in the order they were made.
+    const std::vector<std::shared_ptr<Layer>>& particles() const { return sublayers(); }
 
 private:
-    void buildParticles(double width, double height);
+    // Kept by the cloud as sublayers alone: a list of its own would cost a
+    // day sky a megabyte.
+    static std::vector<std::shared_ptr<CloudParticle>> buildParticles(double width, double height);
 
     double cloudspeed_;
-    std::vector<std::shared_ptr<CloudParticle>> particles_;
 };
 
 } // namespace aerolune

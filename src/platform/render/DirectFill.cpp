@@ -148,6 +148,34 @@ void fillRegionDirect(cairo_surface_t* image, const cairo_region_t* area, const 
     }
 }
 
+void compositePictureOverPlainDirect(cairo_surface_t* image, const cairo_region_t* area,
+                                     cairo_surface_t* picture, int x, int y,
+                                     const Color& background) {
+    const cairo_rectangle_int_t bounds{x, y, cairo_image_surface_get_width(picture),
+                                       cairo_image_surface_get_height(picture)};
+    const CairoRegion boxes = boxesWithin(image, area, bounds);
+    const int n = cairo_region_num_rectangles(boxes.get());
+    if (n == 0)
+        return;
+    cairo_surface_flush(image);
+    cairo_surface_flush(picture);
+    const std::uint32_t plain = opaquePixel(background);
+    unsigned char* to = cairo_image_surface_get_data(image);
+    const unsigned char* from = cairo_image_surface_get_data(picture);
+    const int toStride = cairo_image_surface_get_stride(image);
+    const int fromStride = cairo_image_surface_get_stride(picture);
+    for (int i = 0; i < n; ++i) {
+        cairo_rectangle_int_t r;
+        cairo_region_get_rectangle(boxes.get(), i, &r);
+        for (int row = r.y; row < r.y + r.height; ++row)
+            blendOverPlainRow(
+                reinterpret_cast<std::uint32_t*>(to + row * toStride) + r.x,
+                reinterpret_cast<const std::uint32_t*>(from + (row - y) * fromStride) + (r.x - x),
+                r.width, plain);
+        cairo_surface_mark_dirty_rectangle(image, r.x, r.y, r.width, r.height);
+    }
+}
+
 void copyPictureDirect(cairo_surface_t* image, const cairo_region_t* area, cairo_surface_t* picture,
                        int x, int y) {
     const cairo_rectangle_int_t bounds{x, y, cairo_image_surface_get_width(picture),
@@ -177,15 +205,13 @@ CairoSurface flattenPicture(cairo_surface_t* picture, const Color& background) {
     cairo_surface_flush(picture);
     cairo_surface_flush(flat.get());
     const std::uint32_t pixel = opaquePixel(background);
-    for (int row = 0; row < h; ++row) {
-        auto* to =
+    for (int row = 0; row < h; ++row)
+        blendOverPlainRow(
             reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(flat.get()) +
-                                             row * cairo_image_surface_get_stride(flat.get()));
-        const auto* from = reinterpret_cast<const std::uint32_t*>(
-            cairo_image_surface_get_data(picture) + row * cairo_image_surface_get_stride(picture));
-        std::fill_n(to, w, pixel);
-        blendOverRow(to, from, w);
-    }
+                                             row * cairo_image_surface_get_stride(flat.get())),
+            reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(picture) +
+                                                   row * cairo_image_surface_get_stride(picture)),
+            w, pixel);
     cairo_surface_mark_dirty(flat.get());
     return flat;
 }

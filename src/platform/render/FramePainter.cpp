@@ -19,6 +19,7 @@ FramePainter::FramePainter(std::uint64_t owner, LayerPainter& painter)
 
 void FramePainter::draw(View& root, cairo_surface_t* image, const cairo_region_t* damage,
                         double scale) {
+    ++frame_;
     image_ = image;
     scale_ = scale;
     damage_ = damage;
@@ -136,7 +137,7 @@ void FramePainter::drawPicture(cairo_t* cr, LayerPicture& picture, const cairo_m
     save(cr);
     if (placement.onGrid) {
         cairo_identity_matrix(cr);
-        cairo_set_source_surface(cr, picture.shifted(placement), placement.x, placement.y);
+        cairo_set_source_surface(cr, picture.shifted(placement, frame_), placement.x, placement.y);
     } else {
         cairo_set_matrix(cr, &placement.matrix);
         cairo_set_source_surface(cr, picture.image(), 0, 0);
@@ -151,23 +152,30 @@ void FramePainter::drawPicture(cairo_t* cr, LayerPicture& picture, const cairo_m
 
 void FramePainter::compositeOnGrid(LayerPicture& picture,
                                    const LayerPicture::Placement& placement) {
-    cairo_surface_t* image = picture.shifted(placement);
-    const cairo_rectangle_int_t bounds{placement.x, placement.y,
-                                       cairo_image_surface_get_width(image),
-                                       cairo_image_surface_get_height(image)};
-    // Where only the deferred plain fill lies beneath: copy the picture as
-    // composited over that colour, and leave those pixels filled.
+    const cairo_rectangle_int_t bounds = pixelsCovering(placement.box);
     CairoRegion onFlat(flat_ ? cairo_region_copy(flat_.get()) : cairo_region_create());
     cairo_region_intersect(onFlat.get(), writable_.get());
     cairo_region_intersect_rectangle(onFlat.get(), &bounds);
-    if (!cairo_region_is_empty(onFlat.get())) {
-        copyPictureDirect(image_, onFlat.get(), picture.flattened(placement, flatColor_),
-                          placement.x, placement.y);
-        cairo_region_subtract(flat_.get(), onFlat.get());
-    }
     CairoRegion rest(cairo_region_copy(writable_.get()));
     cairo_region_subtract(rest.get(), onFlat.get());
-    compositePictureDirect(image_, rest.get(), image, placement.x, placement.y, 1.0);
+    cairo_region_intersect_rectangle(rest.get(), &bounds);
+    // The shifted copy first: whether it is drawn decides how the part over
+    // the plain fill is written.
+    cairo_surface_t* shifted =
+        cairo_region_is_empty(rest.get()) ? nullptr : picture.shifted(placement, frame_);
+    // Where only the deferred plain fill lies beneath: write the picture as
+    // composited over that colour, and leave those pixels filled.
+    if (!cairo_region_is_empty(onFlat.get())) {
+        const auto over = picture.overPlain(placement, flatColor_, frame_);
+        if (over.flattened)
+            copyPictureDirect(image_, onFlat.get(), over.surface, placement.x, placement.y);
+        else
+            compositePictureOverPlainDirect(image_, onFlat.get(), over.surface, placement.x,
+                                            placement.y, flatColor_);
+        cairo_region_subtract(flat_.get(), onFlat.get());
+    }
+    if (shifted)
+        compositePictureDirect(image_, rest.get(), shifted, placement.x, placement.y, 1.0);
 }
 
 void FramePainter::pushGroup(cairo_t* cr) {

@@ -12,9 +12,9 @@
 // applies to them as one group: drawn apart, then blended once.
 //
 // A plain opaque fill is not written at once: pictures that land on it are
-// copied already composited over its colour, which costs a copy instead of a
-// blend. Anything else drawn over it, and the end of the frame, writes the
-// fill where it is still due.
+// written already composited over its colour, without reading what lies
+// beneath (see LayerPicture::overPlain). Anything else drawn over it, and the
+// end of the frame, writes the fill where it is still due.
 
 #include "platform/core/Color.h"
 #include "platform/core/Geometry.h"
@@ -79,6 +79,8 @@ private:
 
     const std::uint64_t owner_;
     LayerPainter& painter_;
+    // Frames drawn so far, by which pictures keep the copies drawn lately.
+    std::uint64_t frame_ = 0;
     // While drawing a frame:
     cairo_surface_t* image_ = nullptr;
     cairo_t* cr_ = nullptr;

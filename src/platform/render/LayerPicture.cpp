@@ -122,46 +122,71 @@ LayerPicture::Placement LayerPicture::place(const cairo_matrix_t& local) const {
     return placement;
 }
 
-void LayerPicture::forgetOtherRows(int shiftY) {
+bool LayerPicture::drawnLately(std::uint64_t lastDrawn, std::uint64_t frame) {
+    return lastDrawn != 0 && lastDrawn + framesKept >= frame;
+}
+
+void LayerPicture::forget(int shiftY, std::uint64_t frame) {
     const auto otherRow = [shiftY](int key) { return key / steps != shiftY; };
-    std::erase_if(shifted_, [&](const auto& copy) { return otherRow(copy.first); });
+    std::erase_if(shifted_, [&](const Shifted& copy) {
+        return otherRow(copy.key) || !drawnLately(copy.lastDrawn, frame);
+    });
     std::erase_if(flattened_, [&](const auto& copy) { return otherRow(std::get<0>(copy)); });
 }
 
-cairo_surface_t* LayerPicture::shifted(const Placement& placement) {
-    const int key = shiftKey(placement);
-    if (key == 0)
-        return image_.get();
-    for (const auto& [shift, surface] : shifted_)
-        if (shift == key)
-            return surface.get();
-    forgetOtherRows(placement.shiftY);
+LayerPicture::Shifted* LayerPicture::findShifted(int key) {
+    for (auto& copy : shifted_)
+        if (copy.key == key)
+            return &copy;
+    return nullptr;
+}
+
+CairoSurface LayerPicture::makeShifted(const Placement& placement) const {
     const int w = cairo_image_surface_get_width(image_.get());
     const int h = cairo_image_surface_get_height(image_.get());
     CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w + 1, h + 1));
-    {
-        CairoContext cr(cairo_create(surface.get()));
-        cairo_set_source_surface(cr.get(), image_.get(),
-                                 static_cast<double>(placement.shiftX) / steps,
-                                 static_cast<double>(placement.shiftY) / steps);
-        cairo_pattern_set_filter(cairo_get_source(cr.get()), CAIRO_FILTER_BILINEAR);
-        cairo_paint(cr.get());
-    }
-    shifted_.emplace_back(key, std::move(surface));
-    return shifted_.back().second.get();
+    CairoContext cr(cairo_create(surface.get()));
+    cairo_set_source_surface(cr.get(), image_.get(), static_cast<double>(placement.shiftX) / steps,
+                             static_cast<double>(placement.shiftY) / steps);
+    cairo_pattern_set_filter(cairo_get_source(cr.get()), CAIRO_FILTER_BILINEAR);
+    cairo_paint(cr.get());
+    return surface;
 }
 
-cairo_surface_t* LayerPicture::flattened(const Placement& placement, const Color& background) {
+cairo_surface_t* LayerPicture::shifted(const Placement& placement, std::uint64_t frame) {
     const int key = shiftKey(placement);
+    if (key == 0) {
+        imageLastDrawn_ = frame;
+        return image_.get();
+    }
+    forget(placement.shiftY, frame);
+    if (Shifted* copy = findShifted(key)) {
+        copy->lastDrawn = frame;
+        return copy->surface.get();
+    }
+    shifted_.push_back({key, makeShifted(placement), frame});
+    return shifted_.back().surface.get();
+}
+
+LayerPicture::OverPlain LayerPicture::overPlain(const Placement& placement, const Color& background,
+                                                std::uint64_t frame) {
+    const int key = shiftKey(placement);
+    forget(placement.shiftY, frame);
+    const Shifted* copy = key == 0 ? nullptr : findShifted(key);
+    if (copy || (key == 0 && drawnLately(imageLastDrawn_, frame))) {
+        std::erase_if(flattened_, [key](const auto& made) { return std::get<0>(made) == key; });
+        return {copy ? copy->surface.get() : image_.get(), false};
+    }
     for (const auto& [shift, color, surface] : flattened_)
         if (shift == key && color == background)
-            return surface.get();
-    forgetOtherRows(placement.shiftY);
+            return {surface.get(), true};
     // A few background colours at most; a changing one starts afresh.
     if (flattened_.size() >= 2 * steps)
         flattened_.clear();
-    flattened_.emplace_back(key, background, flattenPicture(shifted(placement), background));
-    return std::get<2>(flattened_.back()).get();
+    const CairoSurface made = key == 0 ? CairoSurface() : makeShifted(placement);
+    flattened_.emplace_back(key, background,
+                            flattenPicture(key == 0 ? image_.get() : made.get(), background));
+    return {std::get<2>(flattened_.back()).get(), true};
 }
 
 } // namespace aerolune

@@ -9,11 +9,18 @@
 // moving it is then a plain copy of pixels. Finer steps would multiply the
 // copies and, with them, the memory a frame reads (quarter steps cost a cloud
 // scene a third more time per frame). Turned, it is drawn through Cairo's
-// bilinear filter. Copies composited over a plain opaque colour serve the
-// places where nothing but that colour lies beneath. Copies are kept for one
-// row shift only: a picture that moves sideways (a cloud) needs no other until
-// it is put at another height, and a day of such moves would otherwise keep
-// every shift of every picture.
+// bilinear filter. Copies are kept for one row shift only: a picture that
+// moves sideways (a cloud) needs no other until it is put at another height,
+// and a day of such moves would otherwise keep every shift of every picture.
+//
+// Where nothing but a plain opaque colour lies beneath, a picture is written
+// from a copy composited over that colour in advance, a copy of pixels; or,
+// while the shifted copy is drawn over other things anyway (a cloud over
+// another), from that copy, composited over the colour as it is written (a
+// little more work than copying). A picture then keeps one set of copies or
+// the other, not both, and a shifted copy that no frame has drawn for a
+// while goes: both sets together held three quarters of a cloud scene's
+// picture memory.
 //
 // Rasterised as the compositor draws (LayerPainter), so that a subtree shows
 // the same in a picture as drawn directly.
@@ -22,6 +29,7 @@
 #include "platform/core/Geometry.h"
 #include "platform/render/CairoHandles.h"
 
+#include <cstdint>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -67,19 +75,42 @@ public:
     // Where the picture goes for a layer whose local coordinates `local` maps
     // to device pixels.
     Placement place(const cairo_matrix_t& local) const;
-    // The copy to draw for an on-grid placement.
-    cairo_surface_t* shifted(const Placement& placement);
-    // That copy composited over an opaque colour.
-    cairo_surface_t* flattened(const Placement& placement, const Color& background);
+    // How many frames a shifted copy is kept without being drawn.
+    static constexpr std::uint64_t framesKept = 30;
+
+    // The copy to draw for an on-grid placement in the frame numbered `frame`
+    // (counted from 1 by the caller).
+    cairo_surface_t* shifted(const Placement& placement, std::uint64_t frame);
+
+    // What to write for an on-grid placement where only the opaque
+    // `background` lies beneath: a copy composited over it (flattened), or the
+    // shifted copy, drawn lately, to composite over it.
+    struct OverPlain {
+        cairo_surface_t* surface;
+        bool flattened;
+    };
+    OverPlain overPlain(const Placement& placement, const Color& background, std::uint64_t frame);
 
 private:
-    // Drops the copies made for another row shift.
-    void forgetOtherRows(int shiftY);
+    struct Shifted {
+        int key;
+        CairoSurface surface;
+        std::uint64_t lastDrawn;
+    };
+
+    // Drops the copies made for another row shift, and the shifted copies not
+    // drawn lately.
+    void forget(int shiftY, std::uint64_t frame);
+    static bool drawnLately(std::uint64_t lastDrawn, std::uint64_t frame);
+    Shifted* findShifted(int key);
+    CairoSurface makeShifted(const Placement& placement) const;
 
     CairoSurface image_;
     Rect box_;
     double scale_;
-    std::vector<std::pair<int, CairoSurface>> shifted_;
+    // When the unshifted picture was last drawn itself (0: never).
+    std::uint64_t imageLastDrawn_ = 0;
+    std::vector<Shifted> shifted_;
     std::vector<std::tuple<int, Color, CairoSurface>> flattened_;
 };
 

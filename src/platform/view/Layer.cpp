@@ -9,11 +9,7 @@
 
 namespace aerolune {
 
-struct Layer::Extras {
-    // In the order added; a key appears at most once.
-    std::vector<std::pair<std::string, std::shared_ptr<BasicAnimation>>> animations;
-    std::unique_ptr<RenderState> renderState;
-};
+const std::vector<std::shared_ptr<Layer>> Layer::noSublayers;
 
 namespace {
 
@@ -54,7 +50,7 @@ Size sizeBefore(Size extent, double angle) {
 Layer::Layer() = default;
 
 Layer::~Layer() {
-    for (auto& sublayer : sublayers_)
+    for (const auto& sublayer : sublayers())
         sublayer->superlayer_ = nullptr;
 }
 
@@ -63,7 +59,8 @@ Rect Layer::frame() const {
 }
 
 Size Layer::boundsSize() const {
-    return transform_.isIdentity() ? frame_.size : sizeBefore(frame_.size, transform_.angle());
+    const Transform turned = transform();
+    return turned.isIdentity() ? frame_.size : sizeBefore(frame_.size, turned.angle());
 }
 
 void Layer::setFrame(const Rect& frame) {
@@ -108,20 +105,20 @@ void Layer::setHidden(bool hidden) {
 }
 
 void Layer::setTransform(const Transform& transform) {
-    if (transform == transform_)
+    if (transform == this->transform())
         return;
     // The layer keeps its centre and its untransformed size; its extent turns.
     const Size size = boundsSize();
     const Point centre = frame_.center();
-    transform_ = transform;
-    const Size extent = transform_.isIdentity() ? size : extentAfter(size, transform_.angle());
+    extras().transform = transform;
+    const Size extent = transform.isIdentity() ? size : extentAfter(size, transform.angle());
     frame_ = Rect(centre.x - extent.width / 2, centre.y - extent.height / 2, extent.width,
                   extent.height);
     invalidate(placementChanged);
 }
 
 void Layer::addSublayer(std::shared_ptr<Layer> layer) {
-    insertSublayer(std::move(layer), sublayers_.size() + 1);
+    insertSublayer(std::move(layer), sublayers().size() + 1);
 }
 
 void Layer::insertSublayer(std::shared_ptr<Layer> layer, std::size_t index) {
@@ -134,7 +131,8 @@ void Layer::insertSublayer(std::shared_ptr<Layer> layer, std::size_t index) {
         layer->removeFromSuperlayer();
     layer->superlayer_ = this;
     const bool layoutPending = layer->flags_ & (needsLayoutFlag | descendantNeedsLayoutFlag);
-    sublayers_.insert(sublayers_.begin() + std::min(index, sublayers_.size()), std::move(layer));
+    auto& sublayers = extras().sublayers;
+    sublayers.insert(sublayers.begin() + std::min(index, sublayers.size()), std::move(layer));
     invalidate(sublayersChanged | descendantChanged);
     if (layoutPending)
         markDescendantNeedsLayout();
@@ -144,7 +142,7 @@ void Layer::removeFromSuperlayer() {
     Layer* parent = superlayer_;
     if (!parent)
         return;
-    auto& siblings = parent->sublayers_;
+    auto& siblings = parent->extras().sublayers;
     const auto it = std::find_if(siblings.begin(), siblings.end(),
                                  [this](const auto& sibling) { return sibling.get() == this; });
     superlayer_ = nullptr;
@@ -178,7 +176,7 @@ void Layer::layoutIfNeeded() {
     if (flags_ & descendantNeedsLayoutFlag) {
         flags_ &= ~descendantNeedsLayoutFlag;
         // A copy: layout may add or remove sublayers.
-        const auto sublayers = sublayers_;
+        const auto sublayers = this->sublayers();
         for (const auto& sublayer : sublayers)
             if (sublayer->superlayer_ == this)
                 sublayer->layoutIfNeeded();
@@ -275,7 +273,7 @@ void Layer::paintContent(LayerContentPainter&, double) const {}
 bool Layer::settleChanges() {
     bool descendantKept = false;
     if (changes_ & descendantChanged)
-        for (const auto& sublayer : sublayers_)
+        for (const auto& sublayer : sublayers())
             if (sublayer->changes_ && sublayer->settleChanges())
                 descendantKept = true;
     const bool animating = extras_ && !extras_->animations.empty();

@@ -67,10 +67,12 @@ public:
     void setOpacity(float opacity);
     bool isHidden() const { return flags_ & hiddenFlag; }
     void setHidden(bool hidden);
-    Transform transform() const { return transform_; }
+    Transform transform() const { return extras_ ? extras_->transform : Transform(); }
     void setTransform(const Transform& transform);
 
-    const std::vector<std::shared_ptr<Layer>>& sublayers() const { return sublayers_; }
+    const std::vector<std::shared_ptr<Layer>>& sublayers() const {
+        return extras_ ? extras_->sublayers : noSublayers;
+    }
     Layer* superlayer() const { return superlayer_; }
     // Appends on top of the existing sublayers (taking the layer from its old place).
     void addSublayer(std::shared_ptr<Layer> layer);
@@ -130,20 +132,27 @@ private:
         needsLayoutFlag = 2,
         descendantNeedsLayoutFlag = 4,
     };
-    struct Extras;
+    // What most layers (the puffs of a cloud) go without: the empty vector and
+    // the identity would cost each of them a quarter of its size.
+    struct Extras {
+        std::vector<std::shared_ptr<Layer>> sublayers;
+        Transform transform;
+        // In the order added; a key appears at most once.
+        std::vector<std::pair<std::string, std::shared_ptr<BasicAnimation>>> animations;
+        std::unique_ptr<RenderState> renderState;
+    };
+    static const std::vector<std::shared_ptr<Layer>> noSublayers;
 
     Size boundsSize() const;
     void markDescendantNeedsLayout();
     Extras& extras();
 
-    std::vector<std::shared_ptr<Layer>> sublayers_;
     Layer* superlayer_ = nullptr;
     // As set, so that a frame reads back exactly; the bounds follow from it and
     // the transform.
     Rect frame_;
     Color background_;
     double cornerRadius_ = 0;
-    Transform transform_;
     float opacity_ = 1;
     std::uint8_t flags_ = 0;
     std::uint8_t changes_ = contentChanged;
