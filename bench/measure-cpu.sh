@@ -1,24 +1,28 @@
 #!/usr/bin/env bash
 # bench/measure-cpu.sh [BUILD_DIR] [SECONDS]
 # What a full-screen saver costs, in CPU seconds per second of the saver and
-# of the display server together, over SECONDS (default 10) of steady state.
+# of the display server together, over SECONDS (default 20) of steady state.
 # Aerolune's four skies (day, night, sunset, sunrise, each at a place where it
-# shows right now) are measured beside the stock hacks deco and abstractile in
-# the same run, so that a machine busy with other work shifts them all alike:
-# - on X11 (a private Xvfb, the saver on the root window);
-# - on Wayland (a private headless sway, the saver as its background layer;
-#   sway's own time is the server's);
+# shows right now) are measured beside the stock hacks deco and abstractile,
+# all at once, each on a display server of its own, so that a machine busy
+# with other work shifts them all alike:
+# - on X11 (a private Xvfb each, the program on the root window);
+# - on Wayland (a private headless sway each, the saver as its background
+#   layer; sway's own time is the server's);
 # each at 1920x1080 and at 3840x2160 with a device scale of 2.
+# Steady state begins once the loading panel has faded and the backdrop's
+# first walk step is over: that step takes 60 s, the later ones 240 s, so its
+# colours change four times as fast as in the hours that follow.
 # SERVERS="x11 wayland" and SIZES="1080 2160" pick a part of the table.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
-seconds=${2:-10}
+seconds=${2:-20}
 servers=${SERVERS:-x11 wayland}
 sizes=${SIZES:-1080 2160}
 aerolune=$build/apps/aerolune/aerolune
 hacks=/usr/libexec/xscreensaver
-settle=7 # the loading panel has faded out after this many seconds
+settle=${SETTLE:-65}
 ticks=$(getconf CLK_TCK)
 [ -x "$aerolune" ] || { echo "no saver at $aerolune: build it first" >&2; exit 1; }
 
@@ -49,32 +53,41 @@ scaling=no
 # Read whole: grep -q would stop reading and a long help end on SIGPIPE.
 [[ $("$aerolune" --help 2>&1) == *--scale* ]] && scaling=yes
 
-server=0
-server_name=
-extra_server=0
+# What runs: programs, their servers, and the servers' runtime folders.
+started=()
+folders=()
 cleanup() {
-    for pid in $server $extra_server; do
-        if [ "$pid" -gt 0 ]; then kill "$pid" 2>/dev/null || true; fi
-    done
-    if [ -n "${runtime:-}" ]; then rm -rf "$runtime"; fi
+    local pid
+    for pid in "${started[@]}"; do kill "$pid" 2>/dev/null || true; done
+    for pid in "${started[@]}"; do wait "$pid" 2>/dev/null || true; done
+    for folder in "${folders[@]}"; do rm -rf "$folder"; done
+    started=()
+    folders=()
 }
 trap cleanup EXIT
 
+# Each starter sets `server` (the pid whose time is the server's) and `env`
+# (what a client needs to reach it).
 start_x11() { # WIDTH HEIGHT
     local number
-    for number in $(seq 140 180); do
+    for number in $(seq 140 200); do
         [ -e "/tmp/.X${number}-lock" ] || break
     done
     Xvfb ":$number" -screen 0 "$1x$2x24" -nolisten tcp >/dev/null 2>&1 &
     server=$!
-    export DISPLAY=":$number"
-    unset WAYLAND_DISPLAY
-    sleep 1
+    started+=("$server")
+    for _ in $(seq 50); do
+        [ -e "/tmp/.X11-unix/X$number" ] && break
+        sleep 0.1
+    done
+    env=(-u WAYLAND_DISPLAY "DISPLAY=:$number")
 }
 
 # sway refuses to run as root: it runs as nobody, in a runtime folder of its own.
 start_wayland() { # WIDTH HEIGHT SCALE
+    local runtime
     runtime=$(mktemp -d /tmp/aerolune-measure-XXXXXX)
+    folders+=("$runtime")
     printf 'output HEADLESS-1 resolution %sx%s scale %s\nxwayland disable\n' "$1" "$2" "$3" \
         >"$runtime/config"
     local user=()
@@ -86,53 +99,16 @@ start_wayland() { # WIDTH HEIGHT SCALE
     "${user[@]}" env -i XDG_RUNTIME_DIR="$runtime" HOME="$runtime" WLR_BACKENDS=headless \
         WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 PATH=/usr/bin:/bin \
         sway -c "$runtime/config" >"$runtime/sway.log" 2>&1 &
-    extra_server=$!
+    local parent=$!
+    started+=("$parent")
     for _ in $(seq 100); do
         [ -S "$runtime/wayland-1" ] && break
         sleep 0.1
     done
     # runuser waits for sway as its child: sway's own time is the server's.
-    server=$(pgrep -P "$extra_server" -x sway || echo "$extra_server")
-    export WAYLAND_DISPLAY="$runtime/wayland-1"
-    unset DISPLAY
-    sleep 1
-}
-
-stop_server() {
-    local pid
-    for pid in $server $extra_server; do # never 0: that is the whole process group
-        if [ "$pid" -gt 0 ]; then
-            kill "$pid" 2>/dev/null || true
-            wait "$pid" 2>/dev/null || true
-        fi
-    done
-    server=0
-    extra_server=0
-    if [ -n "${runtime:-}" ]; then rm -rf "$runtime"; fi
-    runtime=
-}
-
-# Runs one program in the background, lets it settle, and prints its row.
-measure() { # NAME SETTLE COMMAND...
-    local name=$1 wait=$2
-    shift 2
-    "$@" >/dev/null 2>&1 &
-    local saver=$!
-    sleep "$wait"
-    if ! kill -0 "$saver" 2>/dev/null; then
-        printf '  %-12s did not run\n' "$name"
-        return
-    fi
-    local s0 x0 s1 x1
-    s0=$(cpu_ticks $saver)
-    x0=$(cpu_ticks "$server")
-    sleep "$seconds"
-    s1=$(cpu_ticks $saver)
-    x1=$(cpu_ticks "$server")
-    kill -TERM $saver 2>/dev/null || true
-    wait $saver 2>/dev/null || true
-    awk -v s=$((s1 - s0)) -v x=$((x1 - x0)) -v t="$ticks" -v d="$seconds" -v m="$name" \
-        'BEGIN { printf "  %-12s %8.3f %8.3f %8.3f\n", m, s/t/d, x/t/d, (s+x)/t/d }'
+    server=$(pgrep -P "$parent" -x sway || echo "$parent")
+    started+=("$server")
+    env=(-u DISPLAY "WAYLAND_DISPLAY=$runtime/wayland-1" "XDG_RUNTIME_DIR=$runtime")
 }
 
 table() { # SERVER SIZE
@@ -147,35 +123,56 @@ table() { # SERVER SIZE
         echo "  (this saver has no --scale: it draws one pixel per point)"
     fi
     printf '  %-12s %8s %8s %8s\n' "" saver server total
-    local run=(-root) mode zone lon
-    if [ "$kind" = x11 ]; then
-        start_x11 "$width" "$height"
-    else
-        start_wayland "$width" "$height" "$scale"
-        run=(--layer background)
-    fi
+    local run=(-root) names=() programs=() servers_of=() notes=() mode zone lon hack
+    [ "$kind" = wayland ] && run=(--layer background)
     for mode in day night sunset sunrise; do
         if [ -z "${place[$mode]}" ]; then
-            printf '  %-12s no place shows it now\n' "$mode"
+            notes+=("$(printf '  %-12s no place shows it now' "$mode")")
             continue
         fi
         read -r zone lon <<<"${place[$mode]}"
-        measure "$mode" "$settle" env TZ="$zone" "$aerolune" "${run[@]}" "${scaled[@]}" \
-            --lat 30 --lon "$lon" --seed 1
+        if [ "$kind" = x11 ]; then start_x11 "$width" "$height"; else
+            start_wayland "$width" "$height" "$scale"; fi
+        env "${env[@]}" TZ="$zone" "$aerolune" "${run[@]}" "${scaled[@]}" \
+            --lat 30 --lon "$lon" --seed 1 >/dev/null 2>&1 &
+        started+=($!)
+        names+=("$mode") programs+=($!) servers_of+=("$server")
     done
     for hack in deco abstractile; do
         if [ ! -x "$hacks/$hack" ]; then
-            printf '  %-12s not installed (xscreensaver-data)\n' "$hack"
+            notes+=("$(printf '  %-12s not installed (xscreensaver-data)' "$hack")")
         elif [ "$kind" = wayland ]; then
-            printf '  %-12s an X11 hack: see the X11 table\n' "$hack"
+            notes+=("$(printf '  %-12s an X11 hack: see the X11 table' "$hack")")
         else
-            measure "$hack" 2 "$hacks/$hack" -root
+            start_x11 "$width" "$height"
+            env "${env[@]}" "$hacks/$hack" -root >/dev/null 2>&1 &
+            started+=($!)
+            names+=("$hack") programs+=($!) servers_of+=("$server")
         fi
     done
-    stop_server
+    sleep "$settle"
+    local i before=() after=()
+    for i in "${!programs[@]}"; do
+        before+=("$(cpu_ticks "${programs[$i]}") $(cpu_ticks "${servers_of[$i]}")")
+    done
+    sleep "$seconds"
+    for i in "${!programs[@]}"; do
+        after+=("$(cpu_ticks "${programs[$i]}") $(cpu_ticks "${servers_of[$i]}")")
+    done
+    for i in "${!programs[@]}"; do
+        if ! kill -0 "${programs[$i]}" 2>/dev/null; then
+            printf '  %-12s did not run\n' "${names[$i]}"
+            continue
+        fi
+        awk -v b="${before[$i]}" -v a="${after[$i]}" -v t="$ticks" -v d="$seconds" \
+            -v m="${names[$i]}" 'BEGIN { split(b, x); split(a, y); s = y[1] - x[1]
+                r = y[2] - x[2]; printf "  %-12s %8.3f %8.3f %8.3f\n", m, s/t/d, r/t/d, (s+r)/t/d }'
+    done
+    for i in "${!notes[@]}"; do echo "${notes[$i]}"; done
+    cleanup
 }
 
-echo "CPU seconds per second, saver and display server, over ${seconds} s"
+echo "CPU seconds per second, saver and display server, over ${seconds} s of steady state"
 for kind in $servers; do
     for size in $sizes; do
         table "$kind" "$size"
