@@ -58,6 +58,28 @@ CairoRegion boxesWithin(cairo_surface_t* image, const cairo_region_t* allowed,
     return area;
 }
 
+// Writes `picture`, its top-left corner at device (x, y), into `image` inside
+// `boxes`, one row piece at a time: write(to, from, count) in 32-bit pixels.
+template <typename RowWriter>
+void writePictureRows(cairo_surface_t* image, const cairo_region_t* boxes, cairo_surface_t* picture,
+                      int x, int y, RowWriter write) {
+    cairo_surface_flush(image);
+    cairo_surface_flush(picture);
+    unsigned char* to = cairo_image_surface_get_data(image);
+    const unsigned char* from = cairo_image_surface_get_data(picture);
+    const int toStride = cairo_image_surface_get_stride(image);
+    const int fromStride = cairo_image_surface_get_stride(picture);
+    for (int i = 0, n = cairo_region_num_rectangles(boxes); i < n; ++i) {
+        cairo_rectangle_int_t r;
+        cairo_region_get_rectangle(boxes, i, &r);
+        for (int row = r.y; row < r.y + r.height; ++row)
+            write(reinterpret_cast<std::uint32_t*>(to + row * toStride) + r.x,
+                  reinterpret_cast<const std::uint32_t*>(from + (row - y) * fromStride) + (r.x - x),
+                  r.width);
+        cairo_surface_mark_dirty_rectangle(image, r.x, r.y, r.width, r.height);
+    }
+}
+
 pixman_image_t* wrap(cairo_surface_t* image) {
     return pixman_image_create_bits(
         PIXMAN_a8r8g8b8, cairo_image_surface_get_width(image),
@@ -99,25 +121,12 @@ bool compositePictureDirect(cairo_surface_t* image, const cairo_region_t* allowe
     const int n = cairo_region_num_rectangles(area.get());
     if (n == 0)
         return true;
-    cairo_surface_flush(image);
-    cairo_surface_flush(picture);
     if (hasFastBlendOver()) {
-        unsigned char* to = cairo_image_surface_get_data(image);
-        const unsigned char* from = cairo_image_surface_get_data(picture);
-        const int toStride = cairo_image_surface_get_stride(image);
-        const int fromStride = cairo_image_surface_get_stride(picture);
-        for (int i = 0; i < n; ++i) {
-            cairo_rectangle_int_t r;
-            cairo_region_get_rectangle(area.get(), i, &r);
-            for (int row = r.y; row < r.y + r.height; ++row)
-                blendOverRow(reinterpret_cast<std::uint32_t*>(to + row * toStride) + r.x,
-                             reinterpret_cast<const std::uint32_t*>(from + (row - y) * fromStride) +
-                                 (r.x - x),
-                             r.width);
-            cairo_surface_mark_dirty_rectangle(image, r.x, r.y, r.width, r.height);
-        }
+        writePictureRows(image, area.get(), picture, x, y, blendOverRow);
         return true;
     }
+    cairo_surface_flush(image);
+    cairo_surface_flush(picture);
     pixman_image_t* destination = wrap(image);
     pixman_image_t* source = wrap(picture);
     for (int i = 0; i < n; ++i) {
@@ -153,49 +162,21 @@ void compositePictureOverPlainDirect(cairo_surface_t* image, const cairo_region_
                                      const Color& background) {
     const cairo_rectangle_int_t bounds{x, y, cairo_image_surface_get_width(picture),
                                        cairo_image_surface_get_height(picture)};
-    const CairoRegion boxes = boxesWithin(image, area, bounds);
-    const int n = cairo_region_num_rectangles(boxes.get());
-    if (n == 0)
-        return;
-    cairo_surface_flush(image);
-    cairo_surface_flush(picture);
     const std::uint32_t plain = opaquePixel(background);
-    unsigned char* to = cairo_image_surface_get_data(image);
-    const unsigned char* from = cairo_image_surface_get_data(picture);
-    const int toStride = cairo_image_surface_get_stride(image);
-    const int fromStride = cairo_image_surface_get_stride(picture);
-    for (int i = 0; i < n; ++i) {
-        cairo_rectangle_int_t r;
-        cairo_region_get_rectangle(boxes.get(), i, &r);
-        for (int row = r.y; row < r.y + r.height; ++row)
-            blendOverPlainRow(
-                reinterpret_cast<std::uint32_t*>(to + row * toStride) + r.x,
-                reinterpret_cast<const std::uint32_t*>(from + (row - y) * fromStride) + (r.x - x),
-                r.width, plain);
-        cairo_surface_mark_dirty_rectangle(image, r.x, r.y, r.width, r.height);
-    }
+    writePictureRows(image, boxesWithin(image, area, bounds).get(), picture, x, y,
+                     [plain](std::uint32_t* to, const std::uint32_t* from, int count) {
+                         blendOverPlainRow(to, from, count, plain);
+                     });
 }
 
 void copyPictureDirect(cairo_surface_t* image, const cairo_region_t* area, cairo_surface_t* picture,
                        int x, int y) {
     const cairo_rectangle_int_t bounds{x, y, cairo_image_surface_get_width(picture),
                                        cairo_image_surface_get_height(picture)};
-    const CairoRegion boxes = boxesWithin(image, area, bounds);
-    cairo_surface_flush(image);
-    cairo_surface_flush(picture);
-    unsigned char* to = cairo_image_surface_get_data(image);
-    const unsigned char* from = cairo_image_surface_get_data(picture);
-    const int toStride = cairo_image_surface_get_stride(image);
-    const int fromStride = cairo_image_surface_get_stride(picture);
-    for (int i = 0, n = cairo_region_num_rectangles(boxes.get()); i < n; ++i) {
-        cairo_rectangle_int_t r;
-        cairo_region_get_rectangle(boxes.get(), i, &r);
-        for (int row = r.y; row < r.y + r.height; ++row)
-            std::memcpy(to + row * toStride + 4 * r.x,
-                        from + (row - y) * fromStride + 4 * (r.x - x),
-                        static_cast<std::size_t>(r.width) * 4);
-        cairo_surface_mark_dirty_rectangle(image, r.x, r.y, r.width, r.height);
-    }
+    writePictureRows(image, boxesWithin(image, area, bounds).get(), picture, x, y,
+                     [](std::uint32_t* to, const std::uint32_t* from, int count) {
+                         std::memcpy(to, from, static_cast<std::size_t>(count) * 4);
+                     });
 }
 
 CairoSurface flattenPicture(cairo_surface_t* picture, const Color& background) {
