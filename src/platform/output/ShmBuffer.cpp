@@ -72,12 +72,7 @@ void ShmBuffer::addStale(const std::vector<PixelRect>& rects) {
 std::vector<PixelRect> ShmBuffer::takeStale() {
     const cairo_rectangle_int_t whole{0, 0, width_, height_};
     cairo_region_intersect_rectangle(stale_.get(), &whole);
-    std::vector<PixelRect> stale;
-    for (int i = 0, count = cairo_region_num_rectangles(stale_.get()); i < count; ++i) {
-        cairo_rectangle_int_t r;
-        cairo_region_get_rectangle(stale_.get(), i, &r);
-        stale.push_back({r.x, r.y, r.width, r.height});
-    }
+    std::vector<PixelRect> stale = rectsOf(stale_.get());
     stale_.reset(cairo_region_create());
     return stale;
 }

@@ -28,6 +28,16 @@ CairoRegion regionOf(const std::vector<PixelRect>& rects) {
     return CairoRegion(cairo_region_create_rectangles(boxes.data(), int(boxes.size())));
 }
 
+std::vector<PixelRect> rectsOf(const cairo_region_t* region) {
+    std::vector<PixelRect> rects(static_cast<std::size_t>(cairo_region_num_rectangles(region)));
+    for (std::size_t i = 0; i < rects.size(); ++i) {
+        cairo_rectangle_int_t r;
+        cairo_region_get_rectangle(region, static_cast<int>(i), &r);
+        rects[i] = {r.x, r.y, r.width, r.height};
+    }
+    return rects;
+}
+
 Compositor::Compositor()
     : owner_(RenderState::newOwner()), walk_(owner_, painter_), drawing_(owner_, painter_) {}
 
@@ -120,14 +130,7 @@ std::vector<PixelRect> Compositor::render(View& root, double now,
         cairo_region_union_rectangle(damage.get(), &all);
         fullRedraw_ = false;
     }
-    std::vector<PixelRect> redrawn;
-    const int count = cairo_region_num_rectangles(damage.get());
-    redrawn.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        cairo_rectangle_int_t r;
-        cairo_region_get_rectangle(damage.get(), i, &r);
-        redrawn.push_back({r.x, r.y, r.width, r.height});
-    }
+    std::vector<PixelRect> redrawn = rectsOf(damage.get());
     if (!stale.empty())
         cairo_region_union(damage.get(), regionOf(stale).get());
     if (cairo_region_is_empty(damage.get()))

@@ -45,8 +45,9 @@ struct PixelRect {
     bool operator==(const PixelRect&) const = default;
 };
 
-// The rectangles as one region.
+// The rectangles as one region, and a region's rectangles.
 CairoRegion regionOf(const std::vector<PixelRect>& rects);
+std::vector<PixelRect> rectsOf(const cairo_region_t* region);
 
 class Compositor {
 public:
