@@ -57,7 +57,7 @@ void ForecastCommand::transitionForecasterDidFail(std::optional<LocationError> e
     error_ = error;
 }
 
-void ForecastCommand::transitionForecasterDidCalculate(const Solar& today) {
+void ForecastCommand::transitionForecasterDidCalculate(const Solar& today, const SunEvents&) {
     sunrise_ = today.sunrise();
     sunset_ = today.sunset();
 }

@@ -30,7 +30,7 @@ public:
     void transitionForecasterDidDetermine(SkyMode skyMode) override;
     void transitionForecasterDidForecast(SkyMode skyMode, TimePoint date) override;
     void transitionForecasterDidFail(std::optional<LocationError> error) override;
-    void transitionForecasterDidCalculate(const Solar& today) override;
+    void transitionForecasterDidCalculate(const Solar& today, const SunEvents& around) override;
 
 private:
     int print(std::ostream& out, std::ostream& err) const;

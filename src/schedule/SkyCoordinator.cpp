@@ -1,6 +1,5 @@
 #include "schedule/SkyCoordinator.h"
 
-#include "astronomy/Solar.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Log.h"
 #include "platform/core/MainQueue.h"
@@ -9,6 +8,7 @@
 #include "scenes/NightView.h"
 #include "scenes/ViewFade.h"
 #include "schedule/DateRules.h"
+#include "schedule/SunEvents.h"
 #include "transitions/SkyTransitionView.h"
 
 #include <algorithm>
@@ -95,15 +95,13 @@ bool SkyCoordinator::forecastIsStale(TimePoint now) const {
     return settled && refreshAfter_ && isPast(*refreshAfter_, now);
 }
 
-void SkyCoordinator::transitionForecasterDidCalculate(const Solar& today) {
+void SkyCoordinator::transitionForecasterDidCalculate(const Solar&, const SunEvents& around) {
     // The forecast stays good until the hour after the next sunrise or sunset
     // is over, and at the latest until the local day ends.
     const TimePoint now = Clock::current().now();
     std::optional<TimePoint> soonest = justAfterMidnight(now);
-    for (const auto& moment : {today.sunrise(), today.sunset()}) {
-        if (!moment)
-            continue;
-        const TimePoint over = *moment + recentWindow;
+    for (const SkyTransition& event : around.events()) {
+        const TimePoint over = event.date + recentWindow;
         if (over >= now && (!soonest || over < *soonest))
             soonest = over;
     }

@@ -84,7 +84,7 @@ public:
     void transitionForecasterDidDetermine(SkyMode skyMode) override;
     void transitionForecasterDidForecast(SkyMode skyMode, TimePoint date) override;
     void transitionForecasterDidFail(std::optional<LocationError> error) override;
-    void transitionForecasterDidCalculate(const Solar& today) override;
+    void transitionForecasterDidCalculate(const Solar& today, const SunEvents& around) override;
     void skyTransitionViewDidComplete() override;
 
 private:

@@ -4,6 +4,7 @@
 #include "platform/core/Clock.h"
 #include "platform/core/Log.h"
 #include "schedule/DateRules.h"
+#include "schedule/SunEvents.h"
 #include "store/LocationHelper.h"
 
 namespace aerolune {
@@ -29,58 +30,58 @@ void TransitionForecaster::getLocation() {
 
 void TransitionForecaster::forecast(TimePoint now, CLLocationCoordinate2D coordinate) {
     const Solar today(now, coordinate);
+    const SunEvents around(now, coordinate);
     if (const auto delegate = delegate_.lock())
-        delegate->transitionForecasterDidCalculate(today);
-    if (today.polarCondition() != Solar::PolarCondition::none)
-        return forecastPolar(today);
-    if (!today.sunrise() || !today.sunset()) {
+        delegate->transitionForecasterDidCalculate(today, around);
+    if (today.polarCondition() == Solar::PolarCondition::none &&
+        (!today.sunrise() || !today.sunset())) {
         if (const auto delegate = delegate_.lock())
             delegate->transitionForecasterDidFail(std::nullopt);
         return;
     }
-    const TimePoint sunrise = *today.sunrise();
-    const TimePoint sunset = *today.sunset();
-    systemLog("today's sunrise: " + describe(sunrise));
-    systemLog("today's sunset: " + describe(sunset));
+    logToday(today);
 
-    SkyMode mode = today.isDaytime() ? SkyMode::day : SkyMode::night;
-    if (isInTheFuture(sunrise, now))
-        announce(SkyMode::sunrise, sunrise);
-    else if (wasRecent(sunrise, now))
-        mode = SkyMode::sunrise;
-
-    const bool sunriseLongAgo = isPast(sunrise, now) && !wasRecent(sunrise, now);
-    if (sunriseLongAgo) {
-        if (isInTheFuture(sunset, now))
-            announce(SkyMode::sunset, sunset);
-        else if (wasRecent(sunset, now))
-            mode = SkyMode::sunset;
-    }
-    if (isPast(sunrise, now) && isPast(sunset, now) && !wasRecent(sunset, now))
-        forecastTomorrow(now, coordinate);
-
+    const auto [mode, next] = decide(now, today, around);
+    if (next)
+        announce(next->skyMode, next->date);
     if (const auto delegate = delegate_.lock())
         delegate->transitionForecasterDidDetermine(mode);
 }
 
-// The sun stays up or down all day: that sky holds, and no change is named.
-void TransitionForecaster::forecastPolar(const Solar& today) {
-    const bool up = today.polarCondition() == Solar::PolarCondition::sunNeverSets;
-    const std::string why =
-        up ? "none (the sun never sets today)" : "none (the sun never rises today)";
-    systemLog("today's sunrise: " + why);
-    systemLog("today's sunset: " + why);
-    if (const auto delegate = delegate_.lock())
-        delegate->transitionForecasterDidDetermine(up ? SkyMode::day : SkyMode::night);
+// The sky follows the place's own sun, the last sunrise or sunset and the
+// next, wherever the local day begins. In the hour after a sunrise or sunset
+// its transition shows and no change is named: the transition's end moves the
+// sky on. A sunrise within the hour wins over a sunset after it, on days
+// shorter than an hour.
+std::pair<SkyMode, std::optional<SkyTransition>>
+TransitionForecaster::decide(TimePoint now, const Solar& today, const SunEvents& around) {
+    const auto sunrise = around.last(SkyMode::sunrise, now);
+    if (sunrise && wasRecent(sunrise->date, now))
+        return {SkyMode::sunrise, std::nullopt};
+    const auto sunset = around.last(SkyMode::sunset, now);
+    if (sunset && wasRecent(sunset->date, now))
+        return {SkyMode::sunset, std::nullopt};
+
+    const auto next = around.next(now);
+    if (const auto last = around.last(now))
+        return {last->skyMode == SkyMode::sunrise ? SkyMode::day : SkyMode::night, next};
+    // No sun came up or went down for days: what comes next, or the polar sky.
+    if (next)
+        return {next->skyMode == SkyMode::sunset ? SkyMode::day : SkyMode::night, next};
+    return {today.isDaytime() ? SkyMode::day : SkyMode::night, std::nullopt};
 }
 
-void TransitionForecaster::forecastTomorrow(TimePoint now, CLLocationCoordinate2D coordinate) {
-    const auto midnight = justAfterMidnight(now);
-    if (!midnight)
+void TransitionForecaster::logToday(const Solar& today) {
+    if (today.polarCondition() == Solar::PolarCondition::none) {
+        systemLog("today's sunrise: " + describe(*today.sunrise()));
+        systemLog("today's sunset: " + describe(*today.sunset()));
         return;
-    const Solar tomorrow(*midnight, coordinate);
-    if (tomorrow.sunrise() && isInTheFuture(*tomorrow.sunrise(), now))
-        announce(SkyMode::sunrise, *tomorrow.sunrise());
+    }
+    const std::string why = today.polarCondition() == Solar::PolarCondition::sunNeverSets
+                                ? "none (the sun never sets today)"
+                                : "none (the sun never rises today)";
+    systemLog("today's sunrise: " + why);
+    systemLog("today's sunset: " + why);
 }
 
 void TransitionForecaster::announce(SkyMode skyMode, TimePoint date) {

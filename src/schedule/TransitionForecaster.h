@@ -11,8 +11,11 @@
 //   after that, before sunset       day      next: sunset today
 //   sunset .. sunset + 1 h          sunset   (no next change)
 //   after sunset + 1 h              night    next: sunrise tomorrow
-// On a polar day the mode is day and on a polar night it is night, with no
-// next change.
+// "Sunrise" and "sunset" are the place's own, the last before now and the next
+// after it, not those of the machine's local day: a place whose morning falls
+// in the zone's evening still has day while its sun is up. On a polar day the
+// mode is day and on a polar night it is night; the change that ends it is
+// named once it lies within a day or so.
 //
 // The forecaster belongs to its owner (the sky coordinator), which is also
 // its delegate; it refers back to the delegate weakly.
@@ -20,13 +23,17 @@
 #include "platform/core/CLLocationCoordinate2D.h"
 #include "platform/core/Time.h"
 #include "schedule/SkyMode.h"
+#include "schedule/SkyTransition.h"
 #include "schedule/TransitionForecasterDelegate.h"
 
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace aerolune {
 
 class Solar;
+class SunEvents;
 
 class TransitionForecaster : public std::enable_shared_from_this<TransitionForecaster> {
 public:
@@ -49,8 +56,9 @@ public:
 private:
     TransitionForecaster() = default;
 
-    void forecastPolar(const Solar& today);
-    void forecastTomorrow(TimePoint now, CLLocationCoordinate2D coordinate);
+    static std::pair<SkyMode, std::optional<SkyTransition>>
+    decide(TimePoint now, const Solar& today, const SunEvents& around);
+    static void logToday(const Solar& today);
     void announce(SkyMode skyMode, TimePoint date);
 
     std::weak_ptr<TransitionForecasterDelegate> delegate_;

@@ -13,6 +13,7 @@
 namespace aerolune {
 
 class Solar;
+class SunEvents;
 
 class TransitionForecasterDelegate {
 public:
@@ -25,9 +26,13 @@ public:
     // No forecast could be made; the error says why when there is one.
     virtual void transitionForecasterDidFail(std::optional<LocationError> error) = 0;
 
-    // Today's calculator, before any other report of the same forecast, for
-    // those that show the day's sunrise and sunset. Nothing by default.
-    virtual void transitionForecasterDidCalculate(const Solar& today) { (void)today; }
+    // Today's calculator and the place's sunrises and sunsets around now,
+    // before any other report of the same forecast, for those that show the
+    // day's sunrise and sunset or plan the next forecast. Nothing by default.
+    virtual void transitionForecasterDidCalculate(const Solar& today, const SunEvents& around) {
+        (void)today;
+        (void)around;
+    }
 };
 
 } // namespace aerolune

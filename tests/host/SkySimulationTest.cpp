@@ -8,6 +8,7 @@
 #include "platform/core/Calendar.h"
 #include "scenes/LoadingHostingView.h"
 #include "support/SaverHarness.h"
+#include "support/SunAltitude.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>
@@ -112,4 +113,39 @@ TEST(SkySimulationTest, WithoutBackingLayersEverySkyStillComesAndGoes) {
     const std::size_t changes = runSaver(harness, 86400).size();
     View::setBackingLayersAvailable(true);
     EXPECT_EQ(changes, 5u) << "day, sunset, night, sunrise and day again";
+}
+
+TEST(SkySimulationTest, AZoneFarFromThePlaceShowsThePlacesSkyAndPassesEachOfItsChanges) {
+    // The last starts in the hour after a sunset that London counts on the day
+    // before: the sunrise after it falls on London's afternoon.
+    for (const auto& [zone, place, from] :
+         {std::tuple{"Europe/London", CLLocationCoordinate2D{35.68, 139.69},
+                     "2024-06-21T12:00:00Z"},
+          {"UTC", {-36.85, 174.76}, "2024-06-21T12:00:00Z"},
+          {"Pacific/Honolulu", {48.85, 2.35}, "2024-06-21T12:00:00Z"},
+          {"America/New_York", {1.29, 103.85}, "2024-06-21T12:00:00Z"},
+          {"Europe/London", {21.31, -157.86}, "2024-06-22T05:40:00Z"}}) {
+        SCOPED_TRACE(std::string(zone) + " from " + from);
+        SaverHarness harness(zone, from, place);
+        const TimePoint start = harness.now();
+        const Changes changes = runSaver(harness, 3 * 86400);
+        ASSERT_FALSE(changes.empty());
+        for (std::size_t i = 1; i < changes.size(); ++i)
+            EXPECT_EQ(changes[i].second, next(changes[i - 1].second))
+                << formatUtc(changes[i].first);
+        EXPECT_GE(changes.size(), 12u) << "three days of sunrises and sunsets";
+        for (TimePoint t = start + 60; t < start + 3 * 86400; t += 1200) {
+            const auto shown = std::prev(std::upper_bound(
+                changes.begin(), changes.end(), t,
+                [](TimePoint moment, const auto& change) { return moment < change.first; }));
+            const double altitude = test::sunAltitude(t, place.latitude, place.longitude);
+            if (altitude > 12) {
+                EXPECT_TRUE(shown->second == SkyMode::day || shown->second == SkyMode::sunrise)
+                    << formatUtc(t) << " sun at " << altitude;
+            }
+            if (altitude < -17) {
+                EXPECT_EQ(shown->second, SkyMode::night) << formatUtc(t) << " sun at " << altitude;
+            }
+        }
+    }
 }

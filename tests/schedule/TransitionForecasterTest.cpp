@@ -4,9 +4,14 @@
 #include "platform/core/Calendar.h"
 #include "support/ScopedConfigHome.h"
 #include "support/ScopedEnvironment.h"
+#include "support/SunAltitude.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <tuple>
+#include <vector>
 
 using namespace aerolune;
 using namespace aerolune::test;
@@ -124,4 +129,53 @@ TEST(TransitionForecasterTest, GetLocationForecastsTheStoredPlaceAtTheClocksMome
     EXPECT_THAT(log.lines(), ElementsAre("[vemo] TransitionForecaster.getLocation", _, _, _,
                                          "today's sunrise: 2024-06-21 03:48:14 +0000",
                                          "today's sunset: 2024-06-21 19:55:36 +0000"));
+}
+
+// Wherever the machine's zone draws its days, the sky is the place's: day (or
+// its sunrise) while the sun stands well up, night while it is well down, and
+// a settled sky always names the change that ends it, which is the right kind
+// and lies ahead within a day. Places on both sides of the date line, zones
+// far from them, every 20 minutes of two days at both solstices.
+TEST(TransitionForecasterTest, TheSkyFollowsThePlacesOwnSunWhateverTheMachinesZone) {
+    struct Place {
+        const char* name;
+        CLLocationCoordinate2D where;
+    };
+    const Place places[] = {{"Tokyo", {35.68, 139.69}},     {"Sydney", {-33.87, 151.21}},
+                            {"Auckland", {-36.85, 174.76}}, {"Paris", {48.85, 2.35}},
+                            {"Singapore", {1.29, 103.85}},  {"Apia", {-13.83, -171.76}},
+                            {"Honolulu", {21.31, -157.86}}, {"Anchorage", {59.5, -149.9}}};
+    const char* zones[] = {"Europe/London",      "UTC",
+                           "Pacific/Honolulu",   "America/New_York",
+                           "Pacific/Kiritimati", "Asia/Tokyo"};
+    for (const char* name : zones) {
+        ScopedTimeZone zone(name);
+        const auto f = recorder();
+        for (const auto& place : places)
+            for (const char* start : {"2024-06-20T00:00:00Z", "2024-12-20T00:00:00Z"})
+                for (TimePoint now = at(start); now < at(start) + 2 * 86400; now += 1200) {
+                    SCOPED_TRACE(std::string(name) + " " + place.name + " " + formatUtc(now));
+                    const double altitude =
+                        test::sunAltitude(now, place.where.latitude, place.where.longitude);
+                    const Events events = f->forecast(now, place.where);
+                    ASSERT_FALSE(events.empty());
+                    const std::string shown = events.back();
+                    if (altitude > 12) {
+                        EXPECT_TRUE(shown == mode(SkyMode::day) || shown == mode(SkyMode::sunrise))
+                            << shown << " with the sun " << altitude << " degrees up";
+                    }
+                    if (altitude < -17) {
+                        EXPECT_EQ(shown, mode(SkyMode::night)) << altitude << " degrees";
+                    }
+                    if (shown == mode(SkyMode::day) || shown == mode(SkyMode::night)) {
+                        ASSERT_EQ(events.size(), 2u) << "a settled sky names its end";
+                        const SkyMode ending =
+                            shown == mode(SkyMode::day) ? SkyMode::sunset : SkyMode::sunrise;
+                        const std::string prefix = "next " + std::string(describe(ending)) + " ";
+                        ASSERT_EQ(events[0].rfind(prefix, 0), 0u) << events[0];
+                        const double ahead = std::stod(events[0].substr(prefix.size())) - now;
+                        EXPECT_TRUE(ahead > 0 && ahead < 86400) << ahead << " s ahead";
+                    }
+                }
+    }
 }
