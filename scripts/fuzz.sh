@@ -13,7 +13,7 @@ build=$here/build-fuzz
 
 # The whole program is built, with every warning an error: this is also
 # the project's check that Clang compiles it cleanly.
-"$here/scripts/build.sh" "$build" -DCMAKE_CXX_COMPILER=clang++ -DAEROLUNE_FUZZ=ON -DAEROLUNE_WERROR=ON \
+"$here/scripts/build.sh" "$build" -DCMAKE_CXX_COMPILER=clang++ -DAEROLUNE_FUZZ=ON -DAEROLUNE_WERROR=ON -DAEROLUNE_ASSERTIONS=ON \
     -DAEROLUNE_TESTS=OFF -DAEROLUNE_BENCHMARKS=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1"
 

@@ -197,7 +197,9 @@ void WaylandSaver::dropClosedScreens() {
             ended_ = true; // the window's close button
         if (!monitorGone && !screen.surface->isClosed())
             continue;
-        if (!monitorGone)
+        // A window has no monitor to remember; a layer surface's monitor
+        // must not get another that the compositor would close again.
+        if (!monitorGone && screen.monitor)
             closedMonitors_.insert(*screen.monitor);
         systemLog(monitorGone ? "the output is gone: no longer showing " + screen.place
                               : "the compositor closed the surface " + screen.place);
