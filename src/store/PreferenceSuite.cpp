@@ -95,7 +95,9 @@ Result<PreferenceSuite> PreferenceSuite::open(const std::string& name) {
 }
 
 Result<KeyFile::Entries> PreferenceSuite::read() const {
-    const int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a FIFO put where the file belongs would hold the
+    // open until some writer came; it is refused just below, like a device.
+    const int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         if (errno == ENOENT)
             return KeyFile::Entries{};

@@ -2,12 +2,17 @@
 
 #include "support/ScopedConfigHome.h"
 
+#include <chrono>
+#include <fcntl.h>
+#include <future>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace aerolune;
 using namespace aerolune::test;
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 static unsigned mode(const fs::path& path) {
     struct stat info {};
@@ -69,4 +74,30 @@ TEST(PreferenceSuiteTest, AWriteThroughALinkReplacesTheTargetAndKeepsTheLink) {
     fs::remove(suite.file());
     fs::create_symlink(suite.file().filename(), suite.file());
     EXPECT_FALSE(suite.write({{"x", "2"}})) << "a link to itself";
+}
+
+// A FIFO where the file belongs would hold a plain open() until a writer came
+// along: the read must answer at once. Should it hang, opening the FIFO here
+// lets it go, and the test fails instead of waiting for ctest's limit.
+TEST(PreferenceSuiteTest, AFifoOrAFolderAtTheFilesPlaceReadsAsNotAFileAtOnceAndASaveReplacesAFifo) {
+    ScopedConfigHome home;
+    const auto suite = PreferenceSuite::open("Suite").value();
+    ASSERT_EQ(::mkfifo(suite.file().c_str(), 0600), 0);
+    auto read = std::async(std::launch::async, [&] { return problemOf(suite.read()); });
+    if (read.wait_for(10s) != std::future_status::ready) {
+        ADD_FAILURE() << "the read waits on the FIFO";
+        ::close(::open(suite.file().c_str(), O_RDWR));
+    }
+    EXPECT_EQ(read.get(), suite.file().string() + " is not a regular file");
+    ASSERT_TRUE(suite.write({{"x", "1"}}));
+    EXPECT_TRUE(fs::is_regular_file(suite.file()));
+    EXPECT_EQ(fileText(suite.file()), "[Suite]\nx=1\n");
+
+    fs::remove(suite.file());
+    fs::create_directory(suite.file());
+    EXPECT_EQ(problemOf(suite.read()), suite.file().string() + " is not a regular file");
+    const auto refused = suite.write({{"x", "1"}});
+    ASSERT_FALSE(refused);
+    EXPECT_NE(refused.error().message.find("cannot be written"), std::string::npos);
+    EXPECT_TRUE(fs::is_directory(suite.file())) << "the folder was not ours to remove";
 }

@@ -11,6 +11,12 @@
 // started the saver with them blocked could otherwise never stop it. The
 // handler sets SA_RESTART so that startup's reads and writes are not cut short
 // by it; poll() is woken all the same.
+//
+// A saver told to stop must stop, whatever it is waiting on when the signal
+// comes: a display server that never answers, a file that never opens. The
+// first signal also arms a timer, and a program that has not ended by itself
+// graceSeconds later is ended there, with status 0 like any run a signal
+// ends. Letting the watcher go disarms it.
 
 #include <csignal>
 
@@ -18,6 +24,8 @@ namespace aerolune {
 
 class SignalWatcher {
 public:
+    static constexpr unsigned graceSeconds = 3;
+
     SignalWatcher();
     ~SignalWatcher();
     SignalWatcher(const SignalWatcher&) = delete;
@@ -30,6 +38,7 @@ public:
 private:
     struct sigaction oldTerm_ {};
     struct sigaction oldInt_ {};
+    struct sigaction oldAlarm_ {};
     sigset_t oldMask_{};
 };
 

@@ -13,6 +13,9 @@
 #include <cmath>
 #include <ctime>
 #include <filesystem>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 
 using namespace aerolune::test;
 
@@ -132,6 +135,58 @@ TEST_F(SaverWindowTest, EarlySignalsEndWithZeroAndWindowsThatCannotBeUsedAreRefu
     const auto gone = saver({"-window-id", std::to_string(window)});
     EXPECT_EQ(gone->wait(), 1);
     EXPECT_EQ(gone->err.rfind("aerolune: there is no window " + hex(window), 0), 0u) << gone->err;
+}
+
+// A display that takes the connection and never answers it.
+static std::string silentDisplay(int& socket) {
+    for (int number = 200; number < 260; ++number) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::snprintf(address.sun_path, sizeof address.sun_path, "/tmp/.X11-unix/X%d", number);
+        if (std::filesystem::exists(address.sun_path) ||
+            std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock"))
+            continue;
+        socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+            ::listen(socket, 4) == 0)
+            return ":" + std::to_string(number);
+        ::close(socket);
+    }
+    return {};
+}
+
+// The saver's host ends it with SIGTERM whenever it likes: it ends, with
+// status 0, even while it waits on a store that is a FIFO or on a display
+// that never answers.
+TEST_F(SaverWindowTest, ASigtermEndsTheSaverWhateverItWaitsOn) {
+    {
+        SCOPED_TRACE("a FIFO where the store belongs");
+        std::filesystem::create_directories(home_.folder());
+        ASSERT_EQ(::mkfifo(home_.storeFile().c_str(), 0600), 0);
+        Program run("/bin/sh", {"-c", "exec \"$0\" \"$@\" 2>&1", AEROLUNE_PROGRAM, "--log-stderr"});
+        std::string seen;
+        while (seen.find("SkyCoordinator failed") == std::string::npos)
+            if (const auto line = run.readLine(20s))
+                seen += *line + "\n";
+            else
+                break;
+        EXPECT_NE(seen.find("is not a regular file"), std::string::npos) << seen;
+        ::kill(run.pid(), SIGTERM);
+        EXPECT_EQ(run.wait(10s), 0) << seen;
+    }
+    {
+        SCOPED_TRACE("a display that never answers");
+        int socket = -1;
+        const std::string display = silentDisplay(socket);
+        ASSERT_FALSE(display.empty());
+        ScopedEnvironmentVariable silent("DISPLAY", display.c_str());
+        const auto run = saver({});
+        std::this_thread::sleep_for(500ms);
+        ::kill(run->pid(), SIGTERM);
+        EXPECT_EQ(run->wait(20s), 0) << run->err;
+        ::close(socket);
+        std::filesystem::remove("/tmp/.X11-unix/X" + display.substr(1));
+    }
 }
 
 // A private X server whose resources say Xft.dpi: 192, as xrdb sets them, so

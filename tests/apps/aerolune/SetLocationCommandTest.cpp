@@ -2,7 +2,9 @@
 #include "support/Program.h"
 #include "support/ScopedConfigHome.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace aerolune;
 using namespace aerolune::test;
@@ -43,4 +45,19 @@ TEST(SetLocationCommandTest, WhatCannotBeFoundOrStoredLeavesTheStoreAlone) {
     const auto run = runProgram(AEROLUNE_PROGRAM, {"--set-location", "Lisbon"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err.rfind("aerolune: the location was not stored: ", 0), 0u) << run.err;
+}
+
+// A FIFO where the store belongs: a forecast finds no place at once, and a
+// save replaces it with the file.
+TEST(SetLocationCommandTest, AFifoAtTheStoresPlaceNeitherHoldsAForecastNorStopsASave) {
+    ScopedConfigHome home;
+    std::filesystem::create_directories(home.folder());
+    ASSERT_EQ(::mkfifo(home.storeFile().c_str(), 0600), 0);
+    const auto forecast = runProgram(AEROLUNE_PROGRAM, {"--forecast"}, 20s);
+    EXPECT_EQ(std::pair(forecast.status, forecast.err),
+              std::pair(1, std::string("Missing location preference.\n")));
+    const auto saved = runProgram(AEROLUNE_PROGRAM, {"--set-location", "48.5,2.25"}, 20s);
+    EXPECT_EQ(saved.status, 0) << saved.err;
+    EXPECT_TRUE(std::filesystem::is_regular_file(home.storeFile()));
+    EXPECT_EQ(Prefs::coordinates(), (CLLocationCoordinate2D{48.5, 2.25}));
 }
