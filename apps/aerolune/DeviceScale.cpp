@@ -2,6 +2,7 @@
 
 #include "aerolune/DecimalNumber.h"
 #include "platform/core/Log.h"
+#include "platform/core/Trimmed.h"
 
 #include <cmath>
 #include <string>
@@ -23,6 +24,20 @@ std::optional<double> fromVariable(const char* name, const char* value) {
     return scale;
 }
 
+// The scale Xft.dpi gives; one that is not a number, or far outside what a
+// screen has, is logged and skipped like a variable.
+std::optional<double> fromDpi(const std::optional<std::string>& text) {
+    if (!text)
+        return std::nullopt;
+    const auto dpi = parseDecimal(trimmed(*text, " \t\r\n"));
+    if (dpi && *dpi / pointsPerInch >= smallest && *dpi / pointsPerInch <= largest)
+        return *dpi / pointsPerInch;
+    systemLog("ignoring Xft.dpi=\"" + *text + "\": not a resolution from " +
+              std::to_string(int(smallest * pointsPerInch)) + " to " +
+              std::to_string(int(largest * pointsPerInch)) + " dots per inch");
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<double> parse(std::string_view text) {
@@ -33,16 +48,14 @@ std::optional<double> parse(std::string_view text) {
 }
 
 double choose(std::optional<double> option, const char* aeroluneScale, const char* gdkScale,
-              std::optional<double> dpi) {
+              const std::optional<std::string>& dpi) {
     if (option)
         return *option;
     if (const auto scale = fromVariable("AEROLUNE_SCALE", aeroluneScale))
         return *scale;
     if (const auto scale = fromVariable("GDK_SCALE", gdkScale))
         return *scale;
-    if (dpi && *dpi / pointsPerInch >= smallest && *dpi / pointsPerInch <= largest)
-        return *dpi / pointsPerInch;
-    return 1;
+    return fromDpi(dpi).value_or(1);
 }
 
 } // namespace aerolune::DeviceScale

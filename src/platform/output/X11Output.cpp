@@ -5,6 +5,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xresource.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 #include <X11/keysym.h>
@@ -13,6 +14,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <sys/ipc.h>
 #include <sys/shm.h>
@@ -40,30 +42,67 @@ template <typename Request> int trapErrors(Display* display, Request request) {
     return lastXError;
 }
 
-// The value of "Xft.dpi:" at the start of a line of X resources.
-std::optional<double> dpiIn(const std::string& resources) {
-    constexpr std::string_view key = "Xft.dpi:";
-    for (std::size_t line = 0; line < resources.size();) {
-        const std::size_t end = std::min(resources.find('\n', line), resources.size());
-        std::string_view text(resources.data() + line, end - line);
-        line = end + 1;
-        if (!text.starts_with(key))
-            continue;
-        text.remove_prefix(key.size());
-        while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
-            text.remove_prefix(1);
-        double dpi = 0;
-        const auto [stop, error] = std::from_chars(text.data(), text.data() + text.size(), dpi);
-        if (error == std::errc() && std::isfinite(dpi) && dpi > 0)
-            return dpi;
-    }
-    return std::nullopt;
-}
-
 std::string hex(unsigned long id) {
     char text[32];
     std::snprintf(text, sizeof text, "0x%lx", id);
     return text;
+}
+
+// The compositor's pixels are 32-bit 0xAARRGGBB: a visual takes them as they
+// are when it is true colour with red, green and blue in those bytes.
+bool takesOurPixels(const Visual* visual, int depth) {
+    return visual && visual->c_class == TrueColor && (depth == 24 || depth == 32) &&
+           visual->red_mask == 0xff0000 && visual->green_mask == 0xff00 &&
+           visual->blue_mask == 0xff;
+}
+
+// A visual for a window of our own: the screen's default where it takes our
+// pixels, else a 24-bit one, else a 32-bit one (a 16-bit server often offers
+// those beside its default).
+std::optional<XVisualInfo> ownWindowVisual(Display* display, int screen) {
+    if (takesOurPixels(DefaultVisual(display, screen), DefaultDepth(display, screen))) {
+        XVisualInfo info{};
+        info.visual = DefaultVisual(display, screen);
+        info.visualid = XVisualIDFromVisual(info.visual);
+        info.depth = DefaultDepth(display, screen);
+        return info;
+    }
+    XVisualInfo wanted{};
+    wanted.screen = screen;
+    wanted.c_class = TrueColor;
+    int count = 0;
+    XVisualInfo* found =
+        XGetVisualInfo(display, VisualScreenMask | VisualClassMask, &wanted, &count);
+    std::optional<XVisualInfo> best;
+    for (int i = 0; i < count; ++i)
+        if (takesOurPixels(found[i].visual, found[i].depth) &&
+            (!best || found[i].depth < best->depth))
+            best = found[i];
+    if (found)
+        XFree(found);
+    return best;
+}
+
+const char* className(int c_class) {
+    switch (c_class) {
+    case StaticGray:
+        return "static grey";
+    case GrayScale:
+        return "grey-scale";
+    case StaticColor:
+        return "static colour";
+    case PseudoColor:
+        return "pseudo-colour";
+    case TrueColor:
+        return "true colour";
+    case DirectColor:
+        return "direct colour";
+    }
+    return "unknown";
+}
+
+std::string describeVisual(const Visual* visual, int depth) {
+    return std::to_string(depth) + "-bit " + (visual ? className(visual->c_class) : "hidden");
 }
 
 } // namespace
@@ -75,6 +114,7 @@ struct X11Output::Connection {
     bool gone = false;
     Visual* visual = nullptr;
     int depth = 0;
+    Colormap colormap = 0; // of a window of our own in another visual than the screen's
     GC gc = nullptr;
     Atom deleteWindow = 0;
     int width = 0;
@@ -102,6 +142,8 @@ struct X11Output::Connection {
             XFreeGC(display, gc);
         if (ownsWindow && !gone)
             XDestroyWindow(display, window);
+        if (colormap)
+            XFreeColormap(display, colormap);
         XCloseDisplay(display);
         XSetErrorHandler(previousHandler);
     }
@@ -212,6 +254,57 @@ struct X11Output::Connection {
         return {x0, y0, x1 - x0, y1 - y0};
     }
 
+    Result<void> createOwnWindow(Size size) {
+        const int screen = DefaultScreen(display);
+        const Window root = RootWindow(display, screen);
+        const auto info = ownWindowVisual(display, screen);
+        if (!info)
+            return failure(
+                "this display offers no 24- or 32-bit true-colour visual to draw in (its "
+                "screen is " +
+                describeVisual(DefaultVisual(display, screen), DefaultDepth(display, screen)) +
+                ")");
+        const auto w = static_cast<unsigned>(std::max(1.0, size.width));
+        const auto h = static_cast<unsigned>(std::max(1.0, size.height));
+        XSetWindowAttributes settings{};
+        unsigned long mask = CWBackPixel | CWBorderPixel;
+        if (info->visual != DefaultVisual(display, screen)) {
+            colormap = XCreateColormap(display, root, info->visual, AllocNone);
+            settings.colormap = colormap;
+            mask |= CWColormap;
+        }
+        if (trapErrors(display, [&] {
+                window = XCreateWindow(display, root, 0, 0, w, h, 0, info->depth, InputOutput,
+                                       info->visual, mask, &settings);
+            }))
+            return failure("cannot make a window of " + std::to_string(w) + "x" +
+                           std::to_string(h));
+        ownsWindow = true;
+        return {};
+    }
+
+    // Xlib leaves out 32-bit visuals when XLIB_SKIP_ARGB_VISUALS is set, and
+    // then gives a window in one of them no visual at all. Such a window is
+    // still drawn: 32 bits are ARGB wherever servers offer them, and the
+    // images need no visual but for their masks.
+    Result<void> checkVisual(Mode mode) {
+        if (!visual && depth == 32) {
+            systemLog("window " + hex(window) +
+                      " has a 32-bit visual that Xlib hides (XLIB_SKIP_ARGB_VISUALS): drawing "
+                      "it as ARGB");
+            return {};
+        }
+        if (takesOurPixels(visual, depth))
+            return {};
+        const std::string what = describeVisual(visual, depth);
+        if (mode == Mode::rootWindow)
+            return failure("the root window is " + what +
+                           "; Aerolune draws in 24- or 32-bit true colour only (run it without "
+                           "-root for a window of its own, or the X server at depth 24)");
+        return failure("window " + hex(window) + " is " + what +
+                       "; Aerolune draws in 24- or 32-bit true colour only");
+    }
+
     // Before drawing into the shared image. The answer has usually come in
     // long before the next frame; when it has not (or never will: a window
     // gone takes the request with an error), one round trip makes sure.
@@ -281,17 +374,8 @@ Result<std::unique_ptr<X11Output>> X11Output::open(const Target& target) {
 
     switch (target.mode) {
     case Mode::ownWindow: {
-        const auto w = static_cast<unsigned>(std::max(1.0, target.size.width));
-        const auto h = static_cast<unsigned>(std::max(1.0, target.size.height));
-        if (trapErrors(display, [&] {
-                x->window =
-                    XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, w, h, 0,
-                                        BlackPixel(display, screen), BlackPixel(display, screen));
-            })) {
-            return failure("cannot make a window of " + std::to_string(w) + "x" +
-                           std::to_string(h));
-        }
-        x->ownsWindow = true;
+        if (auto made = x->createOwnWindow(target.size); !made)
+            return made.error();
         XStoreName(display, x->window, target.title.c_str());
         x->deleteWindow = XInternAtom(display, "WM_DELETE_WINDOW", False);
         XSetWMProtocols(display, x->window, &x->deleteWindow, 1);
@@ -315,12 +399,8 @@ Result<std::unique_ptr<X11Output>> X11Output::open(const Target& target) {
     }
     x->visual = attributes.visual;
     x->depth = attributes.depth;
-    // The compositor's pixels are 32-bit 0xAARRGGBB; the window must take them as they are.
-    if (x->visual->c_class != TrueColor || (x->depth != 24 && x->depth != 32) ||
-        x->visual->red_mask != 0xff0000 || x->visual->green_mask != 0xff00 ||
-        x->visual->blue_mask != 0xff) {
-        return failure("window " + hex(x->window) + " has a visual other than 24-bit true colour");
-    }
+    if (auto usable = x->checkVisual(target.mode); !usable)
+        return usable.error();
     x->width = attributes.width;
     x->height = attributes.height;
     // Keys are the user's way out of a window of our own; elsewhere they belong
@@ -375,22 +455,23 @@ void X11Output::setScale(double scale) {
     compositor_.setScale(scale);
 }
 
-std::optional<double> X11Output::resourceDpi() const {
-    Display* display = x_->display;
-    const Atom property = XInternAtom(display, "RESOURCE_MANAGER", True);
-    if (property == 0)
+// Through Xlib's resource manager, as Xft and GTK read it: "Xft.dpi",
+// "Xft*dpi" and "*dpi" all say it, the most specific winning.
+std::optional<std::string> X11Output::resourceDpi() const {
+    const char* resources = XResourceManagerString(x_->display);
+    if (!resources)
         return std::nullopt;
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(display, DefaultRootWindow(display), property, 0, 1 << 16, False,
-                           XA_STRING, &type, &format, &count, &remaining, &data) != Success ||
-        !data)
+    XrmInitialize();
+    const XrmDatabase database = XrmGetStringDatabase(resources);
+    if (!database)
         return std::nullopt;
-    const std::string resources(reinterpret_cast<char*>(data), count);
-    XFree(data);
-    return dpiIn(resources);
+    char* type = nullptr;
+    XrmValue value{};
+    std::optional<std::string> dpi;
+    if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr)
+        dpi = std::string(value.addr, ::strnlen(value.addr, value.size));
+    XrmDestroyDatabase(database);
+    return dpi;
 }
 
 unsigned long X11Output::window() const {

@@ -51,10 +51,10 @@ public:
     Size size() const override;
     // Device pixels a point from the next frame on (see Compositor).
     void setScale(double scale);
-    // The X resource Xft.dpi of the display (in the root window's
-    // RESOURCE_MANAGER, where xrdb puts it), the desktop's choice of dots per
-    // inch; nothing when it is not set or not a number.
-    std::optional<double> resourceDpi() const;
+    // The text of the X resource Xft.dpi of the display (in the root
+    // window's RESOURCE_MANAGER, where xrdb puts it), the desktop's choice of
+    // dots per inch; nothing when it is not set.
+    std::optional<std::string> resourceDpi() const;
     void present(View& root, double now) override;
     // No eventFd: events wait for the next frame, a thirtieth of a second
     // away at most. The server's word that it has read each frame would

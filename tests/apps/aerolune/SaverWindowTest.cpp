@@ -10,6 +10,7 @@
 #include "support/ScopedConfigHome.h"
 
 #include <X11/Xatom.h>
+#include <X11/Xutil.h>
 #include <cmath>
 #include <ctime>
 #include <filesystem>
@@ -32,6 +33,8 @@ static std::string hex(unsigned long id) {
     char text[32];
     return std::string(text, std::snprintf(text, sizeof text, "0x%lx", id));
 }
+
+class PrivateServer;
 
 class SaverWindowTest : public DisplayTest {
 protected:
@@ -189,27 +192,68 @@ TEST_F(SaverWindowTest, ASigtermEndsTheSaverWhateverItWaitsOn) {
     }
 }
 
-// A private X server whose resources say Xft.dpi: 192, as xrdb sets them, so
-// that no other test's display changes scale.
+// An X server of a test's own, for what would change the shared one: its
+// depth, or its resources.
+class PrivateServer {
+public:
+    explicit PrivateServer(const std::string& screen) {
+        int number = 160;
+        while (std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock"))
+            ++number;
+        name_ = ":" + std::to_string(number);
+        server_ = std::make_unique<Program>("Xvfb", std::vector<std::string>{name_, "-noreset",
+                                                                             "-screen", "0", screen,
+                                                                             "-nolisten", "tcp"});
+        for (int attempt = 0; attempt < 50 && !display_; ++attempt)
+            if (!(display_ = XOpenDisplay(name_.c_str())))
+                std::this_thread::sleep_for(100ms);
+    }
+    ~PrivateServer() {
+        if (display_)
+            XCloseDisplay(display_);
+        ::kill(server_->pid(), SIGTERM);
+        server_->wait(5s);
+    }
+    Display* display() const { return display_; }
+    const std::string& name() const { return name_; }
+    void setResources(const std::string& resources) {
+        XChangeProperty(display_, DefaultRootWindow(display_),
+                        XInternAtom(display_, "RESOURCE_MANAGER", False), XA_STRING, 8,
+                        PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()),
+                        int(resources.size()));
+        XSync(display_, False);
+    }
+
+private:
+    std::string name_;
+    std::unique_ptr<Program> server_;
+    Display* display_ = nullptr;
+};
+
+// The saver's log until its first sky view is made, then SIGTERM.
+static std::string logOfAStart(std::vector<std::string> options = {}) {
+    std::vector<std::string> arguments = {"-c", "exec \"$0\" \"$@\" 2>&1", AEROLUNE_PROGRAM,
+                                          "--log-stderr"};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    Program run("/bin/sh", arguments);
+    std::string seen;
+    while (seen.find("AeroluneSaverView.init") == std::string::npos)
+        if (const auto line = run.readLine(20s))
+            seen += *line + "\n";
+        else
+            break;
+    ::kill(run.pid(), SIGTERM);
+    EXPECT_EQ(run.wait(5s), 0) << seen;
+    return seen;
+}
+
 TEST(SaverScaleTest, XftDpiGivesTheScaleAfterTheOptionAndTheEnvironment) {
-    int number = 160;
-    while (std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock"))
-        ++number;
-    const std::string name = ":" + std::to_string(number);
-    Program server("Xvfb", {name, "-noreset", "-screen", "0", "1280x720x24", "-nolisten", "tcp"});
-    Display* display = nullptr;
-    for (int attempt = 0; attempt < 50 && !display; ++attempt, std::this_thread::sleep_for(100ms))
-        display = XOpenDisplay(name.c_str());
-    if (!display)
+    PrivateServer server("1280x720x24");
+    if (!server.display())
         GTEST_SKIP() << "no Xvfb";
-    const std::string resources = "Xft.antialias:\t1\nXft.dpi:\t192\n";
-    XChangeProperty(display, DefaultRootWindow(display),
-                    XInternAtom(display, "RESOURCE_MANAGER", False), XA_STRING, 8, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(resources.data()),
-                    int(resources.size()));
-    XCloseDisplay(display);
-    ScopedEnvironmentVariable on("DISPLAY", name.c_str());
+    ScopedEnvironmentVariable on("DISPLAY", server.name().c_str());
     ScopedConfigHome home;
+    server.setResources("Xft.antialias:\t1\nXft.dpi:\t192\n");
     // clang-format off
     for (const auto& [aerolune, gdk, option, frame] : {
              std::tuple<const char*, const char*, const char*, std::string>{nullptr, nullptr, nullptr, "640, 360"},
@@ -217,22 +261,86 @@ TEST(SaverScaleTest, XftDpiGivesTheScaleAfterTheOptionAndTheEnvironment) {
              {"1.25", "2", nullptr, "1024, 576"}, {"1", nullptr, "4", "320, 180"}}) { // clang-format on
         SCOPED_TRACE(std::string(aerolune ? aerolune : "-") + " " + (gdk ? gdk : "-"));
         ScopedEnvironmentVariable first("AEROLUNE_SCALE", aerolune), second("GDK_SCALE", gdk);
-        std::vector<std::string> arguments = {"-c", "exec \"$0\" \"$@\" 2>&1", AEROLUNE_PROGRAM,
-                                              "--log-stderr"};
-        if (option)
-            arguments.insert(arguments.end(), {"--scale", option});
-        Program run("/bin/sh", arguments);
-        std::string seen;
-        while (seen.find("AeroluneSaverView.init") == std::string::npos)
-            if (const auto line = run.readLine())
-                seen += *line + "\n";
-            else
-                break;
+        const std::string seen = logOfAStart(option ? std::vector<std::string>{"--scale", option}
+                                                    : std::vector<std::string>{});
         EXPECT_NE(seen.find("init {{0, 0}, {" + frame + "}}"), std::string::npos) << seen;
         EXPECT_EQ(seen.find("ignoring AEROLUNE_SCALE=\"large\": not a scale") != std::string::npos,
                   aerolune && std::string_view(aerolune) == "large");
-        ::kill(run.pid(), SIGTERM);
-        EXPECT_EQ(run.wait(2s), 0);
     }
-    ::kill(server.pid(), SIGTERM);
+    // Written the ways Xft and GTK also read, the most specific winning; a
+    // value no screen has is skipped, and says so.
+    for (const auto& [resources, frame, complaint] :
+         {std::tuple<std::string, std::string, std::string>{"*dpi: 192\n", "640, 360", ""},
+          {"Xft*dpi: 120\n", "1024, 576", ""},
+          {"*dpi: 96\nXft.dpi: 192\n", "640, 360", ""},
+          {"Xft.dpi: 1000\n", "1280, 720",
+           "ignoring Xft.dpi=\"1000\": not a resolution from 48 to 384 dots per inch"},
+          {"Xft.dpi: tall\n", "1280, 720", "ignoring Xft.dpi=\"tall\""}}) {
+        SCOPED_TRACE(resources);
+        server.setResources(resources);
+        const std::string seen = logOfAStart();
+        EXPECT_NE(seen.find("init {{0, 0}, {" + frame + "}}"), std::string::npos) << seen;
+        EXPECT_EQ(seen.find("ignoring Xft.dpi") != std::string::npos, !complaint.empty()) << seen;
+        EXPECT_NE(seen.find(complaint), std::string::npos) << seen;
+    }
+}
+
+// The saver draws 32-bit ARGB pixels. It finds a visual that takes them for
+// a window of its own on a 16-bit screen, draws in a 32-bit window whose
+// visual Xlib hides, and where no visual will do it names the real cause.
+TEST_F(SaverWindowTest, EveryDepthOfWindowIsDrawnOrRefusedForWhatItIs) {
+    {
+        SCOPED_TRACE("a 32-bit window, its visual hidden from the saver's Xlib");
+        XVisualInfo argb{};
+        ASSERT_TRUE(XMatchVisualInfo(display_, DefaultScreen(display_), 32, TrueColor, &argb));
+        XSetWindowAttributes settings{};
+        settings.colormap =
+            XCreateColormap(display_, DefaultRootWindow(display_), argb.visual, AllocNone);
+        const Window window = XCreateWindow(display_, DefaultRootWindow(display_), 10, 10, 480, 300,
+                                            0, 32, InputOutput, argb.visual,
+                                            CWColormap | CWBorderPixel | CWBackPixel, &settings);
+        XMapWindow(display_, window);
+        XSync(display_, False);
+        const auto run = [&] { // the screenshots' Xlib sees it
+            ScopedEnvironmentVariable hidden("XLIB_SKIP_ARGB_VISUALS", "1");
+            return saver({"-window-id", hex(window)});
+        }();
+        expectLayout(window, 480, 300);
+        XDestroyWindow(display_, window);
+        XSync(display_, False);
+        EXPECT_EQ(run->wait(5s), 0) << run->err;
+        XFreeColormap(display_, settings.colormap);
+    }
+    PrivateServer sixteen("1600x900x16");
+    if (!sixteen.display())
+        GTEST_SKIP() << "no Xvfb";
+    ScopedEnvironmentVariable on("DISPLAY", sixteen.name().c_str());
+    {
+        SCOPED_TRACE("a window of its own on a 16-bit screen");
+        const auto run = saver({});
+        const auto found = runProgram("xdotool", {"search", "--sync", "--name", "^Aerolune$"}, 10s);
+        const unsigned long window = std::strtoul(found.out.c_str(), nullptr, 10);
+        ASSERT_NE(window, 0u) << run->err;
+        expectLayout(window, 1280, 720);
+        ::kill(run->pid(), SIGTERM);
+        EXPECT_EQ(run->wait(5s), 0);
+    }
+    const std::string deep = "Aerolune draws in 24- or 32-bit true colour only";
+    const auto refused = [](std::vector<std::string> arguments, const std::string& problem) {
+        const auto run = saver(std::move(arguments));
+        EXPECT_EQ(run->wait(10s), 1);
+        EXPECT_EQ(run->err, "aerolune: " + problem + "\n");
+    };
+    refused({"-root"}, "the root window is 16-bit true colour; " + deep +
+                           " (run it without -root for a window of its own, or the X server at "
+                           "depth 24)");
+    {
+        ScopedEnvironmentVariable hidden("XLIB_SKIP_ARGB_VISUALS", "1");
+        refused({}, "this display offers no 24- or 32-bit true-colour visual to draw in (its "
+                    "screen is 16-bit true colour)");
+    }
+    PrivateServer eight("640x480x8");
+    ScopedEnvironmentVariable onEight("DISPLAY", eight.name().c_str());
+    refused({}, "this display offers no 24- or 32-bit true-colour visual to draw in (its screen "
+                "is 8-bit pseudo-colour)");
 }
