@@ -9,7 +9,12 @@
 #include "support/ScopedConfigHome.h"
 #include "support/ScopedEnvironment.h"
 
+#include <fstream>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
 
 using namespace aerolune;
 using namespace aerolune::test;
@@ -150,4 +155,43 @@ TEST(SnapshotCommandTest, ALongRunSkippedAheadShowsWhatEveryFrameDrawnShows) {
             differing += near(drawn.at(x, y), skipped.at(x, y), 1) ? 0 : 1;
     EXPECT_EQ(differing, 0) << "pixels of 14400";
     MainQueue::main().reset();
+}
+
+// The README shows pictures with the commands that made them: each command,
+// as the README prints it, must still make its picture. The clouds' and the
+// backdrop's random streams would change every pixel were they drawn anew.
+TEST(SnapshotCommandTest, EachPictureTheReadmeShowsIsWhatItsPrintedCommandMakes) {
+    ScopedConfigHome home;
+    ScopedTimeZone zone("UTC");
+    std::ifstream readme(fs::path(AEROLUNE_SOURCE_DIR) / "README.md");
+    std::vector<std::vector<std::string>> commands;
+    for (std::string line, command; std::getline(readme, line);) {
+        if (command.empty() && !line.starts_with("build/apps/aerolune/aerolune --snapshot docs/"))
+            continue;
+        const bool continued = line.ends_with('\\');
+        command += line.substr(0, line.size() - (continued ? 1 : 0));
+        if (continued)
+            continue;
+        std::istringstream words(command);
+        commands.emplace_back(std::istream_iterator<std::string>(words),
+                              std::istream_iterator<std::string>());
+        command.clear();
+    }
+    ASSERT_GE(commands.size(), 2u) << "the README's picture commands were not found";
+    for (auto command : commands) {
+        const fs::path documented = fs::path(AEROLUNE_SOURCE_DIR) / command.at(2);
+        SCOPED_TRACE(documented.filename().string());
+        command.at(2) = home.root() / documented.filename();
+        const auto run = runProgram(AEROLUNE_PROGRAM, {command.begin() + 1, command.end()});
+        ASSERT_EQ(run.status, 0) << run.err;
+        const Pixels made = Pixels::fromPng(command.at(2)), shown = Pixels::fromPng(documented);
+        ASSERT_TRUE(made.valid() && shown.valid());
+        ASSERT_EQ(std::pair(made.width(), made.height()), std::pair(shown.width(), shown.height()));
+        int differing = 0;
+        for (int y = 0; y < made.height(); ++y)
+            for (int x = 0; x < made.width(); ++x)
+                differing += near(made.at(x, y), shown.at(x, y), 3) ? 0 : 1;
+        EXPECT_LE(differing, made.width() * made.height() / 1000)
+            << "pixels differ by more than 3 from the README's";
+    }
 }
