@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <poll.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
@@ -85,6 +86,7 @@ void MainQueue::advance(ManualClock& clock, double seconds) {
 }
 
 void MainQueue::reset() {
+    readers_.clear();
     std::map<Key, Work> dropped;
     {
         std::lock_guard lock(mutex_);
@@ -92,6 +94,42 @@ void MainQueue::reset() {
     }
     drainWake();
     // The work is destroyed outside the lock: its captures may post more work.
+}
+
+void MainQueue::watch(int fd, Work onReadable) {
+    readers_[fd] = std::make_shared<Work>(std::move(onReadable));
+}
+
+void MainQueue::unwatch(int fd) {
+    readers_.erase(fd);
+}
+
+std::vector<int> MainQueue::watchedFds() const {
+    std::vector<int> fds;
+    for (const auto& reader : readers_)
+        fds.push_back(reader.first);
+    return fds;
+}
+
+std::size_t MainQueue::runReadable() {
+    std::vector<pollfd> fds;
+    for (const auto& reader : readers_)
+        fds.push_back({reader.first, POLLIN, 0});
+    if (fds.empty() || ::poll(fds.data(), fds.size(), 0) <= 0)
+        return 0;
+    std::size_t count = 0;
+    for (const pollfd& ready : fds) {
+        if (!(ready.revents & (POLLIN | POLLERR | POLLHUP)))
+            continue;
+        // Held here: the work may unwatch its own descriptor.
+        const auto found = readers_.find(ready.fd);
+        if (found == readers_.end())
+            continue;
+        const std::shared_ptr<Work> work = found->second;
+        (*work)();
+        ++count;
+    }
+    return count;
 }
 
 void MainQueue::drainWake() {

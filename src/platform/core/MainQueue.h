@@ -12,6 +12,11 @@
 // at once and a sleeping run loop wakes up (wakeFd()). Everything else is for
 // the main thread only.
 //
+// watch(fd, work) runs work on the main thread each time fd has something to
+// read (an inotify descriptor, say), until unwatch(fd). The run loop sleeps on
+// the watched descriptors too and calls runReadable() when it wakes; the work
+// must read what is there, or it runs again at once.
+//
 // The queue does not run itself: the run loop calls runDue() on every turn.
 // Tests drive it through advance(clock, seconds), which steps a ManualClock
 // from deadline to deadline so that every piece of work sees the moment it was
@@ -68,6 +73,21 @@ public:
     // the way to run the work due then. Ends with the clock at the target.
     void advance(ManualClock& clock, double seconds);
 
+    // Main thread only. One piece of work a descriptor; watching it again
+    // replaces the work.
+    void watch(int fd, Work onReadable);
+    void unwatch(int fd);
+    template <typename T, typename Fn> void watch(int fd, std::weak_ptr<T> target, Fn fn) {
+        watch(fd, [target = std::move(target), fn = std::move(fn)]() mutable {
+            if (auto strong = target.lock())
+                fn(*strong);
+        });
+    }
+    std::vector<int> watchedFds() const;
+    // Runs the work of each watched descriptor that has something to read
+    // now, without waiting. Returns how many ran.
+    std::size_t runReadable();
+
     // A descriptor that becomes readable when async() posts work; the run
     // loop polls it. Reading it is done by runDue().
     int wakeFd() const { return wakeFd_; }
@@ -92,6 +112,7 @@ private:
     std::map<Key, Work> pending_;
     std::uint64_t sequence_ = 0;
     int wakeFd_ = -1;
+    std::map<int, std::shared_ptr<Work>> readers_;
 };
 
 } // namespace aerolune

@@ -113,6 +113,8 @@ void RunLoop::sleepUntil(std::optional<double> deadline, int signalFd) const {
     };
     watch(MainQueue::main().wakeFd());
     watch(signalFd);
+    for (const int fd : MainQueue::main().watchedFds())
+        watch(fd);
     if (events_)
         watch(events_->eventFd());
     for (const auto& screen : screens_)
@@ -130,6 +132,7 @@ void RunLoop::sleepUntil(std::optional<double> deadline, int signalFd) const {
 }
 
 bool RunLoop::processEvents() {
+    MainQueue::main().runReadable();
     if (events_ && !events_->processEvents())
         return false;
     return std::all_of(screens_.begin(), screens_.end(), [](Screen& screen) {

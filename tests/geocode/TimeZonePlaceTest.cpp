@@ -1,0 +1,129 @@
+#include "geocode/TimeZonePlace.h"
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <tuple>
+
+using namespace aerolune;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A zone folder of a test's own: two tables, a few zone files and an old name
+// linked to its new one, as Debian's tzdata lays them out.
+class TimeZonePlaceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(zones / "Europe");
+        fs::create_directories(zones / "Asia");
+        fs::create_directories(zones / "America");
+        fs::create_directories(zones / "Etc");
+        std::ofstream(zones / "zone1970.tab")
+            << "# comment\nFR,MC\t+4852+00220\tEurope/Paris\n"
+            << "IN\t+2232+08822\tAsia/Kolkata\n"
+            << "US\t+404251-0740023\tAmerica/New_York\tEastern (most areas)\n"
+            << "DE,DK,NO,SE,SJ\t+5230+01322\tEurope/Berlin\tmost of Germany\n";
+        std::ofstream(zones / "zone.tab") << "NO\t+5955+01045\tEurope/Oslo\n"
+                                          << "DE\t+5230+01322\tEurope/Berlin\n";
+        for (const char* zone : {"Europe/Paris", "Europe/Oslo", "Asia/Kolkata", "America/New_York",
+                                 "UTC", "Etc/UTC", "EST5EDT"})
+            std::ofstream(zones / zone) << "TZif";
+        fs::create_symlink("Kolkata", zones / "Asia/Calcutta");
+        sources.zoneFolder = zones;
+        sources.localtime = root / "localtime";
+        sources.timezoneFile = root / "timezone";
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    std::optional<std::tuple<std::string, double, double>> found() const {
+        const auto place = TimeZonePlace::find(sources);
+        if (!place)
+            return std::nullopt;
+        return std::tuple(place->zone(), place->coordinate().latitude,
+                          place->coordinate().longitude);
+    }
+
+    fs::path root = [] {
+        std::string pattern = fs::temp_directory_path() / "aerolune-zones-XXXXXX";
+        return fs::path(::mkdtemp(pattern.data()));
+    }();
+    fs::path zones = root / "zoneinfo";
+    TimeZonePlace::Sources sources;
+};
+
+} // namespace
+
+TEST(TimeZonePlaceCoordinates, DegreesMinutesAndSecondsEitherSideOfBothAxes) {
+    const auto paris = TimeZonePlace::parseCoordinates("+4852+00220").value();
+    EXPECT_DOUBLE_EQ(paris.latitude, 48 + 52 / 60.0);
+    EXPECT_DOUBLE_EQ(paris.longitude, 2 + 20 / 60.0);
+    const auto york = TimeZonePlace::parseCoordinates("+404251-0740023").value();
+    EXPECT_DOUBLE_EQ(york.latitude, 40 + 42 / 60.0 + 51 / 3600.0);
+    EXPECT_DOUBLE_EQ(york.longitude, -(74 + 0 / 60.0 + 23 / 3600.0));
+    const auto sydney = TimeZonePlace::parseCoordinates("-3352+15113").value();
+    EXPECT_LT(sydney.latitude, 0);
+    EXPECT_GT(sydney.longitude, 151);
+    for (const char* bad : {"", "4852+00220", "+48+002", "+4860+00220", "+4852+0022", "+9100+00000",
+                            "+4852+18100", "+48a2+00220", "+4852"})
+        EXPECT_FALSE(TimeZonePlace::parseCoordinates(bad)) << bad;
+}
+
+TEST_F(TimeZonePlaceTest, EachWayOfNamingTheZoneAndEachZoneWithoutAPlace) {
+    const auto at = [](const char* zone, double lat, double lon) {
+        return std::optional(std::tuple(std::string(zone), lat, lon));
+    };
+    const auto paris = at("Europe/Paris", 48 + 52 / 60.0, 2 + 20 / 60.0);
+    // $TZ names the zone, with or without a colon, or as a path.
+    for (const std::string& tz :
+         {std::string("Europe/Paris"), std::string(":Europe/Paris"),
+          (zones / "Europe/Paris").string(), ":" + (zones / "posix/Europe/Paris").string()}) {
+        sources.tzVariable = tz;
+        EXPECT_EQ(found(), paris) << tz;
+    }
+    sources.tzVariable = "Europe/Oslo";
+    EXPECT_EQ(found(), at("Europe/Oslo", 59 + 55 / 60.0, 10 + 45 / 60.0)) << "from zone.tab";
+    sources.tzVariable = "Asia/Calcutta";
+    EXPECT_EQ(found(), at("Asia/Kolkata", 22 + 32 / 60.0, 88 + 22 / 60.0)) << "an old name";
+    for (const char* none : {"UTC", "Etc/UTC", "EST5EDT", "Mars/Olympus", "../zoneinfo/UTC"}) {
+        sources.tzVariable = none;
+        EXPECT_EQ(found(), std::nullopt) << none;
+    }
+
+    // A rule names no zone: the system's zone counts, as a link...
+    sources.tzVariable = "<+02>-2";
+    fs::create_symlink("zoneinfo/right/America/New_York", sources.localtime);
+    EXPECT_EQ(found(), at("America/New_York", 40 + 42 / 60.0 + 51 / 3600.0, -(74 + 23 / 3600.0)));
+    sources.tzVariable.reset();
+    EXPECT_EQ(found(), at("America/New_York", 40 + 42 / 60.0 + 51 / 3600.0, -(74 + 23 / 3600.0)));
+    fs::remove(sources.localtime);
+    fs::create_symlink(zones / "Etc/UTC", sources.localtime);
+    std::ofstream(sources.timezoneFile) << "Europe/Paris\n";
+    EXPECT_EQ(found(), std::nullopt) << "the link says UTC, whatever /etc/timezone says";
+    // ...or, where /etc/localtime is a copy, as /etc/timezone names it.
+    fs::remove(sources.localtime);
+    std::ofstream(sources.localtime) << "TZif";
+    EXPECT_EQ(found(), paris);
+    std::ofstream(sources.timezoneFile) << "Mars/Olympus\n";
+    EXPECT_EQ(found(), std::nullopt);
+    fs::remove(sources.timezoneFile);
+    EXPECT_EQ(found(), std::nullopt);
+}
+
+TEST(TimeZonePlaceSystem, TheInstalledTablesPlaceLisbonAndACityNameReadsAsWritten) {
+    auto sources = TimeZonePlace::system();
+    if (!fs::exists(sources.zoneFolder / "zone1970.tab"))
+        GTEST_SKIP() << "no tzdata";
+    sources.tzVariable = "Europe/Lisbon";
+    const auto lisbon = TimeZonePlace::find(sources);
+    ASSERT_TRUE(lisbon);
+    EXPECT_NEAR(lisbon->coordinate().latitude, 38.72, 0.05);
+    EXPECT_NEAR(lisbon->coordinate().longitude, -9.13, 0.05);
+    EXPECT_EQ(lisbon->cityName(), "Lisbon");
+    sources.tzVariable = "America/Port_of_Spain";
+    const auto port = TimeZonePlace::find(sources);
+    ASSERT_TRUE(port);
+    EXPECT_EQ(port->cityName(), "Port of Spain");
+}
