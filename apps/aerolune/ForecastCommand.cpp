@@ -1,10 +1,12 @@
 #include "aerolune/ForecastCommand.h"
 
 #include "astronomy/Solar.h"
+#include "geocode/TimeZonePlace.h"
 #include "platform/core/Clock.h"
 #include "platform/core/ManualClock.h"
 #include "schedule/TransitionForecaster.h"
 
+#include <cstdio>
 #include <ostream>
 
 namespace aerolune {
@@ -41,6 +43,13 @@ int ForecastCommand::run(const Options& options, std::ostream& out, std::ostream
         forecaster->forecast(Clock::current().now(), {*options.latitude, *options.longitude});
     else
         forecaster->getLocation();
+    if (report->failed_ && report->error_ == LocationError::missingPref) {
+        if (auto zone = TimeZonePlace::find(TimeZonePlace::system())) {
+            *report = ForecastCommand();
+            report->guess_ = std::move(zone);
+            forecaster->forecast(Clock::current().now(), report->guess_->coordinate());
+        }
+    }
     return report->print(out, err);
 }
 
@@ -68,6 +77,14 @@ int ForecastCommand::print(std::ostream& out, std::ostream& err) const {
                        : "aerolune: no forecast could be made for this place and day")
             << '\n';
         return 1;
+    }
+    if (guess_) {
+        char where[64];
+        std::snprintf(where, sizeof where, "%.4f, %.4f", guess_->coordinate().latitude,
+                      guess_->coordinate().longitude);
+        out << "place: " << guess_->cityName() << " (" << where << "), a guess from the time zone "
+            << guess_->zone()
+            << "; store your own with aerolune --set-location PLACE or aerolune-settings\n";
     }
     out << "sunrise: " << utc(sunrise_) << '\n'
         << "sunset: " << utc(sunset_) << '\n'

@@ -11,9 +11,12 @@
 //
 // with moments in UTC rounded to the second, "none" for a moment the day does
 // not have and "next: none" when no change is announced. A failed forecast
-// prints its description on standard error and exits with status 1.
+// prints its description on standard error and exits with status 1. With no
+// place stored it forecasts for the time zone's principal city instead, and
+// says so on a first line, "place: ...", with how to store a place.
 
 #include "aerolune/Options.h"
+#include "geocode/TimeZonePlace.h"
 #include "schedule/SkyTransition.h"
 #include "schedule/TransitionForecasterDelegate.h"
 
@@ -41,6 +44,8 @@ private:
     std::optional<SkyTransition> next_;
     bool failed_ = false;
     std::optional<LocationError> error_;
+    // The time zone's place, forecast when none is stored.
+    std::optional<TimeZonePlace> guess_;
 };
 
 } // namespace aerolune

@@ -51,7 +51,7 @@ int run(const Options& options, const SignalWatcher& signals, std::ostream& err)
     const std::unique_ptr<X11Output> output = std::move(opened).value();
     output->setScale(DeviceScale::choose(options.scale, std::getenv("AEROLUNE_SCALE"),
                                          std::getenv("GDK_SCALE"), output->resourceDpi()));
-    SaverSetup::apply(options);
+    SaverSetup::apply(options, SaverSetup::Run::onScreen);
     const auto frameRate =
         options.fps ? SaverHostView::FrameRate::shown : SaverHostView::FrameRate::hidden;
     auto host = SaverHostView::create(Rect(Point{}, output->size()), options.preview, frameRate);

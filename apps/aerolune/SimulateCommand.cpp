@@ -44,7 +44,7 @@ int run(const Options& options, std::ostream& out) {
     auto clock = std::make_shared<ManualClock>(options.at.value_or(SystemClock().now()));
     Clock::setCurrent(clock);
     MainQueue::main().reset();
-    SaverSetup::apply(options);
+    SaverSetup::apply(options, SaverSetup::Run::headless);
 
     auto saver = AeroluneSaverView::create(Rect(0, 0, 1920, 1080), options.preview);
     const SkyCoordinator& coordinator = *saver->skySaverView()->skyCoordinator();

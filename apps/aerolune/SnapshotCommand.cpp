@@ -19,7 +19,7 @@ int run(const Options& options, std::ostream& err) {
     auto clock = std::make_shared<ManualClock>(start);
     Clock::setCurrent(clock);
     MainQueue::main().reset();
-    SaverSetup::apply(options);
+    SaverSetup::apply(options, SaverSetup::Run::headless);
 
     // The picture's pixels, and the points they show at the scale.
     const double scale = options.scale.value_or(1);

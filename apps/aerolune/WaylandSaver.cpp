@@ -45,7 +45,7 @@ int WaylandSaver::run(const Options& options, const SignalWatcher& signals, std:
         err << "aerolune: " << display.error().message << '\n';
         return 1;
     }
-    SaverSetup::apply(options);
+    SaverSetup::apply(options, SaverSetup::Run::onScreen);
     WaylandSaver saver(options, std::move(display.value()));
     if (auto started = saver.start(); !started) {
         err << "aerolune: " << started.error().message << '\n';

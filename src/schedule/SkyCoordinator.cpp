@@ -1,5 +1,6 @@
 #include "schedule/SkyCoordinator.h"
 
+#include "geocode/TimeZonePlace.h"
 #include "platform/core/Clock.h"
 #include "platform/core/Log.h"
 #include "platform/core/MainQueue.h"
@@ -9,6 +10,8 @@
 #include "scenes/ViewFade.h"
 #include "schedule/DateRules.h"
 #include "schedule/SunEvents.h"
+#include "store/LocationHelper.h"
+#include "store/StoreWatcher.h"
 #include "transitions/SkyTransitionView.h"
 
 #include <algorithm>
@@ -30,7 +33,13 @@ std::string describe(const std::optional<LocationError>& error) {
     return "Optional(LocationError)";
 }
 
+bool followsStoredPlace = false;
+
 } // namespace
+
+void SkyCoordinator::setFollowsStoredPlace(bool follows) {
+    followsStoredPlace = follows;
+}
 
 std::shared_ptr<SkyCoordinator> SkyCoordinator::create() {
     return std::shared_ptr<SkyCoordinator>(new SkyCoordinator());
@@ -47,7 +56,40 @@ void SkyCoordinator::setDelegate(std::weak_ptr<SkyCoordinatorDelegate> delegate)
 void SkyCoordinator::start() {
     transitionForecaster_->setDelegate(weak_from_this());
     noteClockOffset();
+    followStoredPlace();
     transitionForecaster_->getLocation();
+}
+
+void SkyCoordinator::followStoredPlace() {
+    if (!followsStoredPlace || storeWatcher_ || LocationHelper::shared().override())
+        return;
+    storeWatcher_ = StoreWatcher::create([weak = weak_from_this()] {
+        if (const auto self = weak.lock())
+            self->storedPlaceDidChange();
+    });
+}
+
+// The plan of the place shown holds until a forecast for the new one has
+// succeeded: a store that cannot be read keeps both the sky and its plan.
+void SkyCoordinator::storedPlaceDidChange() {
+    systemLog("the stored location changed: forecasting again");
+    const std::optional<SkyTransition> plan = nextTransition_;
+    const std::uint64_t succeeded = forecastsSucceeded_;
+    refresh();
+    if (forecastsSucceeded_ == succeeded && skyMode_ && !nextTransition_)
+        nextTransition_ = plan;
+}
+
+bool SkyCoordinator::forecastTimeZonePlace() {
+    const auto place = TimeZonePlace::find(TimeZonePlace::system());
+    if (!place)
+        return false;
+    systemLog("no location is stored: showing the sky of " + place->zone() +
+              ", a guess from the time zone, at " + aerolune::describe(place->coordinate()));
+    forecastingTimeZonePlace_ = true;
+    transitionForecaster_->forecast(Clock::current().now(), place->coordinate());
+    forecastingTimeZonePlace_ = false;
+    return true;
 }
 
 void SkyCoordinator::tick() {
@@ -110,6 +152,7 @@ void SkyCoordinator::transitionForecasterDidCalculate(const Solar&, const SunEve
 
 void SkyCoordinator::transitionForecasterDidDetermine(SkyMode skyMode) {
     ++forecastsSucceeded_;
+    placeSource_ = forecastingTimeZonePlace_ ? PlaceSource::timeZone : PlaceSource::stored;
     setSkyMode(skyMode);
 }
 
@@ -118,6 +161,10 @@ void SkyCoordinator::transitionForecasterDidForecast(SkyMode skyMode, TimePoint 
 }
 
 void SkyCoordinator::transitionForecasterDidFail(std::optional<LocationError> error) {
+    const bool noPlaceStored = error == LocationError::missingPref;
+    // Still no place stored: the guess from the time zone goes on.
+    if (skyMode_ && noPlaceStored && showsTimeZonePlace() && forecastTimeZonePlace())
+        return;
     systemLog("SkyCoordinator failed: " + describe(error));
     ++failureCount_;
     lastFailure_ = error;
@@ -130,9 +177,11 @@ void SkyCoordinator::transitionForecasterDidFail(std::optional<LocationError> er
     replaceCurrentView(makeView(error));
     const std::uint64_t succeededBefore = forecastsSucceeded_;
     MainQueue::main().asyncAfter(fallbackSeconds, weak_from_this(),
-                                 [succeededBefore](SkyCoordinator& self) {
+                                 [succeededBefore, noPlaceStored](SkyCoordinator& self) {
                                      // A forecast that succeeded meanwhile knows better.
-                                     if (self.forecastsSucceeded_ == succeededBefore)
+                                     if (self.forecastsSucceeded_ != succeededBefore)
+                                         return;
+                                     if (!noPlaceStored || !self.forecastTimeZonePlace())
                                          self.setSkyMode(SkyMode::day);
                                  });
 }

@@ -26,10 +26,19 @@
 // meanwhile are never played.
 //
 // A failed forecast before any mode was decided shows its reason in the
-// loading panel and falls back to the day sky ten seconds later, unless a
-// forecast has succeeded in the meantime. A failed forecast after that keeps
-// the sky on show (a guess better than day at night), is logged like any
-// failure, and is asked again retrySeconds later.
+// loading panel and, ten seconds later, unless a forecast has succeeded in
+// the meantime, the sky of the time zone's principal city when no place is
+// stored and the zone gives one (TimeZonePlace), else the day sky. Later
+// forecasts keep to that guess until a place is stored. A failed forecast
+// after a stored place's sky keeps the sky on show (a guess better than day
+// at night), is logged like any failure, and is asked again retrySeconds
+// later.
+//
+// A saver that follows the stored place (setFollowsStoredPlace, for runs on a
+// screen without a place of their own) watches the store from its start, and
+// a change forecasts anew for the place stored now: a new mode shows with the
+// usual fade, the same mode stays on the screen with a new plan. A store that
+// cannot be read then keeps the sky and its plan.
 //
 // The coordinator is shared: the forecaster, the sky transition views and the
 // delayed fallback all refer back to it weakly.
@@ -49,6 +58,7 @@
 namespace aerolune {
 
 class SkyTransitionView;
+class StoreWatcher;
 
 class SkyCoordinator : public TransitionForecasterDelegate,
                        public SkyTransitionViewDelegate,
@@ -62,6 +72,10 @@ public:
     static constexpr double retrySeconds = 3600.0;
 
     static std::shared_ptr<SkyCoordinator> create();
+
+    // Whether coordinators started from now on watch the stored place. Off by
+    // default: headless runs and tests have no use for it.
+    static void setFollowsStoredPlace(bool follows);
 
     const std::optional<SkyMode>& skyMode() const { return skyMode_; }
     const std::optional<SkyTransition>& nextTransition() const { return nextTransition_; }
@@ -81,6 +95,11 @@ public:
     void stop() {}
     void tick();
 
+    // The stored place may have changed: forecast again for it.
+    void storedPlaceDidChange();
+    // Whether the sky shown is the time zone's guess rather than a stored place's.
+    bool showsTimeZonePlace() const { return placeSource_ == PlaceSource::timeZone; }
+
     void transitionForecasterDidDetermine(SkyMode skyMode) override;
     void transitionForecasterDidForecast(SkyMode skyMode, TimePoint date) override;
     void transitionForecasterDidFail(std::optional<LocationError> error) override;
@@ -97,6 +116,9 @@ private:
     bool planIsBroken(TimePoint now);
     void refresh();
     void noteClockOffset();
+    void followStoredPlace();
+    // Forecasts for the time zone's place; false when the zone gives none.
+    bool forecastTimeZonePlace();
 
     std::optional<SkyMode> skyMode_;
     std::optional<SkyTransition> nextTransition_;
@@ -114,6 +136,10 @@ private:
     std::uint64_t forecastsSucceeded_ = 0;
     std::uint64_t failureCount_ = 0;
     std::optional<LocationError> lastFailure_;
+    enum class PlaceSource { stored, timeZone };
+    std::optional<PlaceSource> placeSource_;
+    bool forecastingTimeZonePlace_ = false;
+    std::shared_ptr<StoreWatcher> storeWatcher_;
 };
 
 } // namespace aerolune

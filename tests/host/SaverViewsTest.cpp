@@ -116,10 +116,18 @@ TEST(SaverViewsTest, EachNewSkyGoesBeneathTheOneItReplacesWhichKeepsItsSizeWhile
     EXPECT_EQ(sky->subviews(), (Views{sunset}));
 }
 
-TEST(SaverViewsTest, AFailedStartShowsWhyThenDayTenSecondsLaterUnlessAForecastCameMeanwhile) {
-    for (const bool storedMeanwhile : {false, true}) {
-        SCOPED_TRACE(storedMeanwhile ? "stored and restarted after 3 s" : "nothing stored");
-        SaverHarness harness("Europe/Paris", "2024-06-21T23:00:00+02:00");
+// With no place stored, the panel says so for ten seconds; then the sky of
+// the time zone's principal city (night at 23:00 in Paris), or the day sky
+// where the zone gives no place.
+TEST(SaverViewsTest, AFailedStartShowsWhyThenTheTimeZonesSkyTenSecondsLaterUnlessAForecastCame) {
+    for (const auto& [zone, storedMeanwhile, after] :
+         {std::tuple{"Europe/Paris", false, SkyMode::night},
+          {"Europe/Paris", true, SkyMode::night},
+          {"UTC", false, SkyMode::day},
+          {"Etc/GMT-2", false, SkyMode::day}}) {
+        SCOPED_TRACE(std::string(zone) +
+                     (storedMeanwhile ? ", stored and restarted after 3 s" : ""));
+        SaverHarness harness(zone, "2024-06-21T21:00:00Z");
         Running run;
         run.loop.advance(harness.clock(), 3);
         const auto panel = std::dynamic_pointer_cast<LoadingHostingView>(run.sky.currentView());
@@ -134,7 +142,16 @@ TEST(SaverViewsTest, AFailedStartShowsWhyThenDayTenSecondsLaterUnlessAForecastCa
         EXPECT_EQ(run.sky.skyMode(),
                   storedMeanwhile ? std::optional(SkyMode::night) : std::nullopt);
         run.loop.advance(harness.clock(), 0.02);
-        EXPECT_EQ(run.sky.skyMode(), storedMeanwhile ? SkyMode::night : SkyMode::day);
+        EXPECT_EQ(run.sky.skyMode(), after);
+        EXPECT_EQ(run.sky.showsTimeZonePlace(), !storedMeanwhile && after == SkyMode::night);
+        const auto& lines = harness.logLines();
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [](const std::string& line) {
+                                    return line.starts_with("no location is stored: showing the "
+                                                            "sky of Europe/Paris, a guess from "
+                                                            "the time zone, at ");
+                                }),
+                  run.sky.showsTimeZonePlace() ? 1 : 0);
     }
 }
 

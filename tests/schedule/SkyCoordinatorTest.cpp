@@ -1,6 +1,7 @@
 #include "schedule/SkyCoordinator.h"
 
 #include "astronomy/Solar.h"
+#include "platform/core/MainQueue.h"
 #include "scenes/DayView.h"
 #include "scenes/LoadingHostingView.h"
 #include "scenes/NightView.h"
@@ -160,4 +161,95 @@ TEST(SkyCoordinatorTest, APolarDayIsAskedAgainAfterLocalMidnight) {
     coordinator->start();
     EXPECT_TRUE(coordinator->skyMode() == SkyMode::day && !coordinator->nextTransition());
     EXPECT_EQ(coordinator->refreshAfter(), test::at("2024-06-22T00:00:00+02:00"));
+}
+
+namespace {
+
+// Coordinators started while one lives watch the stored place.
+struct Following {
+    Following() { SkyCoordinator::setFollowsStoredPlace(true); }
+    ~Following() { SkyCoordinator::setFollowsStoredPlace(false); }
+};
+
+// Stores a place as the settings window does, and lets the watcher read of it.
+void save(CLLocationCoordinate2D place) {
+    ASSERT_TRUE(Prefs::setCoordinates(place));
+    MainQueue::main().runReadable();
+}
+
+const CLLocationCoordinate2D lisbon{38.72, -9.14}, tokyo{35.68, 139.69}, singapore{1.29, 103.85};
+
+} // namespace
+
+TEST(SkyCoordinatorTest,
+     APlaceStoredWhileItRunsIsFollowedASecondLaterAndAStoreThatGoesKeepsTheSky) {
+    const Following following;
+    const auto sky = started("2024-06-21T12:00:00+02:00");
+    sky->coordinator->tick();
+    const TimePoint lisbonSunset = *Solar(sky->harness.now(), lisbon).sunset();
+    ASSERT_GT(lisbonSunset, sky->sunset + 60);
+    {
+        SCOPED_TRACE("saved twice within a second just before Paris's sunset");
+        sky->tickAt(sky->sunset - 10);
+        save(tokyo);
+        save(lisbon);
+        sky->harness.advance(0.99);
+        EXPECT_EQ(sky->forecasts(), 1) << "the burst has not settled yet";
+        sky->harness.advance(0.01);
+        EXPECT_EQ(sky->forecasts(), 2) << "one forecast for the burst";
+        EXPECT_EQ(sky->changes, 2) << "day in Lisbon too: the same view";
+        EXPECT_EQ(sky->coordinator->nextTransition()->date, lisbonSunset);
+        sky->tickAt(sky->sunset + 1);
+        EXPECT_EQ(sky->mode(), SkyMode::day) << "Paris's sunset is not Lisbon's";
+        sky->tickAt(lisbonSunset);
+        EXPECT_EQ(sky->mode(), SkyMode::sunset);
+    }
+    {
+        SCOPED_TRACE("saved just after Lisbon's sunset: night in Singapore fades in");
+        sky->coordinator->tick();
+        const auto sunset = sky->coordinator->currentView();
+        save(singapore);
+        sky->harness.advance(1);
+        EXPECT_EQ(sky->mode(), SkyMode::night);
+        EXPECT_TRUE(std::dynamic_pointer_cast<NightView>(sky->coordinator->currentView()));
+        EXPECT_EQ(sunset->superview(), sky->parent.get()) << "fading out";
+        sky->harness.advance(5);
+        EXPECT_EQ(sunset->superview(), nullptr);
+    }
+    {
+        SCOPED_TRACE("the store removed");
+        const auto plan = sky->coordinator->nextTransition();
+        ASSERT_TRUE(plan);
+        const int changes = sky->changes;
+        std::filesystem::remove(*Prefs::storeFile());
+        MainQueue::main().runReadable();
+        sky->harness.advance(1);
+        EXPECT_EQ(sky->coordinator->failureCount(), 1u);
+        EXPECT_EQ(sky->changes, changes) << "the night stays";
+        ASSERT_TRUE(sky->coordinator->nextTransition()) << "and so does its plan";
+        EXPECT_EQ(sky->coordinator->nextTransition()->date, plan->date);
+        save(paris);
+        sky->harness.advance(1);
+        EXPECT_EQ(sky->mode(), SkyMode::sunset) << "Paris, minutes after its sunset";
+    }
+}
+
+TEST(SkyCoordinatorTest, TheTimeZonesGuessHoldsThroughItsChangesUntilAPlaceIsStored) {
+    const Following following;
+    const auto sky = started("2024-06-21T22:10:00+02:00", false);
+    sky->harness.advance(SkyCoordinator::fallbackSeconds);
+    ASSERT_EQ(sky->mode(), SkyMode::sunset) << "the guess: Paris, in the hour after sunset";
+    ASSERT_TRUE(sky->coordinator->showsTimeZonePlace());
+    sky->coordinator->tick();
+    sky->harness.advance(1680);
+    ASSERT_EQ(sky->mode(), SkyMode::night);
+    const TimePoint refresh = *sky->coordinator->refreshAfter();
+    sky->tickAt(refresh + 0.5);
+    EXPECT_EQ(sky->coordinator->failureCount(), 1u) << "only the first, that showed the panel";
+    ASSERT_TRUE(sky->coordinator->nextTransition()) << "the guess plans its sunrise";
+    EXPECT_EQ(sky->coordinator->nextTransition()->skyMode, SkyMode::sunrise);
+    save(tokyo);
+    sky->harness.advance(1);
+    EXPECT_FALSE(sky->coordinator->showsTimeZonePlace());
+    EXPECT_EQ(sky->mode(), SkyMode::day) << "morning in Tokyo";
 }

@@ -16,9 +16,22 @@ static ProgramRun forecast(std::vector<std::string> arguments) {
 
 TEST(ForecastCommandTest, PrintsTheForecastOfTheStoredOrTheGivenPlace) {
     ScopedConfigHome home;
-    const auto missing = forecast({});
-    EXPECT_EQ(std::pair(missing.status, missing.err),
-              std::pair(1, std::string("Missing location preference.\n")));
+    for (const char* zone : {"UTC", "Etc/GMT+5"}) {
+        ScopedTimeZone placeless(zone);
+        const auto missing = forecast({});
+        EXPECT_EQ(std::pair(missing.status, missing.err),
+                  std::pair(1, std::string("Missing location preference.\n")));
+    }
+    {
+        ScopedTimeZone lisbon("Europe/Lisbon");
+        const auto guess = forecast({"--at", "2024-06-21T12:00:00Z"});
+        EXPECT_EQ(guess.status, 0) << guess.err;
+        EXPECT_EQ(guess.out,
+                  "place: Lisbon (38.7167, -9.1333), a guess from the time zone "
+                  "Europe/Lisbon; store your own with aerolune --set-location PLACE or "
+                  "aerolune-settings\nsunrise: 2024-06-21T05:12:09Z\nsunset: "
+                  "2024-06-21T20:04:46Z\nmode: day\nnext: sunset 2024-06-21T20:04:46Z\n");
+    }
     // clang-format off
     for (const auto& [zone, arguments, out] : std::vector<std::tuple<const char*, std::vector<std::string>, std::string>>{
              {"America/New_York", {"--lat", "40.5", "--lon", "-74", "--at", "2024-06-21T23:00:00-04:00"},
