@@ -121,6 +121,9 @@ struct X11Output::Connection {
     int height = 0;
     bool allowSharedMemory = true;
     bool exposed = false;
+    // Of a window of our own: whether anyone can see it.
+    bool mapped = true;
+    bool obscured = false;
     XErrorHandler previousHandler = nullptr;
 
     XImage* image = nullptr;
@@ -405,7 +408,10 @@ Result<std::unique_ptr<X11Output>> X11Output::open(const Target& target) {
     x->height = attributes.height;
     // Keys are the user's way out of a window of our own; elsewhere they belong
     // to whoever owns the window (the screen locker).
-    const long events = StructureNotifyMask | ExposureMask | (x->ownsWindow ? KeyPressMask : 0);
+    // Whether it can be seen too: a window of our own draws nothing while it
+    // is unmapped or wholly covered.
+    const long events = StructureNotifyMask | ExposureMask |
+                        (x->ownsWindow ? KeyPressMask | VisibilityChangeMask : 0);
     if (trapErrors(display,
                    [&] {
                        XSelectInput(display, x->window, events);
@@ -483,6 +489,15 @@ bool X11Output::usesSharedMemory() const {
 }
 
 bool X11Output::processEvents() {
+    const bool wanted = wantsFrame();
+    const bool open = handleEvents();
+    if (wantsFrame() != wanted)
+        systemLog(wanted ? "the window is hidden: nothing is drawn until it shows again"
+                         : "the window shows again");
+    return open;
+}
+
+bool X11Output::handleEvents() {
     Display* display = x_->display;
     while (!x_->gone && XPending(display)) {
         XEvent event;
@@ -497,6 +512,14 @@ bool X11Output::processEvents() {
             break;
         case Expose:
             x_->exposed = true;
+            break;
+        case MapNotify:
+        case UnmapNotify:
+            if (event.xany.window == x_->window)
+                x_->mapped = event.type == MapNotify;
+            break;
+        case VisibilityNotify:
+            x_->obscured = event.xvisibility.state == VisibilityFullyObscured;
             break;
         case DestroyNotify:
             if (event.xdestroywindow.window == x_->window)
@@ -517,6 +540,16 @@ bool X11Output::processEvents() {
         }
     }
     return !x_->gone;
+}
+
+bool X11Output::wantsFrame() const {
+    return !x_->ownsWindow || (x_->mapped && !x_->obscured);
+}
+
+// While hidden no frame comes to handle the events: the one that shows the
+// window again must wake the loop.
+int X11Output::eventFd() const {
+    return wantsFrame() ? -1 : ConnectionNumber(x_->display);
 }
 
 void X11Output::present(View& root, double now) {

@@ -56,10 +56,17 @@ public:
     // dots per inch; nothing when it is not set.
     std::optional<std::string> resourceDpi() const;
     void present(View& root, double now) override;
-    // No eventFd: events wait for the next frame, a thirtieth of a second
-    // away at most. The server's word that it has read each frame would
-    // otherwise wake the loop a second time a frame, a tenth of a night's cost.
+    // No eventFd while frames come: events wait for the next frame, a
+    // thirtieth of a second away at most. The server's word that it has read
+    // each frame would otherwise wake the loop a second time a frame, a tenth
+    // of a night's cost. While a window of our own is hidden, the connection
+    // wakes the loop instead.
+    int eventFd() const override;
     bool processEvents() override;
+    // A window of our own wants no frame while it is unmapped (minimised, on
+    // another workspace) or wholly covered; the root window and a window
+    // given by id always do, as their owners expect.
+    bool wantsFrame() const override;
 
     unsigned long window() const;
     bool usesSharedMemory() const;
@@ -71,6 +78,7 @@ private:
     explicit X11Output(std::unique_ptr<Connection> connection);
     // False when no image could be made: nothing is shown until the next resize.
     bool resizeImage(int width, int height);
+    bool handleEvents();
 
     std::unique_ptr<Connection> x_;
     Compositor compositor_;

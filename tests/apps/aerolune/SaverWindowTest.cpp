@@ -5,6 +5,7 @@
 // over time and following a resize; the program ends with status 0 when its
 // window goes, on SIGTERM within a second, and on a signal during startup.
 
+#include "schedule/SunEvents.h"
 #include "support/Display.h"
 #include "support/Program.h"
 #include "support/ScopedConfigHome.h"
@@ -343,4 +344,78 @@ TEST_F(SaverWindowTest, EveryDepthOfWindowIsDrawnOrRefusedForWhatItIs) {
     ScopedEnvironmentVariable onEight("DISPLAY", eight.name().c_str());
     refused({}, "this display offers no 24- or 32-bit true-colour visual to draw in (its screen "
                 "is 8-bit pseudo-colour)");
+}
+
+// A longitude on the equator where the sun sets `seconds` from now.
+static double sunsetLongitude(double seconds) {
+    const double target = double(std::time(nullptr)) + seconds;
+    double longitude = 0;
+    for (int step = 0; step < 8; ++step) {
+        double nearest = 1e9;
+        const aerolune::SunEvents around(target, {0, longitude});
+        for (const auto& event : around.events())
+            if (event.skyMode == aerolune::SkyMode::sunset &&
+                std::abs(event.date - target) < std::abs(nearest))
+                nearest = event.date - target;
+        longitude = std::remainder(longitude + nearest / 240, 360.0);
+    }
+    return longitude;
+}
+
+// Unmapped or wholly covered, a window of its own draws nothing; shown again,
+// it shows the sky of that moment, here the sunset that came while hidden.
+TEST_F(SaverWindowTest, AWindowOfItsOwnDrawsNothingWhileHiddenAndShowsTheSkyOfTheMomentAgain) {
+    ScopedEnvironmentVariable utc("TZ", "UTC");
+    const auto start = std::chrono::steady_clock::now();
+    Program run("/bin/sh",
+                {"-c", "exec \"$0\" \"$@\" 2>&1", AEROLUNE_PROGRAM, "--log-stderr", "--seed", "5",
+                 "--lat", "0", "--lon", std::to_string(sunsetLongitude(10))});
+    const auto awaitLine = [&](const std::string& text) {
+        std::string seen;
+        while (const auto line = run.readLine(20s))
+            if ((seen += *line + "\n").find(text) != std::string::npos)
+                return true;
+        ADD_FAILURE() << "no \"" << text << "\" in\n" << seen;
+        return false;
+    };
+    ASSERT_TRUE(awaitLine("AeroluneSaverView.init"));
+    const auto found = runProgram("xdotool", {"search", "--sync", "--name", "^Aerolune$"}, 10s);
+    const Window window = std::strtoul(found.out.c_str(), nullptr, 10);
+    ASSERT_NE(window, 0u);
+    // A day sky has clouds along its rows; a sunset's gradient changes only
+    // from row to row. The sky window of 1280x720 is inset by 192.
+    const auto rowsVary = [&]() -> std::optional<bool> {
+        const auto shot = screenshot(window);
+        if (!shot || shot->at(640, 360) == Rgb{})
+            return std::nullopt;
+        for (int y = 200; y < 520; y += 8)
+            for (int x = 200; x < 1080; x += 4)
+                if (!near(shot->at(x, y), shot->at(200, y), 3))
+                    return true;
+        return false;
+    };
+    std::optional<bool> clouds;
+    for (int attempt = 0; attempt < 50 && !clouds; ++attempt, std::this_thread::sleep_for(100ms))
+        clouds = rowsVary();
+    EXPECT_EQ(clouds, true) << "no day sky";
+    XUnmapWindow(display_, window);
+    XSync(display_, False);
+    ASSERT_TRUE(awaitLine("the window is hidden: nothing is drawn until it shows again"));
+    std::this_thread::sleep_until(start + 13s); // past the sunset
+    XMapWindow(display_, window);
+    XSync(display_, False);
+    ASSERT_TRUE(awaitLine("the window shows again"));
+    std::this_thread::sleep_for(6s); // the day fades out over five
+    EXPECT_EQ(rowsVary(), false) << "no sunset";
+
+    const Window cover =
+        XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 1400, 800, 0, 0, 0xff0000);
+    XMapRaised(display_, cover);
+    XSync(display_, False);
+    EXPECT_TRUE(awaitLine("the window is hidden"));
+    XDestroyWindow(display_, cover);
+    XSync(display_, False);
+    EXPECT_TRUE(awaitLine("the window shows again"));
+    ::kill(run.pid(), SIGTERM);
+    EXPECT_EQ(run.wait(5s), 0);
 }
