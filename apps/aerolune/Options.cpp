@@ -182,6 +182,16 @@ Result<void> setOutputName(Options& options, std::string_view value) {
     return {};
 }
 
+Result<void> setOnBattery(Options& options, std::string_view value) {
+    if (value == "animate")
+        options.onBattery = Options::OnBattery::animate;
+    else if (value == "still")
+        options.onBattery = Options::OnBattery::still;
+    else
+        return failure("--on-battery needs animate or still, not " + quoted(value));
+    return {};
+}
+
 // Sized by its rows: a row left empty would match "--" and call nothing.
 const OptionRow kOptions[] = {
     {"root", "",
@@ -203,6 +213,11 @@ const OptionRow kOptions[] = {
      [](Options& o, std::string_view) { return setFlag(o.wayland); }},
     {"fullscreen", "", "ask for the Wayland window to fill the screen",
      [](Options& o, std::string_view) { return setFlag(o.fullscreen); }},
+    {"on-battery", "WHAT",
+     "while the machine runs on its battery, keep the\n"
+     "sky moving (animate, the default) or show it\n"
+     "still, redrawn once a minute (still)",
+     setOnBattery},
     {"preview", "", "run as a small preview, as a settings dialog would",
      [](Options& o, std::string_view) { return setFlag(o.preview); }},
     {"fps", "", "show the frame rate in the lower-left corner",
@@ -307,6 +322,8 @@ Result<void> checkCombinations(const Options& options) {
         return failure("--scale goes with a saver run or --snapshot");
     if ((options.root || options.windowId || options.fps) && command != Command::none)
         return failure("-root, -window-id and -fps are for a saver run in a window");
+    if (options.onBattery && command != Command::none)
+        return failure("--on-battery goes with a saver run");
     if ((options.seed || options.preview) && !runsTheSaver)
         return failure("--seed and --preview go with a saver run, --snapshot or --simulate");
     return {};

@@ -26,6 +26,8 @@ struct Options {
     enum class Command { none, help, forecast, setLocation, snapshot, simulate };
     // Where --layer puts the saver on Wayland.
     enum class WaylandLayer { background, overlay };
+    // What the saver does while the machine runs on its battery.
+    enum class OnBattery { animate, still };
 
     Command command = Command::none;
     std::optional<double> latitude;              // --lat
@@ -48,6 +50,7 @@ struct Options {
     std::string outputName;                      // --output
     bool wayland = false;                        // --wayland
     bool fullscreen = false;                     // --fullscreen
+    std::optional<OnBattery> onBattery;          // --on-battery (animate when not given)
 
     // The options in `arguments` (without the program's name), or a one-line
     // message saying what is wrong with them.

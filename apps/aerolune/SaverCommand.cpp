@@ -1,5 +1,6 @@
 #include "aerolune/SaverCommand.h"
 
+#include "aerolune/BatteryWatch.h"
 #include "aerolune/DeviceScale.h"
 #include "aerolune/SaverHostView.h"
 #include "aerolune/SaverSetup.h"
@@ -63,6 +64,12 @@ int run(const Options& options, const SignalWatcher& signals, std::ostream& err)
     host->layoutSubtreeIfNeeded();
     host->displayIfNeeded();
     host->startAnimation();
+    std::shared_ptr<BatteryWatch> battery;
+    if (options.onBattery == Options::OnBattery::still)
+        battery = BatteryWatch::start([weak = std::weak_ptr(host)](bool still) {
+            if (const auto shown = weak.lock())
+                shown->setStill(still);
+        });
     RunLoop loop(host, output.get());
     const int status = loop.run(signals);
     host->stopAnimation();

@@ -29,6 +29,11 @@ SaverHostView::SaverHostView(std::shared_ptr<AeroluneSaverView> saver, const Rec
     addSubview(saver_);
 }
 
+void SaverHostView::setStill(bool still) {
+    setAnimationTimeInterval(still ? stillFrameInterval : saver_->animationTimeInterval());
+    saver_->skySaverView()->skyCoordinator()->setFadesViews(!still);
+}
+
 void SaverHostView::showFrameRate() {
     frameRateView_ = std::make_shared<View>(frameRateFrame);
     frameRateView_->setWantsLayer(true);

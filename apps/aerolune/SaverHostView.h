@@ -25,6 +25,12 @@ public:
     // The text shown in the corner, empty without -fps.
     std::string frameRateText() const;
 
+    // A still saver (on battery, when asked) draws a frame a minute instead
+    // of thirty a second, and replaces a sky without a fade: what it shows is
+    // the sky of the moment, without motion.
+    static constexpr double stillFrameInterval = 60;
+    void setStill(bool still);
+
     void startAnimation() override;
     void stopAnimation() override;
     void animateOneFrame() override;

@@ -69,6 +69,12 @@ WaylandSaver::~WaylandSaver() {
 
 Result<void> WaylandSaver::start() {
     listenToInput();
+    if (options_.onBattery == Options::OnBattery::still)
+        battery_ = BatteryWatch::start([this](bool still) {
+            for (auto& screen : screens_)
+                if (screen.view)
+                    screen.view->setStill(still);
+        });
     if (!options_.layer) {
         ToplevelSurface::Options window;
         window.fullscreen = options_.fullscreen;
@@ -220,6 +226,8 @@ void WaylandSaver::startViews() {
                                             frameRate);
         if (!screen.view)
             continue;
+        if (battery_)
+            screen.view->setStill(battery_->still());
         screen.view->layoutSubtreeIfNeeded();
         screen.view->displayIfNeeded();
         screen.view->startAnimation();

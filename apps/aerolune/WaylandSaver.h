@@ -15,6 +15,7 @@
 // than a few points from where the pointer came onto it (so that the
 // pointer's first report, and a jitter, do not end it).
 
+#include "aerolune/BatteryWatch.h"
 #include "aerolune/Options.h"
 #include "aerolune/SaverHostView.h"
 #include "platform/core/Result.h"
@@ -84,6 +85,7 @@ private:
     };
     std::optional<PointerMark> pointerMark_;
     bool ended_ = false;
+    std::shared_ptr<BatteryWatch> battery_;
 };
 
 } // namespace aerolune

@@ -236,7 +236,7 @@ void SkyCoordinator::replaceCurrentView(std::shared_ptr<AnimatableView> view) {
         observer->skyCoordinatorDidChange(currentView_, old);
     if (!old)
         return;
-    if (skyMode_)
+    if (skyMode_ && fadesViews_)
         removeFromSuperviewWithFade(*old);
     else
         old->removeFromSuperview();

@@ -95,6 +95,11 @@ public:
     void stop() {}
     void tick();
 
+    // Whether a replaced view fades out over five seconds (the default) or
+    // leaves at once: a sky redrawn once a minute shows no fade, only the
+    // sky before it or the one after.
+    void setFadesViews(bool fades) { fadesViews_ = fades; }
+
     // The stored place may have changed: forecast again for it.
     void storedPlaceDidChange();
     // Whether the sky shown is the time zone's guess rather than a stored place's.
@@ -140,6 +145,7 @@ private:
     std::optional<PlaceSource> placeSource_;
     bool forecastingTimeZonePlace_ = false;
     std::shared_ptr<StoreWatcher> storeWatcher_;
+    bool fadesViews_ = true;
 };
 
 } // namespace aerolune

@@ -89,6 +89,9 @@ void RunLoop::advance(ManualClock& clock, double seconds) {
         nextFrame_ = clock.monotonic();
     auto& queue = MainQueue::main();
     for (;;) {
+        if (lastFrame_) // as in run(): a shorter interval counts at once
+            nextFrame_ =
+                std::max(std::min(*nextFrame_, *lastFrame_ + frameInterval()), clock.monotonic());
         const double frameTime = *nextFrame_;
         const double next = std::min(frameTime, queue.nextDeadline().value_or(frameTime));
         if (next > target)
@@ -96,6 +99,7 @@ void RunLoop::advance(ManualClock& clock, double seconds) {
         clock.advanceTo(next);
         if (frameTime <= clock.monotonic()) {
             runFrame();
+            lastFrame_ = frameTime;
             // Frames step exactly along the grid: a manual clock never stalls.
             nextFrame_ = frameTime + frameInterval();
         } else {
@@ -165,16 +169,23 @@ int RunLoop::run(const SignalWatcher& signals) {
     stopRequested_ = false;
     auto& queue = MainQueue::main();
     nextFrame_ = Clock::current().monotonic();
+    lastFrame_.reset();
     while (!stopRequested_ && !signals.received()) {
         if (!processEvents())
             break;
         const double now = Clock::current().monotonic();
         if (now >= *nextFrame_ && wantsAnyFrame()) {
             runFrame();
+            lastFrame_ = *nextFrame_;
             nextFrame_ = nextFrameAfter(*nextFrame_, Clock::current().monotonic());
         } else {
             queue.runDue();
         }
+        // Work may have shortened the interval (a still saver back on mains):
+        // the next frame comes by the new one, not a minute later.
+        if (lastFrame_)
+            nextFrame_ =
+                std::min(*nextFrame_, nextFrameAfter(*lastFrame_, Clock::current().monotonic()));
         if (stopRequested_ || signals.received())
             break;
         // With no frame wanted, only work, events and signals wake the loop.

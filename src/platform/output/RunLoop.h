@@ -93,6 +93,7 @@ private:
     EventSource* events_ = nullptr;
     bool running_ = false;
     std::optional<double> nextFrame_;
+    std::optional<double> lastFrame_;
     std::uint64_t frames_ = 0;
     bool stopRequested_ = false;
 };

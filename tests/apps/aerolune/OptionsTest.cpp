@@ -32,6 +32,9 @@ TEST(OptionsTest, OneOrTwoDashesAndValuesAfterASpaceOrEquals) {
     const auto layer = accepted({"--layer", "overlay", "--output", "DP-1"});
     EXPECT_EQ(std::pair(layer.layer, layer.outputName),
               std::pair(std::optional(Options::WaylandLayer::overlay), std::string("DP-1")));
+    EXPECT_EQ(accepted({"--layer", "background", "--on-battery", "still"}).onBattery,
+              Options::OnBattery::still);
+    EXPECT_EQ(accepted({"--on-battery=animate"}).onBattery, Options::OnBattery::animate);
     EXPECT_EQ(accepted({"--forecast", "-help", "--lat", "1"}).command, Options::Command::help);
 }
 
@@ -78,6 +81,8 @@ TEST(OptionsTest, RefusesWhatItCannotReadWithOneLine) {
              {{"--layer", "overlay", "--fullscreen"}, "--fullscreen is for a window; --layer covers whole monitors already"},
              {{"--wayland", "-root"}, "--layer, --output, --wayland and --fullscreen draw on Wayland, -root and -window-id on X11"},
              {{"--layer", "background", "--forecast"}, "--layer, --output, --wayland and --fullscreen are for a saver run"},
+             {{"--on-battery", "pause"}, "--on-battery needs animate or still, not \"pause\""},
+             {{"--snapshot", "a.png", "--on-battery", "still"}, "--on-battery goes with a saver run"},
          }) { // clang-format on
         const auto parsed = Options::parse(arguments);
         EXPECT_EQ((parsed ? "accepted" : parsed.error().message).substr(0, message.size()),
