@@ -17,6 +17,8 @@ test_packages=(
     # A headless Wayland compositor, its screenshots and a keyboard to type on it
     sway grim wtype
     dpkg-dev file
+    # systemd-analyze, to check the user units the package installs
+    systemd
     # Clang, libFuzzer's runtime, and llvm-symbolizer to name the lines of a report
     clang libclang-rt-dev llvm
 )

@@ -26,9 +26,33 @@ check_layout() {
             fail "aerolune-settings, its desktop entry or its icon is not installed"
         ! command -v desktop-file-validate >/dev/null || desktop-file-validate "$desktop" || fail "invalid $desktop"
     fi
+    check_unit "$prefix" aerolune-wallpaper.service "--layer background --on-battery still"
     # Nothing installed is writable by others, nor a folder closed to them.
     file=$(find "$prefix" \( -perm -o+w -a ! -type l \) -o \( -type d ! -perm -o+rx \) | head -n 1)
     [ -z "$file" ] || fail "wrong permissions on $file"
+}
+
+# check_unit PREFIX NAME ARGUMENTS: the systemd user unit runs the installed
+# aerolune with ARGUMENTS, within the graphical session, and systemd-analyze
+# finds nothing to say about it (its ExecStart read under PREFIX, where the
+# tree lies now, rather than where it was built for; its manual page is
+# checked with the others).
+check_unit() {
+    local prefix=$1 name=$2 arguments=$3 unit=$1/lib/systemd/user/$2
+    [ -s "$unit" ] || fail "$unit is not installed"
+    grep -qx 'PartOf=graphical-session.target' "$unit" && grep -qx 'After=graphical-session.target' "$unit" &&
+        grep -qx 'Restart=on-failure' "$unit" && grep -qxE "ExecStart=/.*/bin/aerolune $arguments" "$unit" ||
+        fail "$unit does not run aerolune $arguments within the graphical session"
+    command -v systemd-analyze >/dev/null || fail "systemd-analyze is not installed"
+    local here runtime report
+    here=$(mktemp -d "${TMPDIR:-/tmp}/aerolune-unit.XXXXXX")
+    runtime=$here/runtime
+    mkdir -m 700 "$runtime"
+    sed -E "s|^ExecStart=/.*/bin/aerolune |ExecStart=$(cd "$prefix" && pwd)/bin/aerolune |" "$unit" >"$here/$name"
+    report=$(cd "$here" && XDG_RUNTIME_DIR=$runtime systemd-analyze --user --man=no verify "./$name" 2>&1) ||
+        { rm -rf "$here"; fail "systemd-analyze verify $name: $report"; }
+    rm -rf "$here"
+    [ -z "$report" ] || fail "systemd-analyze verify $name: $report"
 }
 
 # check_manual PAGE.gz PROGRAM: the page formats cleanly and its .TP tags name
