@@ -7,7 +7,7 @@ set -euo pipefail
 build_packages=(
     g++ cmake ninja-build pkg-config
     libcairo2-dev libpango1.0-dev fonts-dejavu-core zlib1g-dev
-    libx11-dev libxext-dev libgtkmm-3.0-dev
+    libx11-dev libxext-dev libxrandr-dev libgtkmm-3.0-dev libglib2.0-dev
     libwayland-dev wayland-protocols libxkbcommon-dev
     tzdata
 )

@@ -46,6 +46,8 @@ std::string_view commandName(Options::Command command) {
         return "--snapshot";
     case Options::Command::simulate:
         return "--simulate";
+    case Options::Command::wallpaper:
+        return "--wallpaper";
     case Options::Command::none:
         break;
     }
@@ -250,6 +252,38 @@ const OptionRow kOptions[] = {
              return set;
          return setCommand(o, Options::Command::simulate);
      }},
+    {"wallpaper", "",
+     "set the sky of the moment as the desktop's\n"
+     "background picture, and again at each change of\n"
+     "sky, each step of a sunrise or sunset and every\n"
+     "--every; runs until stopped",
+     [](Options& o, std::string_view) { return setCommand(o, Options::Command::wallpaper); }},
+    {"once", "", "with --wallpaper, set one picture and exit",
+     [](Options& o, std::string_view) { return setFlag(o.once); }},
+    {"every", "DURATION",
+     "with --wallpaper, a new picture at least this often\n"
+     "(default 15m; at least 1m)",
+     [](Options& o, std::string_view v) -> Result<void> {
+         if (auto set = setDuration(o.every, "--every", v); !set)
+             return set;
+         if (*o.every < 60)
+             return failure("--every needs at least a minute, not " + quoted(v));
+         return {};
+     }},
+    {"desktop", "NAME",
+     "with --wallpaper, the desktop whose background to\n"
+     "set (gnome, cinnamon, mate, xfce, kde) instead of\n"
+     "the one $XDG_CURRENT_DESKTOP names",
+     [](Options& o, std::string_view v) -> Result<void> {
+         if (v.empty())
+             return failure("--desktop needs the name of a desktop, such as gnome");
+         o.desktop = v;
+         return {};
+     }},
+    {"restore", "",
+     "with --wallpaper, put back the background set\n"
+     "before the first picture, then exit",
+     [](Options& o, std::string_view) { return setFlag(o.restore); }},
     {"forecast", "",
      "print today's sunrise and sunset (UTC), the sky\n"
      "mode now and the next change of sky, then exit",
@@ -310,22 +344,30 @@ Result<void> checkCombinations(const Options& options) {
         return failure("--lat and --lon go together");
     using Command = Options::Command;
     const Command command = options.command;
-    const bool runsTheSaver =
-        command == Command::none || command == Command::snapshot || command == Command::simulate;
+    const bool runsTheSaver = command == Command::none || command == Command::snapshot ||
+                              command == Command::simulate || command == Command::wallpaper;
     if (options.latitude && !(runsTheSaver || command == Command::forecast))
-        return failure("--lat and --lon go with --forecast, --snapshot, --simulate or a saver run");
+        return failure("--lat and --lon go with --forecast, --snapshot, --simulate, --wallpaper or a saver run");
     if (options.at && (command == Command::none || command == Command::setLocation))
         return failure("--at goes with --forecast, --snapshot or --simulate");
-    if ((options.size || options.after) && command != Command::snapshot)
-        return failure("--size and --after go with --snapshot");
-    if (options.scale && command != Command::none && command != Command::snapshot)
-        return failure("--scale goes with a saver run or --snapshot");
+    if (options.after && command != Command::snapshot)
+        return failure("--after goes with --snapshot");
+    if (options.size && command != Command::snapshot && command != Command::wallpaper)
+        return failure("--size goes with --snapshot or --wallpaper");
+    if (options.scale && command != Command::none && command != Command::snapshot &&
+        command != Command::wallpaper)
+        return failure("--scale goes with a saver run, --snapshot or --wallpaper");
     if ((options.root || options.windowId || options.fps) && command != Command::none)
         return failure("-root, -window-id and -fps are for a saver run in a window");
-    if (options.onBattery && command != Command::none)
-        return failure("--on-battery goes with a saver run");
+    if (options.onBattery && command != Command::none && command != Command::wallpaper)
+        return failure("--on-battery goes with a saver run or --wallpaper");
+    if ((options.once || options.every || !options.desktop.empty() || options.restore) &&
+        command != Command::wallpaper)
+        return failure("--once, --every, --desktop and --restore go with --wallpaper");
+    if (options.restore && (options.once || options.every))
+        return failure("--restore puts the earlier background back; it takes no --once or --every");
     if ((options.seed || options.preview) && !runsTheSaver)
-        return failure("--seed and --preview go with a saver run, --snapshot or --simulate");
+        return failure("--seed and --preview go with a saver run, --snapshot, --simulate or --wallpaper");
     return {};
 }
 

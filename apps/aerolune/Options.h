@@ -23,7 +23,7 @@ namespace aerolune {
 
 struct Options {
     // `none` runs the saver in a window.
-    enum class Command { none, help, forecast, setLocation, snapshot, simulate };
+    enum class Command { none, help, forecast, setLocation, snapshot, simulate, wallpaper };
     // Where --layer puts the saver on Wayland.
     enum class WaylandLayer { background, overlay };
     // What the saver does while the machine runs on its battery.
@@ -51,6 +51,10 @@ struct Options {
     bool wayland = false;                        // --wayland
     bool fullscreen = false;                     // --fullscreen
     std::optional<OnBattery> onBattery;          // --on-battery (animate when not given)
+    bool once = false;                           // --once
+    std::optional<double> every;                 // --every
+    std::string desktop;                         // --desktop
+    bool restore = false;                        // --restore
 
     // The options in `arguments` (without the program's name), or a one-line
     // message saying what is wrong with them.

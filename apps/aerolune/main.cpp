@@ -7,6 +7,7 @@
 #include "aerolune/SetLocationCommand.h"
 #include "aerolune/SimulateCommand.h"
 #include "aerolune/SnapshotCommand.h"
+#include "aerolune/WallpaperCommand.h"
 #include "platform/core/Log.h"
 #include "platform/core/SyslogSink.h"
 
@@ -29,7 +30,7 @@ int main(int argc, char** argv) {
     // The saver is told to stop by a signal whenever its host likes, startup
     // included; the other commands end by themselves and keep the default.
     std::optional<SignalWatcher> signals;
-    if (options.command == Options::Command::none)
+    if (options.command == Options::Command::none || options.command == Options::Command::wallpaper)
         signals.emplace();
 
     if (options.command != Options::Command::help) {
@@ -47,6 +48,8 @@ int main(int argc, char** argv) {
         return SetLocationCommand::run(options, std::cout, std::cerr);
     case Options::Command::snapshot:
         return SnapshotCommand::run(options, std::cerr);
+    case Options::Command::wallpaper:
+        return WallpaperCommand::run(options, *signals, std::cout, std::cerr);
     case Options::Command::simulate:
         return SimulateCommand::run(options, std::cout);
     case Options::Command::none:

@@ -47,6 +47,13 @@ public:
     // the work due then done. A frame due exactly at the end is left to run.
     void run(double seconds);
 
+    // The monotonic moment of the next step before `end`, or `end`: how long
+    // a driver on the real clock may sleep.
+    double nextStepBefore(double end) const { return nextStep(end).at; }
+    // A frame at the clock's moment, off the grid: for a driver that learns
+    // of something the coordinator must see at once (the wall clock set).
+    void frameNow() { runFrame(); }
+
     std::uint64_t steps() const { return steps_; }
 
 private:

@@ -2,6 +2,7 @@
 
 #include "platform/core/Clock.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <poll.h>
@@ -130,6 +131,27 @@ std::size_t MainQueue::runReadable() {
         ++count;
     }
     return count;
+}
+
+void MainQueue::wait(std::optional<double> seconds, const std::vector<int>& also) {
+    std::vector<pollfd> fds;
+    const auto add = [&fds](int fd) {
+        if (fd >= 0 && std::none_of(fds.begin(), fds.end(), [fd](auto& p) { return p.fd == fd; }))
+            fds.push_back({fd, POLLIN, 0});
+    };
+    add(wakeFd_);
+    for (const auto& reader : readers_)
+        add(reader.first);
+    for (const int fd : also)
+        add(fd);
+    timespec timeout{};
+    if (seconds) {
+        const double wait = std::max(0.0, *seconds);
+        timeout.tv_sec = static_cast<time_t>(wait);
+        timeout.tv_nsec = static_cast<long>((wait - static_cast<double>(timeout.tv_sec)) * 1e9);
+    }
+    if (::ppoll(fds.data(), fds.size(), seconds ? &timeout : nullptr, nullptr) > 0)
+        runReadable();
 }
 
 void MainQueue::drainWake() {

@@ -88,6 +88,12 @@ public:
     // now, without waiting. Returns how many ran.
     std::size_t runReadable();
 
+    // Sleeps until `seconds` have passed (for ever when absent), work is
+    // posted, a watched descriptor or one of `also` becomes readable, or a
+    // signal comes; then runs the work of the watched descriptors that are
+    // readable. What a loop without frames sleeps in.
+    void wait(std::optional<double> seconds, const std::vector<int>& also);
+
     // A descriptor that becomes readable when async() posts work; the run
     // loop polls it. Reading it is done by runDue().
     int wakeFd() const { return wakeFd_; }

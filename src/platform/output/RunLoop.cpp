@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <poll.h>
 #include <vector>
 
 namespace aerolune {
@@ -110,33 +109,22 @@ void RunLoop::advance(ManualClock& clock, double seconds) {
 }
 
 void RunLoop::sleepUntil(std::optional<double> deadline, int signalFd) const {
-    std::vector<pollfd> fds;
-    auto watch = [&fds](int fd) {
-        if (fd >= 0 && std::none_of(fds.begin(), fds.end(), [fd](auto& p) { return p.fd == fd; }))
-            fds.push_back({fd, POLLIN, 0});
-    };
-    watch(MainQueue::main().wakeFd());
-    watch(signalFd);
-    for (const int fd : MainQueue::main().watchedFds())
-        watch(fd);
+    std::vector<int> fds{signalFd};
     if (events_)
-        watch(events_->eventFd());
+        fds.push_back(events_->eventFd());
     for (const auto& screen : screens_)
         if (screen.output)
-            watch(screen.output->eventFd());
-    timespec timeout{};
+            fds.push_back(screen.output->eventFd());
+    std::optional<double> seconds;
     if (deadline) {
-        const double wait = *deadline - Clock::current().monotonic();
-        if (wait <= 0)
+        seconds = *deadline - Clock::current().monotonic();
+        if (*seconds <= 0)
             return;
-        timeout.tv_sec = static_cast<time_t>(wait);
-        timeout.tv_nsec = static_cast<long>((wait - static_cast<double>(timeout.tv_sec)) * 1e9);
     }
-    ::ppoll(fds.data(), fds.size(), deadline ? &timeout : nullptr, nullptr);
+    MainQueue::main().wait(seconds, fds);
 }
 
 bool RunLoop::processEvents() {
-    MainQueue::main().runReadable();
     if (events_ && !events_->processEvents())
         return false;
     return std::all_of(screens_.begin(), screens_.end(), [](Screen& screen) {

@@ -9,11 +9,19 @@ struct WaylandMonitor::Events {
 
     static void geometry(void*, wl_output*, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
                          std::int32_t, const char*, const char*, std::int32_t) {}
-    static void mode(void*, wl_output*, std::uint32_t, std::int32_t, std::int32_t, std::int32_t) {}
+    static void mode(void* data, wl_output*, std::uint32_t flags, std::int32_t width,
+                     std::int32_t height, std::int32_t) {
+        if (!(flags & WL_OUTPUT_MODE_CURRENT))
+            return;
+        of(data).pendingWidth_ = width;
+        of(data).pendingHeight_ = height;
+    }
     static void done(void* data, wl_output*) {
         auto& self = of(data);
         self.name_ = self.pendingName_;
         self.scale_ = self.pendingScale_;
+        self.width_ = self.pendingWidth_;
+        self.height_ = self.pendingHeight_;
         self.described_ = true;
     }
     // A scale below 1 would be the compositor's mistake; it is taken as 1.

@@ -1,7 +1,8 @@
 #pragma once
 
 // One monitor as the compositor describes it (a wl_output): its name
-// ("HEADLESS-1", "DP-2") and its integer scale. A description comes in pieces
+// ("HEADLESS-1", "DP-2"), its integer scale and the size of its current mode
+// in pixels. A description comes in pieces
 // and counts once the compositor says it is complete (the done event), so a
 // half-described monitor is never shown on.
 
@@ -25,6 +26,9 @@ public:
     // Empty from a compositor older than wl_output version 4.
     const std::string& name() const { return name_; }
     int scale() const { return scale_; }
+    // The current mode's width and height in pixels; 0 by 0 until told.
+    int pixelWidth() const { return width_; }
+    int pixelHeight() const { return height_; }
     bool isDescribed() const { return described_; }
 
 private:
@@ -35,6 +39,7 @@ private:
     std::uint32_t globalName_;
     std::string name_, pendingName_;
     int scale_ = 1, pendingScale_ = 1;
+    int width_ = 0, height_ = 0, pendingWidth_ = 0, pendingHeight_ = 0;
     bool described_ = false;
 };
 

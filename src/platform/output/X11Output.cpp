@@ -1,11 +1,11 @@
 #include "platform/output/X11Output.h"
 
 #include "platform/core/Log.h"
+#include "platform/output/X11Resources.h"
 #include "platform/render/UploadBoxes.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-#include <X11/Xresource.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XShm.h>
 #include <X11/keysym.h>
@@ -461,23 +461,8 @@ void X11Output::setScale(double scale) {
     compositor_.setScale(scale);
 }
 
-// Through Xlib's resource manager, as Xft and GTK read it: "Xft.dpi",
-// "Xft*dpi" and "*dpi" all say it, the most specific winning.
 std::optional<std::string> X11Output::resourceDpi() const {
-    const char* resources = XResourceManagerString(x_->display);
-    if (!resources)
-        return std::nullopt;
-    XrmInitialize();
-    const XrmDatabase database = XrmGetStringDatabase(resources);
-    if (!database)
-        return std::nullopt;
-    char* type = nullptr;
-    XrmValue value{};
-    std::optional<std::string> dpi;
-    if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr)
-        dpi = std::string(value.addr, ::strnlen(value.addr, value.size));
-    XrmDestroyDatabase(database);
-    return dpi;
+    return X11Resources::dpi(x_->display);
 }
 
 unsigned long X11Output::window() const {

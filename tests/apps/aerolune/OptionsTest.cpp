@@ -35,6 +35,11 @@ TEST(OptionsTest, OneOrTwoDashesAndValuesAfterASpaceOrEquals) {
     EXPECT_EQ(accepted({"--layer", "background", "--on-battery", "still"}).onBattery,
               Options::OnBattery::still);
     EXPECT_EQ(accepted({"--on-battery=animate"}).onBattery, Options::OnBattery::animate);
+    const auto wallpaper = accepted({"--wallpaper", "--every", "30m", "--desktop", "mate",
+                                     "--size", "800x600", "--on-battery", "still", "--once"});
+    EXPECT_EQ(std::tuple(wallpaper.command, wallpaper.every, wallpaper.desktop, wallpaper.once),
+              std::tuple(Options::Command::wallpaper, std::optional(1800.0), std::string("mate"),
+                         true));
     EXPECT_EQ(accepted({"--forecast", "-help", "--lat", "1"}).command, Options::Command::help);
 }
 
@@ -61,10 +66,11 @@ TEST(OptionsTest, RefusesWhatItCannotReadWithOneLine) {
              {{"--forecast", "--lat", "0", "--lon", "-180.5"}, "--lon -180.5 is outside [-180, 180]"},
              {{"--forecast", "--lat", "48"}, "--lat and --lon go together"},
              {{"--at", "2024-06-21T12:00:00Z"}, "--at goes with --forecast, --snapshot or --simulate"},
-             {{"--size", "10x10"}, "--size and --after go with --snapshot"},
+             {{"--size", "10x10"}, "--size goes with --snapshot or --wallpaper"},
+             {{"--wallpaper", "--after", "10"}, "--after goes with --snapshot"},
              {{"--snapshot", "a.png", "--root"}, "-root, -window-id and -fps are for a saver run in a window"},
              {{"--window-id", "0x100200001"}, "--window-id 0x100200001 is larger than any X window id (at most 0xffffffff)"},
-             {{"--forecast", "--seed", "1"}, "--seed and --preview go with a saver run, --snapshot or --simulate"},
+             {{"--forecast", "--seed", "1"}, "--seed and --preview go with a saver run, --snapshot, --simulate or --wallpaper"},
              {{"--forecast", "--set-location", "1,2"}, "--forecast and --set-location cannot be used together"},
              {{"--location", "nan,2"}, "--location: latitude nan is not a finite number"},
              {{"--set-location", "Lisbon", "--location", "Paris"}, "--location is for one run; --set-location stores a place"},
@@ -73,7 +79,7 @@ TEST(OptionsTest, RefusesWhatItCannotReadWithOneLine) {
              {{"--simulate", "401d"}, "--simulate needs a length of time such as 90, 90s, 15m, 72h or 3d (at most 400 days)"},
              {{"--snapshot", "a.png", "--size", "16385x10"}, "--size needs WIDTHxHEIGHT in pixels from 1 to 16384"},
              {{"--scale", "4.01"}, "--scale needs a number of pixels a point from 0.5 to 4, such as 2 or 1.5, not \"4.01\""},
-             {{"--forecast", "--scale", "2"}, "--scale goes with a saver run or --snapshot"},
+             {{"--forecast", "--scale", "2"}, "--scale goes with a saver run, --snapshot or --wallpaper"},
              {{"--seed", "-1"}, "--seed needs a whole number from 0 to 18446744073709551615, not \"-1\""},
              {{"--layer", "sideways"}, "--layer needs background or overlay, not \"sideways\""},
              {{"--output", "DP-1"}, "--output goes with --layer"},
@@ -82,7 +88,11 @@ TEST(OptionsTest, RefusesWhatItCannotReadWithOneLine) {
              {{"--wayland", "-root"}, "--layer, --output, --wayland and --fullscreen draw on Wayland, -root and -window-id on X11"},
              {{"--layer", "background", "--forecast"}, "--layer, --output, --wayland and --fullscreen are for a saver run"},
              {{"--on-battery", "pause"}, "--on-battery needs animate or still, not \"pause\""},
-             {{"--snapshot", "a.png", "--on-battery", "still"}, "--on-battery goes with a saver run"},
+             {{"--snapshot", "a.png", "--on-battery", "still"}, "--on-battery goes with a saver run or --wallpaper"},
+             {{"--once"}, "--once, --every, --desktop and --restore go with --wallpaper"},
+             {{"--wallpaper", "--every", "59s"}, "--every needs at least a minute, not \"59s\""},
+             {{"--wallpaper", "--restore", "--once"}, "--restore puts the earlier background back"},
+             {{"--wallpaper", "--forecast"}, "--wallpaper and --forecast cannot be used together"},
          }) { // clang-format on
         const auto parsed = Options::parse(arguments);
         EXPECT_EQ((parsed ? "accepted" : parsed.error().message).substr(0, message.size()),

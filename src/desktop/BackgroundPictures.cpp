@@ -1,0 +1,137 @@
+#include "desktop/BackgroundPictures.h"
+
+#include "platform/core/AtomicFile.h"
+#include "store/KeyFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace aerolune {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view group = "Previous background";
+constexpr std::string_view desktopKey = "aerolune.desktop";
+
+const std::regex& pictureName() {
+    static const std::regex name(R"(sky-\d{8}T\d{6}Z-\d+\.png)");
+    return name;
+}
+
+std::optional<fs::path> cacheHome() {
+    const char* xdg = std::getenv("XDG_CACHE_HOME");
+    if (xdg && fs::path(xdg).is_absolute())
+        return fs::path(xdg);
+    const char* home = std::getenv("HOME");
+    if (home && fs::path(home).is_absolute())
+        return fs::path(home) / ".cache";
+    return std::nullopt;
+}
+
+} // namespace
+
+Result<BackgroundPictures> BackgroundPictures::open() {
+    const auto home = cacheHome();
+    if (!home)
+        return failure("neither XDG_CACHE_HOME nor HOME names an absolute folder");
+    return open(*home / "aerolune");
+}
+
+Result<BackgroundPictures> BackgroundPictures::open(const fs::path& folder) {
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (!error)
+        fs::permissions(folder, fs::perms::owner_all, error);
+    if (error || !fs::is_directory(folder))
+        return failure(folder.string() + " cannot be made: " +
+                       (error ? error.message() : std::string("it is not a folder")));
+    return BackgroundPictures(folder);
+}
+
+fs::path BackgroundPictures::nameFor(TimePoint moment) const {
+    const std::time_t seconds = static_cast<std::time_t>(moment);
+    std::tm utc{};
+    ::gmtime_r(&seconds, &utc);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &utc);
+    for (int number = 1;; ++number) {
+        const fs::path name =
+            folder_ / ("sky-" + std::string(stamp) + "-" + std::to_string(number) + ".png");
+        std::error_code error;
+        if (!fs::exists(name, error))
+            return name;
+    }
+}
+
+std::vector<fs::path> BackgroundPictures::pictures() const {
+    std::vector<fs::path> found;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder_, error))
+        if (std::regex_match(entry.path().filename().string(), pictureName()) &&
+            entry.is_regular_file(error))
+            found.push_back(entry.path());
+    // The stamp orders them, and the number within one second.
+    std::sort(found.begin(), found.end(), [](const fs::path& a, const fs::path& b) {
+        const std::string x = a.filename().string(), y = b.filename().string();
+        return x.size() != y.size() ? x.size() < y.size() : x < y;
+    });
+    return found;
+}
+
+bool BackgroundPictures::isPicture(std::string_view path) const {
+    return path.find((folder_ / "sky-").string()) != std::string_view::npos;
+}
+
+void BackgroundPictures::keepOnly(const fs::path& showing) const {
+    for (const fs::path& picture : pictures())
+        if (picture != showing) {
+            std::error_code error;
+            fs::remove(picture, error);
+        }
+}
+
+std::optional<std::pair<std::string, DesktopBackground::Setting>>
+BackgroundPictures::saved() const {
+    std::ifstream file(savedFile());
+    if (!file)
+        return std::nullopt;
+    std::ostringstream text;
+    text << file.rdbuf();
+    auto entries = KeyFile::parse(text.str(), group);
+    if (!entries)
+        return std::nullopt;
+    const auto desktop = entries->find(desktopKey);
+    if (desktop == entries->end())
+        return std::nullopt;
+    std::string name = desktop->second;
+    entries->erase(desktop);
+    DesktopBackground::Setting setting(entries->begin(), entries->end());
+    return std::pair(std::move(name), std::move(setting));
+}
+
+Result<void> BackgroundPictures::save(const std::string& desktop,
+                                      const DesktopBackground::Setting& setting) const {
+    KeyFile::Entries entries(setting.begin(), setting.end());
+    entries[std::string(desktopKey)] = desktop;
+    const std::string text = KeyFile::format(group, entries);
+    AtomicFile file(savedFile(), 0600);
+    file.write(text.data(), text.size());
+    if (const auto error = file.commit())
+        return failure("cannot write " + savedFile().string() + ": " + error.message());
+    return {};
+}
+
+void BackgroundPictures::forget() const {
+    std::error_code error;
+    fs::remove(savedFile(), error);
+}
+
+} // namespace aerolune

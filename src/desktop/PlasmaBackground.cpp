@@ -1,0 +1,84 @@
+#include "desktop/PlasmaBackground.h"
+
+#include "desktop/GioObject.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+
+namespace aerolune {
+namespace {
+
+using gio::Owned;
+
+constexpr const char* tool = "plasma-apply-wallpaperimage";
+
+std::filesystem::path configurationFile() {
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    const std::filesystem::path home =
+        xdg && *xdg ? std::filesystem::path(xdg)
+                    : std::filesystem::path(std::getenv("HOME") ? std::getenv("HOME") : "") /
+                          ".config";
+    return home / "plasma-org.kde.plasma.desktop-appletsrc";
+}
+
+// The first Image= of an image wallpaper's [General] group.
+std::optional<std::string> shownImage() {
+    std::ifstream file(configurationFile());
+    bool inGroup = false;
+    for (std::string line; std::getline(file, line);) {
+        if (line.starts_with("["))
+            inGroup = line.starts_with("[Containments]") &&
+                      line.ends_with("[Wallpaper][org.kde.image][General]");
+        else if (inGroup && line.starts_with("Image="))
+            return line.substr(6);
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+Result<void> PlasmaBackground::set(const std::filesystem::path& picture) {
+    const std::string file = picture.string();
+    const char* argv[] = {tool, file.c_str(), nullptr};
+    gchar* out = nullptr;
+    gchar* err = nullptr;
+    gint status = 0;
+    GError* raw = nullptr;
+    const bool ran = g_spawn_sync(nullptr, const_cast<gchar**>(argv), nullptr, G_SPAWN_SEARCH_PATH,
+                                  nullptr, nullptr, &out, &err, &status, &raw);
+    const Owned<gchar> output(out), errors(err);
+    const Owned<GError> error(raw);
+    if (!ran)
+        return failure(std::string(tool) + " cannot be run (" + error->message +
+                       "): it comes with KDE Plasma (package plasma-workspace)");
+    if (!g_spawn_check_wait_status(status, nullptr)) {
+        std::string why = errors && *errors.get() ? errors.get() : output ? output.get() : "";
+        why = why.substr(0, why.find('\n'));
+        return failure(std::string(tool) + " failed" + (why.empty() ? "" : ": " + why));
+    }
+    return {};
+}
+
+Result<DesktopBackground::Setting> PlasmaBackground::current() {
+    Setting setting;
+    if (const auto image = shownImage())
+        setting["Image"] = *image;
+    return setting;
+}
+
+Result<void> PlasmaBackground::restore(const Setting& setting) {
+    const auto found = setting.find("Image");
+    if (found == setting.end())
+        return failure("KDE Plasma's earlier background is not known: choose one in its "
+                       "settings");
+    std::string path = found->second;
+    if (path.starts_with("file://")) {
+        const Owned<gchar> local(g_filename_from_uri(path.c_str(), nullptr, nullptr));
+        if (local)
+            path = local.get();
+    }
+    return set(path);
+}
+
+} // namespace aerolune
