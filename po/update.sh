@@ -6,6 +6,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+# Where translators report a fault in a message: the package's maintainers.
+bugs=$(sed -n 's/.*"Aerolune maintainers <\([^>]*\)>".*/\1/p' packaging/CMakeLists.txt)
 
 # extract OUTPUT: the messages of src/ and apps/ (tr(), N_() and
 # Localization::translateIn()) and of the desktop entry.
@@ -15,7 +17,7 @@ extract() {
         xgettext --files-from=- --from-code=UTF-8 --language=C++ \
             --keyword=tr --keyword=N_ --keyword=translateIn:1c,2 \
             --add-comments=TRANSLATORS: --sort-by-file --no-wrap \
-            --package-name=Aerolune --msgid-bugs-address= -o "$output"
+            --package-name=Aerolune --msgid-bugs-address="$bugs" -o "$output"
     xgettext --join-existing --language=Desktop --from-code=UTF-8 --no-wrap \
         -o "$output" apps/settings/aerolune-settings.desktop.in
 }

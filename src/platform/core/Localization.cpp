@@ -63,7 +63,8 @@ std::string Localization::translateIn(const char* context, const char* message) 
 
 std::string Localization::language() {
     // The empty message is the catalogue's header, which names its language.
-    const std::string_view header = ::dgettext(domain, "");
+    static const char* const headerKey = "";
+    const std::string_view header = ::dgettext(domain, headerKey);
     const auto at = header.find("Language: ");
     if (at == std::string_view::npos)
         return {};
