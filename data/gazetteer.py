@@ -315,7 +315,7 @@ def write(path, countries, languages, regions, places, zips, nearest):
     country_index = {code: i for i, (code, _, _) in enumerate(countries)}
     region_codes = [""] + sorted({p["region"] for p in places} - {""})
     region_code_index = {code: i for i, code in enumerate(region_codes)}
-    keys = sorted((key.encode("utf-8"), index | (alternate << 23))
+    keys = sorted((key.encode("utf-8"), index, alternate)
                   for index, p in enumerate(places) for key, alternate in p["keys"].items())
     assert len(places) < 1 << 23 and len(countries) < 256 and len(region_codes) < 1 << 16
     out = bytearray(b"AEGAZET3")
@@ -338,8 +338,8 @@ def write(path, countries, languages, regions, places, zips, nearest):
     out += b"".join(struct.pack("<I", p["population"]) for p in places)
     out += b"".join(struct.pack("<i", round(p["latitude"] * 100000)) for p in places)
     out += b"".join(struct.pack("<i", round(p["longitude"] * 100000)) for p in places)
-    out += front_coded(key for key, _ in keys)
-    out += b"".join(struct.pack("<I", index)[:3] for _, index in keys)
+    out += front_coded(key for key, _, _ in keys)
+    out += b"".join(struct.pack("<I", index | alternate << 23)[:3] for _, index, alternate in keys)
     for (code, latitude, longitude), index in zip(zips, nearest):
         out += struct.pack("<Iiii", int(code), round(latitude * 1000000), round(longitude * 1000000), index)
     with gzip.GzipFile(path, "wb", compresslevel=9, mtime=0) as stream:
