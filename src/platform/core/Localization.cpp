@@ -21,8 +21,18 @@ std::string requestedMessagesLocale() {
 // falls back to C.UTF-8, and its language is handed to gettext through
 // LANGUAGE, which gettext reads first but ignores in the plain C locale.
 void takeFromEnvironment(int category) {
-    if (std::setlocale(category, ""))
+    if (const char* taken = std::setlocale(category, "")) {
+        // gettext ignores LANGUAGE in the plain C locale, which a session
+        // that sets only LANGUAGE gets; then the messages take C.UTF-8, which
+        // it does not ignore. LC_ALL=C still means untranslated.
+        const std::string_view name = taken;
+        const char* all = std::getenv("LC_ALL");
+        const char* language = std::getenv("LANGUAGE");
+        if ((name == "C" || name == "POSIX") && (!all || !*all) && language && *language &&
+            category != LC_CTYPE)
+            std::setlocale(LC_MESSAGES, "C.UTF-8");
         return;
+    }
     std::setlocale(category, "C.UTF-8");
     if (category != LC_MESSAGES && category != LC_ALL)
         return;

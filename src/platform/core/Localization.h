@@ -8,9 +8,12 @@
 // into bug reports, so they stay English.
 //
 // The language follows LANGUAGE, LC_ALL, LC_MESSAGES and LANG, as gettext
-// reads them. A locale the C library does not have (LANG=de_DE.UTF-8 on a
-// machine where it was never generated) still names the language: the
-// messages then follow it with the C library's UTF-8 locale underneath.
+// reads them, with two differences where gettext would fall back to English:
+// a locale the C library does not have (LANG=de_DE.UTF-8 on a machine where
+// it was never generated) still names the language, and LANGUAGE counts
+// without any other locale set (gettext ignores it in the plain C locale);
+// the messages then follow it with the C library's UTF-8 locale underneath.
+// LC_ALL=C still gives English.
 //
 // Placeholders are printf's, %s only, numbered where a language needs another
 // order ("%2$s … %1$s"), so that msgfmt --check holds every translation to
