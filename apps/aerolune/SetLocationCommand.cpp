@@ -23,8 +23,8 @@ int SetLocationCommand::run(const Options& options, std::ostream& out, std::ostr
     }
     if (candidate)
         out << "place: " << candidate->describe() << '\n';
-    out << "location: " << shortestDecimal(place.latitude) << ", "
-        << shortestDecimal(place.longitude) << '\n';
+    out << "location: " << plainDecimal(place.latitude) << ", " << plainDecimal(place.longitude)
+        << '\n';
     return 0;
 }
 

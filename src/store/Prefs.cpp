@@ -127,8 +127,8 @@ Result<void> Prefs::setCoordinates(CLLocationCoordinate2D requested) {
     if (!suite)
         return refuseWrite(failure("no settings folder: " + suite.error().message));
     const KeyFile::Entries values{
-        {std::string(latitudeKey), shortestDecimal(coordinate.latitude)},
-        {std::string(longitudeKey), shortestDecimal(coordinate.longitude)},
+        {std::string(latitudeKey), plainDecimal(coordinate.latitude)},
+        {std::string(longitudeKey), plainDecimal(coordinate.longitude)},
     };
     if (auto written = (*suite)->write(values); !written)
         return refuseWrite(written.error());
