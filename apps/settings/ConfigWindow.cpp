@@ -142,8 +142,8 @@ void ConfigWindow::endSheet() {
     hide();
 }
 
-void ConfigWindow::on_map() {
-    Gtk::Window::on_map();
+void ConfigWindow::on_show() {
+    Gtk::Window::on_show();
     // GTK has just put the focus in the first field it found; an empty field
     // would then hide its hint.
     if (field_.get_text().empty())

@@ -42,7 +42,7 @@ protected:
     bool on_draw(const Cairo::RefPtr<Cairo::Context>& context) override;
     bool on_delete_event(GdkEventAny* event) override;
     bool on_key_press_event(GdkEventKey* event) override;
-    void on_map() override;
+    void on_show() override;
     void on_set_focus(Gtk::Widget* focus) override;
 
 private:
