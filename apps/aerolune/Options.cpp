@@ -71,7 +71,8 @@ Result<void> setDegrees(std::optional<double>& field, std::string_view option,
                         std::string_view value, double limit) {
     const auto number = parseNumber(value);
     if (!number)
-        return failure(format(N_("%1$s needs a number of degrees, not %2$s"), {option, quoted(value)}));
+        return failure(
+            format(N_("%1$s needs a number of degrees, not %2$s"), {option, quoted(value)}));
     if (*number < -limit || *number > limit) {
         const auto bound = std::to_string(int(limit));
         return failure(format(N_("%1$s %2$s is outside [-%3$s, %3$s]"), {option, value, bound}));
@@ -105,8 +106,9 @@ Result<void> setSeed(Options& options, std::string_view value) {
     std::uint64_t seed = 0;
     const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), seed);
     if (value.empty() || error != std::errc() || end != value.data() + value.size())
-        return failure(format(N_("--seed needs a whole number from 0 to 18446744073709551615, not %s"),
-                              {quoted(value)}));
+        return failure(
+            format(N_("--seed needs a whole number from 0 to 18446744073709551615, not %s"),
+                   {quoted(value)}));
     options.seed = seed;
     return {};
 }
@@ -129,9 +131,9 @@ Result<void> setSize(Options& options, std::string_view value) {
             std::from_chars(parts[i].data(), parts[i].data() + parts[i].size(), sides[i]);
         if (parts[i].empty() || error != std::errc() || end != parts[i].data() + parts[i].size() ||
             sides[i] < 1 || sides[i] > 16384)
-            return failure(format(
-                N_("--size needs WIDTHxHEIGHT in pixels from 1 to 16384, such as 1920x1080, not %s"),
-                {quoted(value)}));
+            return failure(format(N_("--size needs WIDTHxHEIGHT in pixels from 1 to 16384, such as "
+                                     "1920x1080, not %s"),
+                                  {quoted(value)}));
     }
     options.size = Size{double(sides[0]), double(sides[1])};
     return {};
@@ -187,17 +189,17 @@ Result<void> setOutputName(Options& options, std::string_view value) {
 const OptionRow kOptions[] = {
     {"root", "",
      N_("draw on the root window, or in the window named by\n"
-     "$XSCREENSAVER_WINDOW when XScreenSaver sets it"),
+        "$XSCREENSAVER_WINDOW when XScreenSaver sets it"),
      [](Options& o, std::string_view) { return setFlag(o.root); }},
     {"window-id", "ID",
      N_("draw in the existing window ID (hex or decimal);\n"
-     "wins over -root"),
+        "wins over -root"),
      setWindowId},
     {"layer", "LAYER",
      N_("on Wayland, draw on every monitor: beneath all\n"
-     "windows as a live wallpaper (background), or\n"
-     "above everything until a key press, click or\n"
-     "pointer movement (overlay)"),
+        "windows as a live wallpaper (background), or\n"
+        "above everything until a key press, click or\n"
+        "pointer movement (overlay)"),
      setLayer},
     {"output", "NAME", N_("with --layer, draw only on the monitor NAME"), setOutputName},
     {"wayland", "", N_("open a Wayland window even when DISPLAY is set"),
@@ -210,27 +212,27 @@ const OptionRow kOptions[] = {
      [](Options& o, std::string_view) { return setFlag(o.fps); }},
     {"seed", "N",
      N_("draw clouds, stars and colours from random seed N,\n"
-     "so that a run can be repeated exactly"),
+        "so that a run can be repeated exactly"),
      setSeed},
     {"snapshot", "FILE.png",
      N_("run the saver headless on a stopped clock from its\n"
-     "start for --after seconds (default 6), write the\n"
-     "last frame to FILE.png, then exit"),
+        "start for --after seconds (default 6), write the\n"
+        "last frame to FILE.png, then exit"),
      setSnapshot},
     {"size", "WxH", N_("the size of a snapshot in pixels (default 1920x1080)"), setSize},
     {"scale", "S",
      N_("pixels a point, 0.5 to 4 (2 on a HiDPI screen);\n"
-     "X11 otherwise takes $AEROLUNE_SCALE, $GDK_SCALE or\n"
-     "Xft.dpi / 96, in that order; on Wayland each\n"
-     "monitor's own scale is used and this is ignored"),
+        "X11 otherwise takes $AEROLUNE_SCALE, $GDK_SCALE or\n"
+        "Xft.dpi / 96, in that order; on Wayland each\n"
+        "monitor's own scale is used and this is ignored"),
      setScale},
     {"after", "SECONDS",
      N_("how long the snapshot's saver runs before the\n"
-     "frame is taken: 90, 90s, 15m, 2h..."),
+        "frame is taken: 90, 90s, 15m, 2h..."),
      [](Options& o, std::string_view v) { return setDuration(o.after, "--after", v); }},
     {"simulate", "DURATION",
      N_("run the saver's logic alone for DURATION (such as\n"
-     "72h) and print each change of sky, then exit"),
+        "72h) and print each change of sky, then exit"),
      [](Options& o, std::string_view v) -> Result<void> {
          if (auto set = setDuration(o.duration, "--simulate", v); !set)
              return set;
@@ -238,20 +240,20 @@ const OptionRow kOptions[] = {
      }},
     {"forecast", "",
      N_("print today's sunrise and sunset (UTC), the sky\n"
-     "mode now and the next change of sky, then exit"),
+        "mode now and the next change of sky, then exit"),
      [](Options& o, std::string_view) { return setCommand(o, Options::Command::forecast); }},
     {"lat", "DEG",
      N_("latitude of the place to show instead of the\n"
-     "stored one: -90 to 90, north positive; needs --lon"),
+        "stored one: -90 to 90, north positive; needs --lon"),
      [](Options& o, std::string_view v) { return setDegrees(o.latitude, "--lat", v, 90); }},
     {"lon", "DEG",
      N_("longitude of that place: -180 to 180, east\n"
-     "positive; needs --lat"),
+        "positive; needs --lat"),
      [](Options& o, std::string_view v) { return setDegrees(o.longitude, "--lon", v, 180); }},
     {"at", "WHEN",
      N_("start --forecast, --snapshot or --simulate at this\n"
-     "moment instead of now: ISO 8601 with Z or an\n"
-     "offset, e.g. 2024-06-21T12:00:00+02:00"),
+        "moment instead of now: ISO 8601 with Z or an\n"
+        "offset, e.g. 2024-06-21T12:00:00+02:00"),
      [](Options& o, std::string_view v) -> Result<void> {
          o.at = parseIso8601(v);
          if (!o.at)
@@ -262,18 +264,18 @@ const OptionRow kOptions[] = {
      }},
     {"set-location", "TEXT",
      N_("store the place whose sky the saver shows, then\n"
-     "exit: a city or ZIP code (\"Lisbon\", \"paris, tx\",\n"
-     "\"10001\"; the best match is taken) or LAT,LON in\n"
-     "degrees north and east (48.85,2.35)"),
+        "exit: a city or ZIP code (\"Lisbon\", \"paris, tx\",\n"
+        "\"10001\"; the best match is taken) or LAT,LON in\n"
+        "degrees north and east (48.85,2.35)"),
      setLocation},
     {"location", "TEXT",
      N_("the place for this run only (the saver's sky or\n"
-     "--forecast), not stored: a city, a ZIP code or\n"
-     "LAT,LON"),
+        "--forecast), not stored: a city, a ZIP code or\n"
+        "LAT,LON"),
      setRunLocation},
     {"log-stderr", "",
      N_("copy the log to standard error (it always goes\n"
-     "to syslog)"),
+        "to syslog)"),
      [](Options& o, std::string_view) -> Result<void> {
          o.logStderr = true;
          return {};
@@ -299,7 +301,8 @@ Result<void> checkCombinations(const Options& options) {
     const bool runsTheSaver =
         command == Command::none || command == Command::snapshot || command == Command::simulate;
     if (options.latitude && !(runsTheSaver || command == Command::forecast))
-        return failure(tr("--lat and --lon go with --forecast, --snapshot, --simulate or a saver run"));
+        return failure(
+            tr("--lat and --lon go with --forecast, --snapshot, --simulate or a saver run"));
     if (options.at && (command == Command::none || command == Command::setLocation))
         return failure(tr("--at goes with --forecast, --snapshot or --simulate"));
     if ((options.size || options.after) && command != Command::snapshot)
@@ -368,7 +371,8 @@ Result<Options> Options::parse(const std::vector<std::string_view>& arguments) {
             return failure(format(N_("%s takes no value"), {display}));
         if (!row->valueName.empty() && !value) {
             if (i + 1 == arguments.size())
-                return failure(format(N_("%1$s needs a value: %1$s %2$s"), {display, row->valueName}));
+                return failure(
+                    format(N_("%1$s needs a value: %1$s %2$s"), {display, row->valueName}));
             value = arguments[++i];
         }
         if (auto applied = row->apply(options, value.value_or("")); !applied)
@@ -386,18 +390,19 @@ Result<Options> Options::parse(const std::vector<std::string_view>& arguments) {
 std::string Options::helpText() {
     // TRANSLATORS: keep the option names (-forecast, --lat=48.85, --layer,
     // -root, -window-id, --wayland) and $XSCREENSAVER_WINDOW as they are.
-    std::string text = tr("Usage: aerolune [OPTION]...\n"
-                       "Aerolune shows the sky of your place at this moment, from sunrise and\n"
-                       "sunset computed on this machine for a place stored once.\n"
-                       "Without a command it runs the saver in a 1280x720 window of its own\n"
-                       "(q or Escape quits), on the root window (-root), or in a window given\n"
-                       "by XScreenSaver ($XSCREENSAVER_WINDOW) or by -window-id. On Wayland\n"
-                       "(WAYLAND_DISPLAY set and DISPLAY not, or --wayland) the window is a\n"
-                       "Wayland one, and --layer draws on every monitor instead.\n"
-                       "\n"
-                       "Options take one dash or two (-forecast is --forecast); a value follows\n"
-                       "as the next argument or after '=' (--lat=48.85).\n"
-                       "\n");
+    std::string text =
+        tr("Usage: aerolune [OPTION]...\n"
+           "Aerolune shows the sky of your place at this moment, from sunrise and\n"
+           "sunset computed on this machine for a place stored once.\n"
+           "Without a command it runs the saver in a 1280x720 window of its own\n"
+           "(q or Escape quits), on the root window (-root), or in a window given\n"
+           "by XScreenSaver ($XSCREENSAVER_WINDOW) or by -window-id. On Wayland\n"
+           "(WAYLAND_DISPLAY set and DISPLAY not, or --wayland) the window is a\n"
+           "Wayland one, and --layer draws on every monitor instead.\n"
+           "\n"
+           "Options take one dash or two (-forecast is --forecast); a value follows\n"
+           "as the next argument or after '=' (--lat=48.85).\n"
+           "\n");
     constexpr std::size_t column = 26;
     for (const auto& row : kOptions) {
         // Appended piece by piece: GCC 12 at -O3 warns wrongly (-Wrestrict)
@@ -420,14 +425,14 @@ std::string Options::helpText() {
         }
     }
     text += tr("\n"
-            "The place is kept in $XDG_CONFIG_HOME/aerolune/AeroluneSaverPrefs.conf\n"
-            "(~/.config/aerolune/ when XDG_CONFIG_HOME is not set).\n"
-            "Exit status: 0 on success (a saver run ends on SIGTERM, SIGINT, q or\n"
-            "Escape, when its window or its Wayland compositor goes, or with\n"
-            "--layer overlay on a key press, click or pointer movement), 1 when a\n"
-            "forecast cannot be made, the place cannot be found or stored, the\n"
-            "window cannot be used or the compositor has no layer-shell for --layer,\n"
-            "2 when the options are wrong.\n");
+               "The place is kept in $XDG_CONFIG_HOME/aerolune/AeroluneSaverPrefs.conf\n"
+               "(~/.config/aerolune/ when XDG_CONFIG_HOME is not set).\n"
+               "Exit status: 0 on success (a saver run ends on SIGTERM, SIGINT, q or\n"
+               "Escape, when its window or its Wayland compositor goes, or with\n"
+               "--layer overlay on a key press, click or pointer movement), 1 when a\n"
+               "forecast cannot be made, the place cannot be found or stored, the\n"
+               "window cannot be used or the compositor has no layer-shell for --layer,\n"
+               "2 when the options are wrong.\n");
     return text;
 }
 

@@ -221,8 +221,8 @@ std::string ConfigWindow::layout() {
 // What the window's words read, as GTK shows them: "title=… heading=…".
 std::string ConfigWindow::labels() const {
     return "title=" + std::string(get_title()) + " heading=" + heading_.get_text() +
-           " placeholder=" + field_.get_placeholder_text() + " lookup=" +
-           lookupButton_.get_label() + " cancel=" + cancelButton_.get_label() +
+           " placeholder=" + field_.get_placeholder_text() +
+           " lookup=" + lookupButton_.get_label() + " cancel=" + cancelButton_.get_label() +
            " save=" + saveButton_.get_label();
 }
 

@@ -18,24 +18,24 @@ namespace {
 
 // TRANSLATORS: keep the option names (-verbose, --verbose, --help) and the
 // file names as they are.
-constexpr const char* kHelp = N_(
-    "Usage: aerolune-settings [OPTION]...\n"
-    "Opens the settings window of Aerolune: type a city or a US ZIP code, press\n"
-    "Return or Lookup, check the place on the map and its coordinates, and Save\n"
-    "it as the place whose sky the saver shows. Places are looked up on this\n"
-    "machine; nothing goes over the network.\n"
-    "\n"
-    "Options take one dash or two (-verbose is --verbose).\n"
-    "\n"
-    "  --verbose    print on standard output what the window shows, one line\n"
-    "               each time it changes (for tests that drive the window)\n"
-    "  --help       show this help and exit\n"
-    "\n"
-    "The place is kept in $XDG_CONFIG_HOME/aerolune/AeroluneSaverPrefs.conf, and\n"
-    "the window's position and size in AeroluneWindowFrames.conf beside it\n"
-    "(~/.config/aerolune/ when XDG_CONFIG_HOME is not set).\n"
-    "Exit status: 0 when the window was saved, cancelled or closed, 1 when it\n"
-    "could not be opened, 2 when the options are wrong.\n");
+constexpr const char* kHelp =
+    N_("Usage: aerolune-settings [OPTION]...\n"
+       "Opens the settings window of Aerolune: type a city or a US ZIP code, press\n"
+       "Return or Lookup, check the place on the map and its coordinates, and Save\n"
+       "it as the place whose sky the saver shows. Places are looked up on this\n"
+       "machine; nothing goes over the network.\n"
+       "\n"
+       "Options take one dash or two (-verbose is --verbose).\n"
+       "\n"
+       "  --verbose    print on standard output what the window shows, one line\n"
+       "               each time it changes (for tests that drive the window)\n"
+       "  --help       show this help and exit\n"
+       "\n"
+       "The place is kept in $XDG_CONFIG_HOME/aerolune/AeroluneSaverPrefs.conf, and\n"
+       "the window's position and size in AeroluneWindowFrames.conf beside it\n"
+       "(~/.config/aerolune/ when XDG_CONFIG_HOME is not set).\n"
+       "Exit status: 0 when the window was saved, cancelled or closed, 1 when it\n"
+       "could not be opened, 2 when the options are wrong.\n");
 
 } // namespace
 

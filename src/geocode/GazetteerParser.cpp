@@ -42,9 +42,9 @@ bool Gazetteer::Parser::readAll() {
     for (auto& count : counts)
         count = in_.u32();
     const auto [countries, regions, regionCodes, places, keys, zips, languages] = counts;
-    const bool read = readCountries(countries) && readLanguages(languages) && readRegions(regions) &&
-                      readRegionCodes(regionCodes) && readPlaces(places) && readKeys(keys) &&
-                      readZips(zips);
+    const bool read = readCountries(countries) && readLanguages(languages) &&
+                      readRegions(regions) && readRegionCodes(regionCodes) && readPlaces(places) &&
+                      readKeys(keys) && readZips(zips);
     if (!read)
         return false;
     if (in_.failed())

@@ -39,12 +39,13 @@ void Geocoder::lookup(std::string address, ResultHandler handler) const {
 }
 
 void Geocoder::name(CLLocationCoordinate2D coordinate, NameHandler handler) const {
-    runAside([coordinate, handler = std::move(handler), poster = poster_, namer = namer_]() mutable {
-        auto place = namer(coordinate);
-        poster([handler = std::move(handler), place = std::move(place)]() mutable {
-            handler(std::move(place));
+    runAside(
+        [coordinate, handler = std::move(handler), poster = poster_, namer = namer_]() mutable {
+            auto place = namer(coordinate);
+            poster([handler = std::move(handler), place = std::move(place)]() mutable {
+                handler(std::move(place));
+            });
         });
-    });
 }
 
 void Geocoder::runAside(std::function<void()> work) {

@@ -52,8 +52,8 @@ std::optional<std::string_view> zipCode(std::string_view text) {
 double kilometresBetween(const Gazetteer::Place& a, const Gazetteer::Place& b) {
     constexpr double kmPerE5 = 6371.0 * std::numbers::pi / 180.0 / 1e5;
     const double middle = (a.latitudeE5 + b.latitudeE5) / 2e5 * std::numbers::pi / 180.0;
-    const double dx = std::remainder(double(a.longitudeE5) - b.longitudeE5, 360e5) *
-                      std::cos(middle) * kmPerE5;
+    const double dx =
+        std::remainder(double(a.longitudeE5) - b.longitudeE5, 360e5) * std::cos(middle) * kmPerE5;
     const double dy = (double(a.latitudeE5) - b.latitudeE5) * kmPerE5;
     return std::hypot(dx, dy);
 }
@@ -197,11 +197,10 @@ GeocodeResult searchZip(const Gazetteer& gazetteer, std::string_view typed, std:
     const auto& countries = gazetteer.countries();
     const auto us = std::find_if(countries.begin(), countries.end(),
                                  [](const auto& country) { return country.code == "US"; });
-    const auto usName =
-        us == countries.end()
-            ? std::string("United States")
-            : std::string(gazetteer.countryName(std::uint16_t(us - countries.begin()),
-                                                Localization::language()));
+    const auto usName = us == countries.end()
+                            ? std::string("United States")
+                            : std::string(gazetteer.countryName(
+                                  std::uint16_t(us - countries.begin()), Localization::language()));
     PlaceCandidate found{{}, {}, {}, usName, "US", zip->coordinate, 0, std::string(code)};
     if (zip->place != Gazetteer::none) {
         found = candidate(gazetteer, gazetteer.places()[zip->place]);
@@ -260,8 +259,8 @@ GeocodeResult PlaceSearch::search(const Gazetteer& gazetteer, std::string_view t
 
     // ", tx" names a state and no place in it; the words alone would find
     // some place called "tx".
-    if (const auto comma = typed.find(','); comma != std::string_view::npos &&
-                                            NameFolding::fold(typed.substr(0, comma)).empty())
+    if (const auto comma = typed.find(',');
+        comma != std::string_view::npos && NameFolding::fold(typed.substr(0, comma)).empty())
         return GeocodeError::noPlaceName(typed);
 
     std::vector<Reading> readings;

@@ -76,8 +76,9 @@ TEST(GazetteerTest, ANameLongerThanALengthHoldsIsRefusedNotCut) {
     EXPECT_EQ((*loaded)->name((*loaded)->keys().at(1)), longest);
     EXPECT_EQ((*loaded)->exactMatches(longest).size(), 1u);
     // The top bit of a name's place says it is another name, not the place's own.
-    EXPECT_EQ(std::pair(bool((*loaded)->keys().at(0).alternate), bool((*loaded)->keys().at(1).alternate)),
-              std::pair(false, true));
+    EXPECT_EQ(
+        std::pair(bool((*loaded)->keys().at(0).alternate), bool((*loaded)->keys().at(1).alternate)),
+        std::pair(false, true));
     EXPECT_EQ((*loaded)->keys().at(1).place, 0u);
     // A country's name in a language, or its English one where that language has none.
     EXPECT_EQ((*loaded)->countryName(0, "ja"), "\u30DD\u30EB\u30C8\u30AC\u30EB");

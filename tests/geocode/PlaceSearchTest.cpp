@@ -107,9 +107,9 @@ TEST(PlaceSearchTest, APlaceFoundByAnotherOfItsNamesYieldsToPlacesOfThatNameUnle
     std::vector<std::string> greenwiches;
     for (const auto& candidate : found("Greenwich", 10))
         greenwiches.push_back(candidate.describe());
-    EXPECT_NE(std::find(greenwiches.begin(), greenwiches.end(),
-                        "Tehachapi, California, United States"),
-              greenwiches.end())
+    EXPECT_NE(
+        std::find(greenwiches.begin(), greenwiches.end(), "Tehachapi, California, United States"),
+        greenwiches.end())
         << "another name still finds its place, after the places of that name";
     // Far larger places win by another name: Mumbai over any small Bombay.
     EXPECT_EQ(best("Bombay"), "Mumbai, India");
@@ -167,6 +167,8 @@ TEST(PlaceSearchTest, ACoordinateIsNamedByTheNearestPlaceWithin25Km) {
     EXPECT_FALSE(PlaceSearch::nearest(shipped(), {30, -40}));
     const auto alone = found("Longyearbyen", 1).at(0).coordinate;
     constexpr double degreesPerKm = 1 / 111.195;
-    EXPECT_TRUE(PlaceSearch::nearest(shipped(), {alone.latitude + 24.9 * degreesPerKm, alone.longitude}));
-    EXPECT_FALSE(PlaceSearch::nearest(shipped(), {alone.latitude + 25.1 * degreesPerKm, alone.longitude}));
+    EXPECT_TRUE(
+        PlaceSearch::nearest(shipped(), {alone.latitude + 24.9 * degreesPerKm, alone.longitude}));
+    EXPECT_FALSE(
+        PlaceSearch::nearest(shipped(), {alone.latitude + 25.1 * degreesPerKm, alone.longitude}));
 }

@@ -26,9 +26,11 @@ protected:
     std::shared_ptr<ConfigView> makeView(bool inAWindow = true) {
         window_->setEndSheetHandler([this] { ++ended_; });
         auto search = [gate = gate_](const std::string& text) -> GeocodeResult {
-            const std::map<std::string, CLLocationCoordinate2D> places{
-                {"Lisbon", kLisbon}, {"odd", kOdd},         {"slow", {48.85, 2.35}},
-                {"equator", {0.0, 10}}, {"meridian", {51.5, -0.0}}};
+            const std::map<std::string, CLLocationCoordinate2D> places{{"Lisbon", kLisbon},
+                                                                       {"odd", kOdd},
+                                                                       {"slow", {48.85, 2.35}},
+                                                                       {"equator", {0.0, 10}},
+                                                                       {"meridian", {51.5, -0.0}}};
             if (text == "slow")
                 gate.wait();
             if (!places.count(text))
@@ -167,8 +169,8 @@ TEST_F(ConfigViewTest, OnlyTheLatestLookupChangesTheSheetAndOnlyWhileItLives) {
 TEST_F(ConfigViewTest, AStoredPlaceIsNamedByTheNearestPlaceAndKeepsItsNameThroughAFailedLookup) {
     ASSERT_TRUE(Prefs::setCoordinates({38.7, -9.1}));
     const auto view = makeView();
-    EXPECT_EQ(view->resultArea(), (Area{CLLocationCoordinate2D{38.7, -9.1},
-                                        {"Location found: 38.700000, -9.100000"}}))
+    EXPECT_EQ(view->resultArea(),
+              (Area{CLLocationCoordinate2D{38.7, -9.1}, {"Location found: 38.700000, -9.100000"}}))
         << "the coordinates show at once, the name when the gazetteer answers";
     awaitName(*view);
     EXPECT_EQ(view->resultArea().lines,

@@ -4,8 +4,8 @@
 #include "support/ScopedEnvironment.h"
 
 #include <cstring>
-#include <gmock/gmock.h>
 #include <fstream>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 using namespace aerolune;
@@ -52,7 +52,8 @@ TEST(PrefsTest, PlacesComeBackBitForBitWhatIsNoPlaceIsRefusedAndZeroIsNone) {
         EXPECT_EQ(Prefs::coordinates(), kept) << describe(place);
     }
     EXPECT_EQ(fileText(home.storeFile()).find("e-"), std::string::npos) << "numbers are plain";
-    for (const auto* zero : {"coordinates.lat=0\ncoordinates.lon=10", "coordinates.lat=10\ncoordinates.lon=-0.0"}) {
+    for (const auto* zero :
+         {"coordinates.lat=0\ncoordinates.lon=10", "coordinates.lat=10\ncoordinates.lon=-0.0"}) {
         std::ofstream(home.storeFile()) << "[AeroluneSaverPrefs]\n" << zero << "\n";
         log.clear();
         EXPECT_FALSE(Prefs::coordinates()) << zero;

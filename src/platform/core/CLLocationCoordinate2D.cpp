@@ -18,7 +18,8 @@ std::string plainDecimal(double value) {
     if (text.find('e') == std::string::npos)
         return text;
     char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     return std::string(buffer, result.ptr);
 }
 

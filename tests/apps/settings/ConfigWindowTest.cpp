@@ -108,7 +108,8 @@ TEST_F(ConfigWindowTest, OpensWithTheStoredPlaceLooksUpAnotherAndSavesItWhereCan
     xdotool({"windowfocus", "--sync", std::to_string(window_)});
     xdotool({"type", "--delay", "20", "Lisbon"});
     xdotool({"key", "Return"});
-    until("state: save=enabled map=shown text=" + ConfigView::foundText(lisbon, "Lisbon, Portugal"));
+    until("state: save=enabled map=shown text=" +
+          ConfigView::foundText(lisbon, "Lisbon, Portugal"));
     EXPECT_TRUE(shows(at, 0.05, 0.05)) << "Lisbon's coast, and its line";
     EXPECT_EQ(std::tuple(at["field"].width, at["cancel"].width, at["save"].width, at["map"].height),
               std::tuple(200, 200, 200, 100));
