@@ -95,7 +95,7 @@ std::int32_t Gazetteer::nearest(CLLocationCoordinate2D coordinate, double kilome
         double dy = (places_[i].latitudeE5 - latitude) * kmPerE5;
         const double squared = dx * dx + dy * dy;
         // Places run from the largest down, so a tie keeps the larger.
-        if (squared < best || (squared == best && found == none)) {
+        if (squared < best) {
             best = squared;
             found = static_cast<std::int32_t>(i);
         }
