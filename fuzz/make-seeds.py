@@ -27,12 +27,17 @@ def gazetteer():
     # Most populous first: name, country, region code index, population, latitude, longitude.
     places = [("Paris", 0, 1, 2138551, 48.85341, 2.3488), ("Dallas", 1, 2, 1300092, 32.78306, -96.80667),
               ("Paris", 1, 2, 24782, 33.66094, -95.55551), ("Saint-Denis", 0, 1, 111135, 48.93564, 2.35387)]
-    keys = sorted([(b"dallas", 1), (b"paris", 0), (b"paris", 2), (b"saint denis", 3), (b"st denis", 3)])
+    # The top bit of a place marks another name of it (an alternate, an abbreviation).
+    keys = sorted([(b"dallas", 1), (b"paris", 0), (b"paris", 2), (b"saint denis", 3), (b"st denis", 3 | 1 << 23)])
+    languages = [("de", ["Frankreich", "Vereinigte Staaten"]), ("ja", ["", "アメリカ合衆国"])]
     zips = [(75201, 32.7876, -96.7994, 1), (75460, 33.6609, -95.5555, 2), (99999, 0.0, 0.0, -1)]
-    out = bytearray(b"AEGAZET2")
-    out += struct.pack("<6I", len(countries), len(regions), len(region_codes), len(places), len(keys), len(zips))
+    out = bytearray(b"AEGAZET3")
+    out += struct.pack("<7I", len(countries), len(regions), len(region_codes), len(places), len(keys), len(zips),
+                       len(languages))
     for code, name, aliases in countries:
         out += string(code) + string(name) + string(aliases)
+    for language, names in languages:
+        out += string(language) + b"".join(string(name) for name in names)
     for country, code, name, aliases in regions:
         out += struct.pack("<B", country) + string(code) + string(name) + string(aliases)
     out += b"".join(string(code) for code in region_codes)

@@ -10,6 +10,8 @@ build_packages=(
     libx11-dev libxext-dev libxrandr-dev libgtkmm-3.0-dev libglib2.0-dev
     libwayland-dev wayland-protocols libxkbcommon-dev
     tzdata
+    # Message catalogues: msgfmt and xgettext (CMake's FindGettext)
+    gettext
 )
 test_packages=(
     libgtest-dev libgmock-dev libbenchmark-dev

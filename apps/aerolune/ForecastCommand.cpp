@@ -3,6 +3,7 @@
 #include "astronomy/Solar.h"
 #include "geocode/TimeZonePlace.h"
 #include "platform/core/Clock.h"
+#include "platform/core/Localization.h"
 #include "platform/core/ManualClock.h"
 #include "schedule/TransitionForecaster.h"
 
@@ -73,8 +74,8 @@ void ForecastCommand::transitionForecasterDidCalculate(const Solar& today, const
 
 int ForecastCommand::print(std::ostream& out, std::ostream& err) const {
     if (failed_ || !mode_) {
-        err << (error_ ? errorDescription(*error_)
-                       : "aerolune: no forecast could be made for this place and day")
+        err << (error_ ? localizedDescription(*error_)
+                       : "aerolune: " + tr("no forecast could be made for this place and day"))
             << '\n';
         return 1;
     }

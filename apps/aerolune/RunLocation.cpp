@@ -1,5 +1,6 @@
 #include "aerolune/RunLocation.h"
 
+#include "platform/core/Localization.h"
 #include "platform/core/Log.h"
 #include "store/LocationHelper.h"
 

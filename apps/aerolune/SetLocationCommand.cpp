@@ -1,5 +1,6 @@
 #include "aerolune/SetLocationCommand.h"
 
+#include "platform/core/Localization.h"
 #include "store/Prefs.h"
 
 #include <ostream>
@@ -12,20 +13,18 @@ int SetLocationCommand::run(const Options& options, std::ostream& out, std::ostr
         err << "aerolune: " << resolved.error().errorDescription() << '\n';
         return 1;
     }
-    const auto& [place, candidate] = *resolved;
+    const auto& [requested, candidate] = *resolved;
+    const auto place = Prefs::storable(requested);
     if (const auto stored = Prefs::setCoordinates(place); !stored) {
-        err << "aerolune: the location was not stored: " << stored.error().message << '\n';
+        err << "aerolune: "
+            << Localization::format(tr("the location was not stored: %s"), {stored.error().message})
+            << '\n';
         return 1;
     }
     if (candidate)
         out << "place: " << candidate->describe() << '\n';
-    out << "location: " << shortestDecimal(place.latitude) << ", "
-        << shortestDecimal(place.longitude) << '\n';
-    // Zero on either axis is how the store says "no location"; say so rather
-    // than let the next forecast fail without a reason.
-    if (place.latitude == 0.0 || place.longitude == 0.0)
-        err << "aerolune: note: a latitude or longitude of exactly 0 reads back as no location;"
-               " use a value such as 0.0001 instead\n";
+    out << "location: " << plainDecimal(place.latitude) << ", " << plainDecimal(place.longitude)
+        << '\n';
     return 0;
 }
 

@@ -8,6 +8,8 @@
 #include "aerolune/SimulateCommand.h"
 #include "aerolune/SnapshotCommand.h"
 #include "aerolune/WallpaperCommand.h"
+#include "datafiles/DataDirectory.h"
+#include "platform/core/Localization.h"
 #include "platform/core/Log.h"
 #include "platform/core/SyslogSink.h"
 
@@ -18,6 +20,8 @@
 using namespace aerolune;
 
 int main(int argc, char** argv) {
+    // Numbers are read and written in the C locale's form whatever the language.
+    Localization::start(DataDirectory::localeFolder(), Localization::Categories::messages);
     const std::vector<std::string_view> arguments(argv + 1, argv + argc);
     const auto parsed = Options::parse(arguments);
     if (!parsed) {

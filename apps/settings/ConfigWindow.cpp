@@ -1,11 +1,13 @@
 #include "ConfigWindow.h"
 
+#include "platform/core/Localization.h"
 #include "sheet/FrameAutosave.h"
 
 #include <gdk/gdkx.h>
 #include <gdkmm/display.h>
 #include <gdkmm/monitor.h>
 #include <glibmm/main.h>
+#include <glibmm/markup.h>
 
 namespace aerolune {
 namespace {
@@ -61,13 +63,16 @@ ConfigWindow::ConfigWindow(ConfigureSheet sheet, std::ostream* report)
     connect();
     placeWindow();
     show_all_children();
-    field_.grab_focus();
     sheet_.contentView->appear();
 }
 
 void ConfigWindow::build() {
-    heading_.set_markup("<span size=\"xx-large\">Enter location</span>");
-    field_.set_placeholder_text("Location (city or zip)");
+    heading_.set_markup("<span size=\"xx-large\">" +
+                        Glib::Markup::escape_text(tr("Enter location")) + "</span>");
+    field_.set_placeholder_text(tr("Location (city or zip)"));
+    lookupButton_.set_label(tr("Lookup"));
+    cancelButton_.set_label(tr("Cancel"));
+    saveButton_.set_label(tr("Save"));
     field_.set_width_chars(1);
     field_.set_size_request(kControlWidth, -1);
     pad(field_);
@@ -137,6 +142,27 @@ void ConfigWindow::endSheet() {
     hide();
 }
 
+void ConfigWindow::on_show() {
+    Gtk::Window::on_show();
+    // GTK has just put the focus in the first field it found; an empty field
+    // would then hide its hint.
+    if (field_.get_text().empty())
+        unset_focus();
+    say("labels: " + labels());
+}
+
+void ConfigWindow::on_set_focus(Gtk::Widget* focus) {
+    Gtk::Window::on_set_focus(focus);
+    say(std::string("focus: ") + (focus == &field_ ? "field" : focus ? "other" : "none"));
+}
+
+bool ConfigWindow::on_key_press_event(GdkEventKey* event) {
+    const bool command = event->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK | GDK_SUPER_MASK);
+    if (!get_focus() && !command && gdk_keyval_to_unicode(event->keyval) != 0)
+        field_.grab_focus_without_selecting();
+    return Gtk::Window::on_key_press_event(event);
+}
+
 bool ConfigWindow::on_delete_event(GdkEventAny* event) {
     rememberFrame();
     return Gtk::Window::on_delete_event(event);
@@ -190,6 +216,14 @@ std::string ConfigWindow::layout() {
     place("cancel", cancelButton_);
     place("save", saveButton_);
     return text;
+}
+
+// What the window's words read, as GTK shows them: "title=… heading=…".
+std::string ConfigWindow::labels() const {
+    return "title=" + std::string(get_title()) + " heading=" + heading_.get_text() +
+           " placeholder=" + field_.get_placeholder_text() +
+           " lookup=" + lookupButton_.get_label() + " cancel=" + cancelButton_.get_label() +
+           " save=" + saveButton_.get_label();
 }
 
 void ConfigWindow::say(const std::string& line) {

@@ -6,6 +6,11 @@
 // the model when it says it has changed; everything the sheet decides is in
 // the model.
 //
+// The window opens with the focus in no widget while the field is empty, so
+// that GTK shows the field's hint (it hides it in a focused field); the first
+// key that types text takes the focus to the field and types there, as if it
+// had been there all along.
+//
 // The window opens where it was last closed, with the size it had, when that
 // frame is still on a screen, and centred at its content size otherwise.
 // Ending the sheet (Save, Cancel) or closing the window remembers the frame
@@ -27,8 +32,8 @@ namespace aerolune {
 class ConfigWindow : public Gtk::Window {
 public:
     // With `report`, says on it what the window shows as that changes: one
-    // "ready", "state: " or "layout: " line each, for tests that drive the
-    // window from outside.
+    // "ready", "labels: ", "focus: ", "state: " or "layout: " line each, for
+    // tests that drive the window from outside.
     ConfigWindow(ConfigureSheet sheet, std::ostream* report);
 
     const ConfigureSheet& sheet() const { return sheet_; }
@@ -36,6 +41,9 @@ public:
 protected:
     bool on_draw(const Cairo::RefPtr<Cairo::Context>& context) override;
     bool on_delete_event(GdkEventAny* event) override;
+    bool on_key_press_event(GdkEventKey* event) override;
+    void on_show() override;
+    void on_set_focus(Gtk::Widget* focus) override;
 
 private:
     void build();
@@ -46,6 +54,7 @@ private:
     void refresh();
     void say(const std::string& line);
     std::string layout();
+    std::string labels() const;
 
     ConfigureSheet sheet_;
     std::ostream* report_;
@@ -55,13 +64,13 @@ private:
     Gtk::Box column_{Gtk::ORIENTATION_VERTICAL};
     Gtk::Label heading_;
     Gtk::Entry field_;
-    Gtk::Button lookupButton_{"Lookup"};
+    Gtk::Button lookupButton_;
     Gtk::Box resultArea_{Gtk::ORIENTATION_VERTICAL};
     MapArea map_;
     Gtk::Label resultText_;
     Gtk::Box buttonRow_{Gtk::ORIENTATION_HORIZONTAL};
-    Gtk::Button cancelButton_{"Cancel"};
-    Gtk::Button saveButton_{"Save"};
+    Gtk::Button cancelButton_;
+    Gtk::Button saveButton_;
 };
 
 } // namespace aerolune

@@ -16,6 +16,10 @@ constexpr std::string_view kDataFromProgramFolders[] = {
     AEROLUNE_DATA_DIR_FROM_BIN,
     AEROLUNE_DATA_DIR_FROM_HACKS,
 };
+constexpr std::string_view kLocaleFromProgramFolders[] = {
+    AEROLUNE_LOCALE_DIR_FROM_BIN,
+    AEROLUNE_LOCALE_DIR_FROM_HACKS,
+};
 
 fs::path withoutTrailingSeparator(fs::path folder) {
     folder = folder.lexically_normal();
@@ -49,6 +53,18 @@ void appendOnce(std::vector<fs::path>& folders, fs::path folder) {
         folders.push_back(std::move(folder));
 }
 
+// Whether `folder` holds a catalogue of ours in any language.
+bool holdsCatalogues(const fs::path& folder) {
+    std::error_code error;
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        std::error_code missing;
+        if (fs::is_regular_file(entry->path() / "LC_MESSAGES" / "aerolune.mo", missing))
+            return true;
+    }
+    return false;
+}
+
 fs::path runningExecutable() {
     std::error_code error;
     auto executable = fs::read_symlink("/proc/self/exe", error);
@@ -73,6 +89,26 @@ std::vector<fs::path> DataDirectory::searchPath(const fs::path& executable) {
     if (runsFromBuildTree(executable))
         appendOnce(folders, AEROLUNE_SOURCE_DATA_DIR);
     return folders;
+}
+
+fs::path DataDirectory::localeFolder() {
+    return localeFolder(runningExecutable());
+}
+
+fs::path DataDirectory::localeFolder(const fs::path& executable) {
+    std::vector<fs::path> folders;
+    if (executable.has_parent_path()) {
+        for (const auto relative : kLocaleFromProgramFolders)
+            appendOnce(folders, executable.parent_path() / relative);
+    }
+    appendOnce(folders, AEROLUNE_INSTALL_LOCALE_DIR);
+    if (runsFromBuildTree(executable))
+        appendOnce(folders, AEROLUNE_BUILD_LOCALE_DIR);
+    for (const auto& folder : folders) {
+        if (holdsCatalogues(folder))
+            return folder;
+    }
+    return {};
 }
 
 std::optional<fs::path> DataDirectory::find(std::string_view fileName) {

@@ -34,6 +34,14 @@ struct DataDirectory {
     // The first folder of the running program's search path that holds fileName.
     static std::optional<std::filesystem::path> find(std::string_view fileName);
 
+    // Where the running program's message catalogues are
+    // (<folder>/<language>/LC_MESSAGES/aerolune.mo), found as the data files
+    // are: share/locale beside the program's install folder, the install
+    // folder compiled in, or the build tree's for a program run from it.
+    // Empty when none holds a catalogue.
+    static std::filesystem::path localeFolder();
+    static std::filesystem::path localeFolder(const std::filesystem::path& executable);
+
     // The first of `folders` that holds fileName.
     static std::optional<std::filesystem::path>
     find(std::string_view fileName, const std::vector<std::filesystem::path>& folders);

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <numbers>
 
 namespace aerolune {
 
@@ -68,6 +70,37 @@ const Gazetteer::Zip* Gazetteer::findZip(std::string_view code) const {
 const Gazetteer::Qualifier* Gazetteer::qualifier(std::string_view folded) const {
     const auto found = qualifiers_.find(folded);
     return found == qualifiers_.end() ? nullptr : &found->second;
+}
+
+std::string_view Gazetteer::countryName(std::uint16_t country, std::string_view language) const {
+    const auto base = language.substr(0, language.find('_'));
+    for (const auto& named : languages_) {
+        if (named.code == base && country < named.countryNames.size() &&
+            !named.countryNames[country].empty())
+            return named.countryNames[country];
+    }
+    return countries_.at(country).name;
+}
+
+std::int32_t Gazetteer::nearest(CLLocationCoordinate2D coordinate, double kilometres) const {
+    // Distances on a plane tangent at the coordinate: exact enough within a
+    // few tens of kilometres, away from the poles, and cheap over every place.
+    constexpr double kmPerE5 = 6371.0 * std::numbers::pi / 180.0 / 1e5;
+    const double xScale = std::cos(coordinate.latitude * std::numbers::pi / 180.0);
+    const double latitude = coordinate.latitude * 1e5, longitude = coordinate.longitude * 1e5;
+    double best = kilometres * kilometres;
+    std::int32_t found = none;
+    for (std::size_t i = 0; i < places_.size(); ++i) {
+        double dx = std::remainder(places_[i].longitudeE5 - longitude, 360e5) * xScale * kmPerE5;
+        double dy = (places_[i].latitudeE5 - latitude) * kmPerE5;
+        const double squared = dx * dx + dy * dy;
+        // Places run from the largest down, so a tie keeps the larger.
+        if (squared < best) {
+            best = squared;
+            found = static_cast<std::int32_t>(i);
+        }
+    }
+    return found;
 }
 
 } // namespace aerolune

@@ -30,7 +30,7 @@ public:
     using Shared = std::shared_ptr<const Gazetteer>;
 
     static constexpr std::string_view fileName = "gazetteer.bin.gz";
-    // Ten times what the file inflates to today (6.6 MB); more is damage.
+    // Nine times what the file inflates to today (6.8 MB); more is damage.
     static constexpr std::size_t maximumSize = std::size_t(64) << 20;
     // What Key::length holds; a longer name is refused, not cut.
     static constexpr std::size_t maximumNameLength = 255;
@@ -64,13 +64,22 @@ public:
     };
     struct Key {
         std::uint32_t offset; // of the folded name in the gazetteer's name text
-        std::uint32_t place : 24;
+        std::uint32_t place : 23;
+        // Another name of the place (an alternate name, an abbreviation),
+        // not its own.
+        std::uint32_t alternate : 1;
         std::uint32_t length : 8;
     };
     struct Zip {
         std::uint32_t code; // 10001 for "10001"
         CLLocationCoordinate2D coordinate;
         std::int32_t place; // nearest place, or none
+    };
+    // The countries' names in one language ("de"), empty where the English
+    // name is used.
+    struct Language {
+        std::string_view code;
+        std::vector<std::string_view> countryNames;
     };
     // What a word after a comma may stand for: countries or regions.
     struct Qualifier {
@@ -87,6 +96,10 @@ public:
     static Result<Shared> parse(std::string text);
 
     const std::vector<Country>& countries() const { return countries_; }
+    const std::vector<Language>& languages() const { return languages_; }
+    // The country's name in `language` ("de", "pt_BR": the part before '_'
+    // counts), or its English name.
+    std::string_view countryName(std::uint16_t country, std::string_view language) const;
     const std::vector<Region>& regions() const { return regions_; }
     const std::vector<Place>& places() const { return places_; }
     const std::vector<std::string_view>& regionCodes() const { return regionCodes_; }
@@ -104,6 +117,9 @@ public:
     const Zip* findZip(std::string_view code) const;
     // A folded country or region name, code or alias; null when unknown.
     const Qualifier* qualifier(std::string_view folded) const;
+    // The place nearest to `coordinate` within `kilometres`, or none; of
+    // places equally near, the largest.
+    std::int32_t nearest(CLLocationCoordinate2D coordinate, double kilometres) const;
 
 private:
     class Parser;
@@ -111,6 +127,7 @@ private:
     std::string text_;    // the views above point into it,
     std::string keyText_; // or, for the names of keys, into this
     std::vector<Country> countries_;
+    std::vector<Language> languages_;
     std::vector<Region> regions_;
     std::vector<std::string_view> regionCodes_;
     std::vector<Place> places_;

@@ -36,15 +36,15 @@ Result<void> Gazetteer::Parser::run() {
 }
 
 bool Gazetteer::Parser::readAll() {
-    if (in_.bytes(8) != "AEGAZET2")
-        return fail("is not an Aerolune gazetteer of version 2");
-    std::size_t counts[6];
+    if (in_.bytes(8) != "AEGAZET3")
+        return fail("is not an Aerolune gazetteer of version 3");
+    std::size_t counts[7];
     for (auto& count : counts)
         count = in_.u32();
-    const auto [countries, regions, regionCodes, places, keys, zips] = counts;
-    const bool read = readCountries(countries) && readRegions(regions) &&
-                      readRegionCodes(regionCodes) && readPlaces(places) && readKeys(keys) &&
-                      readZips(zips);
+    const auto [countries, regions, regionCodes, places, keys, zips, languages] = counts;
+    const bool read = readCountries(countries) && readLanguages(languages) &&
+                      readRegions(regions) && readRegionCodes(regionCodes) && readPlaces(places) &&
+                      readKeys(keys) && readZips(zips);
     if (!read)
         return false;
     if (in_.failed())
@@ -78,6 +78,20 @@ bool Gazetteer::Parser::readCountries(std::size_t count) {
     return true;
 }
 
+bool Gazetteer::Parser::readLanguages(std::size_t count) {
+    if (count > 64)
+        return fail("has too many languages");
+    for (std::size_t i = 0; i < count && !in_.failed(); ++i) {
+        Language language{in_.string(), {}};
+        if (language.code.empty())
+            return fail("has a language without a code");
+        for (std::size_t c = 0; c < gazetteer_.countries_.size() && !in_.failed(); ++c)
+            language.countryNames.push_back(in_.string());
+        gazetteer_.languages_.push_back(std::move(language));
+    }
+    return true;
+}
+
 bool Gazetteer::Parser::readRegions(std::size_t count) {
     for (std::size_t i = 0; i < count && !in_.failed(); ++i) {
         const auto country = in_.u8();
@@ -107,7 +121,7 @@ bool Gazetteer::Parser::readRegionCodes(std::size_t count) {
 }
 
 bool Gazetteer::Parser::readPlaces(std::size_t count) {
-    if (count >= (1u << 24) || !in_.has(count * 16))
+    if (count > placeMask || !in_.has(count * 16))
         return fail("is cut short");
     auto& places = gazetteer_.places_;
     places.resize(count);
@@ -165,8 +179,11 @@ bool Gazetteer::Parser::readKeys(std::size_t count) {
         text.append(previous.substr(0, shared)).append(rest);
         previous = gazetteer_.name(key);
     }
-    for (auto& key : keys)
-        key.place = in_.u24();
+    for (auto& key : keys) {
+        const auto place = in_.u24();
+        key.place = place & placeMask;
+        key.alternate = place >> 23;
+    }
     for (std::size_t i = 0; i < count; ++i) {
         const auto name = gazetteer_.name(keys[i]);
         const bool ordered =

@@ -24,6 +24,7 @@ private:
     bool readAll();
     bool fail(std::string reason);
     bool readCountries(std::size_t count);
+    bool readLanguages(std::size_t count);
     bool readRegions(std::size_t count);
     bool readRegionCodes(std::size_t count);
     bool readPlaces(std::size_t count);
@@ -31,6 +32,9 @@ private:
     bool readZips(std::size_t count);
     // Files the folded forms of a name and its "|"-separated aliases.
     template <class Add> void addQualifiers(std::string_view names, Add add);
+
+    // A name's place index; the bit above it marks another name of the place.
+    static constexpr std::uint32_t placeMask = (1u << 23) - 1;
 
     Gazetteer& gazetteer_;
     ByteReader in_;

@@ -1,7 +1,7 @@
 #pragma once
 
 // Why a lookup of a typed place found nothing, with the sentence the
-// settings window shows after "Error: ".
+// settings window shows after "Error: ", in the user's language.
 
 #include <string>
 #include <string_view>
@@ -10,11 +10,13 @@ namespace aerolune {
 
 class GeocodeError {
 public:
-    enum class Kind { nothingTyped, tooLong, invalidText, notFound, dataUnavailable };
+    enum class Kind { nothingTyped, tooLong, invalidText, noPlaceName, notFound, dataUnavailable };
 
     static GeocodeError nothingTyped();
     static GeocodeError tooLong(std::size_t maximumCharacters);
     static GeocodeError invalidText();
+    // Only a qualifier, nothing before the comma: ", tx".
+    static GeocodeError noPlaceName(std::string_view text);
     // "No place called “text” was found."
     static GeocodeError notFound(std::string_view text);
     static GeocodeError dataUnavailable(std::string_view reason);

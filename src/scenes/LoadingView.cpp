@@ -1,11 +1,13 @@
 #include "scenes/LoadingView.h"
 
+#include "platform/core/Localization.h"
+
 namespace aerolune {
 
 std::string LoadingView::text() const {
     if (!errorDescription_)
-        return loadingText;
-    return *errorDescription_ + "\n" + checkSettingsText;
+        return tr("Loading the sky\u2026");
+    return *errorDescription_ + "\n" + tr("Please check your settings.");
 }
 
 } // namespace aerolune

@@ -2,7 +2,7 @@
 
 // What the loading panel says, and in which colours: "Loading the sky…" while
 // the first forecast is awaited, or why it failed and a request to check the
-// settings. The text is shown verbatim, never looked up for translation.
+// settings, in the user's language.
 //
 // The error is given as its readable description, so that any error type can
 // be shown; an empty description still gives the request on its own line.
@@ -16,8 +16,6 @@ namespace aerolune {
 
 class LoadingView {
 public:
-    static constexpr const char* loadingText = "Loading the sky\u2026";
-    static constexpr const char* checkSettingsText = "Please check your settings.";
     // The standard blue at half opacity, on white.
     static constexpr Color foregroundColor{0, 0, 1, 0.5};
     static constexpr Color backgroundColor{1, 1, 1, 1};

@@ -199,7 +199,7 @@ std::shared_ptr<AnimatableView> SkyCoordinator::makeView(std::optional<LocationE
     if (!skyMode_) {
         std::optional<std::string> description;
         if (error)
-            description = errorDescription(*error);
+            description = localizedDescription(*error);
         return std::make_shared<LoadingHostingView>(std::move(description), Rect{});
     }
     switch (*skyMode_) {

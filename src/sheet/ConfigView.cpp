@@ -1,5 +1,6 @@
 #include "sheet/ConfigView.h"
 
+#include "platform/core/Localization.h"
 #include "store/Prefs.h"
 
 #include <charconv>
@@ -7,12 +8,19 @@
 namespace aerolune {
 namespace {
 
-// Always with a decimal point, whatever locale a toolkit has set.
+// Six decimals with the decimal separator of the user's language, whatever
+// locale a toolkit has set for the C library's numbers.
 std::string sixDecimals(double value) {
     char text[64];
     const auto [end, error] =
         std::to_chars(std::begin(text), std::end(text), value, std::chars_format::fixed, 6);
-    return error == std::errc() ? std::string(text, end) : std::string("?");
+    std::string written = error == std::errc() ? std::string(text, end) : std::string("?");
+    // TRANSLATORS: the character between the whole degrees and the decimals
+    // of a coordinate shown in the settings window (48.500000).
+    const auto separator = Localization::translateIn("decimal separator", ".");
+    if (const auto point = written.find('.'); point != std::string::npos)
+        written.replace(point, 1, separator);
+    return written;
 }
 
 } // namespace
@@ -33,20 +41,27 @@ ConfigView::ConfigView(std::shared_ptr<const SheetWindow> window, Geocoder geoco
       locationInput_(std::move(locationInput)), coordinates_(coordinates),
       error_(std::move(error)) {}
 
-std::string ConfigView::foundText(CLLocationCoordinate2D coordinate) {
-    return "Location found: " + sixDecimals(coordinate.latitude) + ", " +
-           sixDecimals(coordinate.longitude);
+std::string ConfigView::foundText(CLLocationCoordinate2D coordinate,
+                                  const std::optional<std::string>& name) {
+    const auto latitude = sixDecimals(coordinate.latitude);
+    const auto longitude = sixDecimals(coordinate.longitude);
+    if (name)
+        // TRANSLATORS: a place's name, then its latitude and longitude.
+        return Localization::format(tr("Location found: %1$s (%2$s, %3$s)"),
+                                    {*name, latitude, longitude});
+    // TRANSLATORS: a latitude and a longitude.
+    return Localization::format(tr("Location found: %1$s, %2$s"), {latitude, longitude});
 }
 
 ConfigView::ResultArea ConfigView::resultArea() const {
     ResultArea area;
     if (coordinates_) {
         area.mapCentre = coordinates_;
-        area.lines.push_back(foundText(*coordinates_));
+        area.lines.push_back(foundText(*coordinates_, placeName_));
         if (saveError_)
-            area.lines.push_back("Error: " + *saveError_);
+            area.lines.push_back(Localization::format(tr("Error: %s"), {*saveError_}));
     } else if (error_) {
-        area.lines.push_back("Error: " + error_->errorDescription());
+        area.lines.push_back(Localization::format(tr("Error: %s"), {error_->errorDescription()}));
     }
     return area;
 }
@@ -56,27 +71,51 @@ void ConfigView::setLocationInput(std::string text) {
 }
 
 void ConfigView::appear() {
-    coordinates_ = Prefs::coordinates();
+    coordinates_.reset();
+    placeName_.reset();
+    if (const auto stored = Prefs::coordinates())
+        show(*stored, std::nullopt);
+    else if (proposal_)
+        show(Prefs::storable(proposal_->coordinate), proposal_->describe());
     changed();
+    if (!coordinates_ || placeName_)
+        return;
+    // Named later: the gazetteer may take a moment to load. The name belongs
+    // to this place only, not to one looked up in the meantime.
+    geocoder_.name(*coordinates_, [weak = weak_from_this(), number = shown_](auto place) {
+        const auto self = weak.lock();
+        if (!self || !place || number != self->shown_)
+            return;
+        self->placeName_ = place->describe();
+        self->changed();
+    });
+}
+
+void ConfigView::show(CLLocationCoordinate2D coordinate, std::optional<std::string> name) {
+    ++shown_;
+    coordinates_ = coordinate;
+    placeName_ = std::move(name);
 }
 
 void ConfigView::lookup() {
     // The answer may come after the sheet is gone; it then has nothing to show.
     const auto number = ++lookups_;
-    geocoder_.geocode(locationInput_,
-                      [weak = weak_from_this(), number](auto coordinate, auto error) {
-                          if (const auto self = weak.lock())
-                              self->answer(number, coordinate, std::move(error));
-                      });
+    geocoder_.lookup(locationInput_, [weak = weak_from_this(), number](GeocodeResult result) {
+        if (const auto self = weak.lock())
+            self->answer(number, std::move(result));
+    });
 }
 
-void ConfigView::answer(std::uint64_t lookup, std::optional<CLLocationCoordinate2D> coordinate,
-                        std::optional<GeocodeError> error) {
+void ConfigView::answer(std::uint64_t lookup, GeocodeResult result) {
     if (lookup != lookups_)
         return;
-    if (coordinate)
-        coordinates_ = coordinate;
-    error_ = std::move(error);
+    if (!result) {
+        error_ = result.error();
+    } else {
+        error_.reset();
+        if (!result->empty())
+            show(Prefs::storable(result->front().coordinate), result->front().describe());
+    }
     saveError_.reset();
     changed();
 }

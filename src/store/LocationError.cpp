@@ -1,15 +1,28 @@
 #include "store/LocationError.h"
 
-namespace aerolune {
+#include "platform/core/Localization.h"
 
-std::string errorDescription(LocationError error) {
+namespace aerolune {
+namespace {
+
+const char* text(LocationError error) {
     switch (error) {
     case LocationError::authorizationDenied:
-        return "Unable to determine the position of the sky.\nDefaulting to daytime.";
+        return N_("Unable to determine the position of the sky.\nDefaulting to daytime.");
     case LocationError::missingPref:
-        return "Missing location preference.";
+        return N_("Missing location preference.");
     }
-    return {};
+    return "";
+}
+
+} // namespace
+
+std::string errorDescription(LocationError error) {
+    return text(error);
+}
+
+std::string localizedDescription(LocationError error) {
+    return tr(text(error));
 }
 
 } // namespace aerolune

@@ -12,7 +12,10 @@ enum class LocationError {
     missingPref,
 };
 
-// The readable description shown to the user.
+// The readable description, in English as the log and the original texts
+// have it.
 std::string errorDescription(LocationError error);
+// The same in the user's language, for the screen and the command line.
+std::string localizedDescription(LocationError error);
 
 } // namespace aerolune

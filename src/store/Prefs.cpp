@@ -109,7 +109,17 @@ std::optional<CLLocationCoordinate2D> Prefs::coordinates() {
     return coordinate;
 }
 
-Result<void> Prefs::setCoordinates(CLLocationCoordinate2D coordinate) {
+CLLocationCoordinate2D Prefs::storable(CLLocationCoordinate2D coordinate) {
+    constexpr double offZero = 0.000001;
+    for (double* axis : {&coordinate.latitude, &coordinate.longitude}) {
+        if (*axis == 0.0)
+            *axis = std::signbit(*axis) ? -offZero : offZero;
+    }
+    return coordinate;
+}
+
+Result<void> Prefs::setCoordinates(CLLocationCoordinate2D requested) {
+    const auto coordinate = storable(requested);
     systemLog("[vemo] Prefs. set coords " + describe(coordinate));
     if (auto valid = validate(coordinate); !valid)
         return refuseWrite(valid.error());
@@ -117,8 +127,8 @@ Result<void> Prefs::setCoordinates(CLLocationCoordinate2D coordinate) {
     if (!suite)
         return refuseWrite(failure("no settings folder: " + suite.error().message));
     const KeyFile::Entries values{
-        {std::string(latitudeKey), shortestDecimal(coordinate.latitude)},
-        {std::string(longitudeKey), shortestDecimal(coordinate.longitude)},
+        {std::string(latitudeKey), plainDecimal(coordinate.latitude)},
+        {std::string(longitudeKey), plainDecimal(coordinate.longitude)},
     };
     if (auto written = (*suite)->write(values); !written)
         return refuseWrite(written.error());

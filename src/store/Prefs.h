@@ -9,8 +9,10 @@
 // is no location and every write fails.
 //
 // A missing key reads as 0.0, and a latitude or longitude of exactly 0.0 is no
-// location, so a place exactly on the equator or on the prime meridian cannot
-// be stored. A file that cannot be read or parsed, or that holds a value that
+// location (readers of the file rely on it), so a place exactly on the
+// equator or on the prime meridian is stored 0.000001 degrees (11 cm) off it,
+// on the side its sign names: no sunrise or sunset can tell the two apart.
+// A file that cannot be read or parsed, or that holds a value that
 // is not a finite number in range, is no location too; the log says why, and
 // the file is left as it is until the next setCoordinates.
 
@@ -35,7 +37,11 @@ public:
     // The stored location, or nothing. Logs the stored values on every call.
     static std::optional<CLLocationCoordinate2D> coordinates();
 
-    // Stores a location: a success once it is on disk, or why not (a value
+    // The coordinate as setCoordinates() stores it: an axis of exactly zero
+    // moved to +-0.000001 (keeping the sign of -0.0), everything else as it is.
+    static CLLocationCoordinate2D storable(CLLocationCoordinate2D coordinate);
+
+    // Stores a location, as storable() gives it: a success once it is on disk, or why not (a value
     // out of range, no settings folder, a read-only folder, a full disk); the
     // stored location is then unchanged.
     static Result<void> setCoordinates(CLLocationCoordinate2D coordinate);

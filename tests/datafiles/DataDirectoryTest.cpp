@@ -1,7 +1,9 @@
 #include "datafiles/DataDirectory.h"
 
 #include <algorithm>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 using namespace aerolune;
 namespace fs = std::filesystem;
@@ -30,4 +32,22 @@ TEST(DataDirectoryTest, AProgramLooksBesideItselfAndOnlyABuildReadsTheSourceTree
     ::setenv("AEROLUNE_DATA_DIR", "/elsewhere", 1);
     EXPECT_EQ(DataDirectory::searchPath(usr / "bin/aerolune-settings").front(), "/elsewhere");
     ::unsetenv("AEROLUNE_DATA_DIR");
+}
+
+TEST(DataDirectoryTest, MessageCataloguesAreFoundBesideTheProgramWhereverItIsUnpacked) {
+    const auto root = fs::path(testing::TempDir()) / ("unpacked-" + std::to_string(::getpid()));
+    const auto usr = root / "usr";
+    fs::create_directories(usr / "bin");
+    fs::create_directories(usr / "libexec/xscreensaver");
+    // A locale folder without our catalogue (another program's) does not count.
+    fs::create_directories(usr / "share/locale/de/LC_MESSAGES");
+    std::ofstream(usr / "share/locale/de/LC_MESSAGES/other.mo") << "x";
+    EXPECT_NE(DataDirectory::localeFolder(usr / "bin/aerolune-settings"), usr / "share/locale");
+    std::ofstream(usr / "share/locale/de/LC_MESSAGES/aerolune.mo") << "x";
+    for (const auto* program : {"bin/aerolune-settings", "libexec/xscreensaver/aerolune"})
+        EXPECT_EQ(DataDirectory::localeFolder(usr / program).lexically_normal(), usr / "share/locale")
+            << program;
+    EXPECT_EQ(DataDirectory::localeFolder(), AEROLUNE_TEST_BUILD_DIR "/locale")
+        << "a program run from the build reads the build's catalogues";
+    fs::remove_all(root);
 }

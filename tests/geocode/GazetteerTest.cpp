@@ -11,16 +11,18 @@
 
 using namespace aerolune;
 
-// A gazetteer of one place in one country, known as `stem` and as `stem` + `tail`.
+// A gazetteer of one place in one country, known as `stem` and, by another
+// name, as `stem` + `tail`; Portugal is "Portugal" in German.
 static std::string tinyGazetteer(const std::string& stem, const std::string& tail) {
     const auto u32 = [](std::uint32_t v) {
         return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
     };
     const auto string = [](std::string_view text) { return char(text.size()) + std::string(text); };
-    return "AEGAZET2" + u32(1) + u32(0) + u32(1) + u32(1) + u32(2) + u32(0) + string("PT") +
-           string("Portugal") + string("") + string("") + string("Long") + std::string(3, '\0') +
-           u32(1000) + u32(3871667) + u32(-913333) + '\0' + string(stem) + char(stem.size()) +
-           string(tail) + std::string(6, '\0');
+    return "AEGAZET3" + u32(1) + u32(0) + u32(1) + u32(1) + u32(2) + u32(0) + u32(2) +
+           string("PT") + string("Portugal") + string("") + string("de") + string("") +
+           string("ja") + string("\u30DD\u30EB\u30C8\u30AC\u30EB") + string("") + string("Long") +
+           std::string(3, '\0') + u32(1000) + u32(3871667) + u32(-913333) + '\0' + string(stem) +
+           char(stem.size()) + string(tail) + std::string(5, '\0') + '\x80';
 }
 
 static std::string refusal(const Result<Gazetteer::Shared>& loaded) {
@@ -57,8 +59,8 @@ TEST(GazetteerTest, ADamagedOrHostileFileIsRefusedWithAReason) {
                                   bytes.size() / 2, bytes.size() - 1})
         EXPECT_NE(refusal(Gazetteer::parse(bytes.substr(0, cut))), "accepted") << cut;
     EXPECT_EQ(refusal(Gazetteer::parse(bytes + "x")), "has data after its end");
-    EXPECT_EQ(refusal(Gazetteer::parse("AEGAZET3" + bytes.substr(8))),
-              "is not an Aerolune gazetteer of version 2");
+    EXPECT_EQ(refusal(Gazetteer::parse("AEGAZET2" + bytes.substr(8))),
+              "is not an Aerolune gazetteer of version 3");
 
     const auto file = std::filesystem::path(testing::TempDir()) /
                       ("gazetteer-" + std::to_string(::getpid()) + ".bin.gz");
@@ -73,6 +75,16 @@ TEST(GazetteerTest, ANameLongerThanALengthHoldsIsRefusedNotCut) {
     ASSERT_TRUE(loaded) << loaded.error().message;
     EXPECT_EQ((*loaded)->name((*loaded)->keys().at(1)), longest);
     EXPECT_EQ((*loaded)->exactMatches(longest).size(), 1u);
+    // The top bit of a name's place says it is another name, not the place's own.
+    EXPECT_EQ(
+        std::pair(bool((*loaded)->keys().at(0).alternate), bool((*loaded)->keys().at(1).alternate)),
+        std::pair(false, true));
+    EXPECT_EQ((*loaded)->keys().at(1).place, 0u);
+    // A country's name in a language, or its English one where that language has none.
+    EXPECT_EQ((*loaded)->countryName(0, "ja"), "\u30DD\u30EB\u30C8\u30AC\u30EB");
+    EXPECT_EQ((*loaded)->countryName(0, "ja_JP"), "\u30DD\u30EB\u30C8\u30AC\u30EB");
+    EXPECT_EQ((*loaded)->countryName(0, "de"), "Portugal");
+    EXPECT_EQ((*loaded)->countryName(0, ""), "Portugal");
     EXPECT_EQ(refusal(Gazetteer::parse(tinyGazetteer(stem, std::string(56, 'b')))),
               "has a name longer than 255 bytes");
 }

@@ -1,6 +1,7 @@
 #include "geocode/PlaceSearch.h"
 
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
 
 using namespace aerolune;
@@ -42,18 +43,23 @@ TEST(PlaceSearchTest, TypedPlacesFindTheirBestCandidateFirst) {
 }
 
 TEST(PlaceSearchTest, ExactNamesComeFirstLargerPlacesBeforeSmallerAndQualifiersNarrow) {
-    // Alternate names count: "Parys" is also called "Paris".
-    std::set<std::pair<double, double>> named;
-    for (const auto& key : shipped().exactMatches("paris"))
-        named.emplace(shipped().places()[key.place].latitudeE5 / 1e5,
-                      shipped().places()[key.place].longitudeE5 / 1e5);
-    std::vector<std::int64_t> exact, longer;
-    for (const auto& candidate : found("Paris", 40)) {
-        const bool isExact =
-            named.count({candidate.coordinate.latitude, candidate.coordinate.longitude});
-        EXPECT_FALSE(isExact && !longer.empty()) << "an exact name after a longer one";
-        (isExact ? exact : longer).push_back(candidate.population);
+    // Alternate names count ("Parys" is also called "Paris"), as a tenth of
+    // their population.
+    std::map<std::pair<double, double>, bool> named; // only by another name
+    for (const auto& key : shipped().exactMatches("paris")) {
+        const auto& place = shipped().places()[key.place];
+        const auto at = std::pair(place.latitudeE5 / 1e5, place.longitudeE5 / 1e5);
+        named[at] = named.count(at) ? named[at] && key.alternate : bool(key.alternate);
     }
+    std::vector<double> exact, longer;
+    for (const auto& candidate : found("Paris", 40)) {
+        const auto at = std::pair(candidate.coordinate.latitude, candidate.coordinate.longitude);
+        const bool isExact = named.count(at);
+        EXPECT_FALSE(isExact && !longer.empty()) << "an exact name after a longer one";
+        (isExact ? exact : longer)
+            .push_back(double(candidate.population) / (isExact && named[at] ? 10 : 1));
+    }
+    EXPECT_TRUE(std::count_if(named.begin(), named.end(), [](auto& n) { return n.second; }) > 0);
     EXPECT_TRUE(exact.size() > 5 && !longer.empty());
     EXPECT_TRUE(std::is_sorted(exact.rbegin(), exact.rend()) &&
                 std::is_sorted(longer.rbegin(), longer.rend()));
@@ -87,4 +93,82 @@ TEST(PlaceSearchTest, UnsearchableOrUnknownTextGetsAReadableError) {
     }
     EXPECT_EQ(PlaceSearch::search(shipped(), "  xyzzy ").error().errorDescription(),
               "No place called \u201Cxyzzy\u201D was found.");
+}
+
+static std::string best(std::string_view text) {
+    const auto candidates = found(text, 1);
+    return candidates.empty() ? "nothing" : candidates.front().describe();
+}
+
+TEST(PlaceSearchTest, APlaceFoundByAnotherOfItsNamesYieldsToPlacesOfThatNameUnlessFarLarger) {
+    // Tehachapi lists "Greenwich" among its names and is the larger of the two.
+    EXPECT_EQ(best("Greenwich"), "Greenwich, Connecticut, United States");
+    EXPECT_EQ(best("Tehachapi"), "Tehachapi, California, United States");
+    std::vector<std::string> greenwiches;
+    for (const auto& candidate : found("Greenwich", 10))
+        greenwiches.push_back(candidate.describe());
+    EXPECT_NE(
+        std::find(greenwiches.begin(), greenwiches.end(), "Tehachapi, California, United States"),
+        greenwiches.end())
+        << "another name still finds its place, after the places of that name";
+    // Far larger places win by another name: Mumbai over any small Bombay.
+    EXPECT_EQ(best("Bombay"), "Mumbai, India");
+    EXPECT_EQ(best("Peking"), "Beijing, China");
+    // clang-format off
+    for (const auto& [query, city] : std::vector<std::pair<const char*, const char*>>{
+             {"NYC", "New York City, New York, United States"}, {"LA", "Los Angeles, California, United States"},
+             {"SF", "San Francisco, California, United States"}, {"sf", "San Francisco, California, United States"},
+             {"DC", "Washington, D.C., District of Columbia, United States"}, {"KL", "Kuala Lumpur, Malaysia"},
+             {"CDMX", "Mexico City, Mexico"}, {"HCMC", "Ho Chi Minh City, Vietnam"}}) { // clang-format on
+        SCOPED_TRACE(query);
+        EXPECT_EQ(best(query), city);
+    }
+}
+
+TEST(PlaceSearchTest, ADistrictIsFoundWithItsCityOrCountryAfterAComma) {
+    for (const char* query : {"Greenwich, UK", "Greenwich, London", "greenwich,united kingdom"}) {
+        SCOPED_TRACE(query);
+        const auto candidates = found(query, 1);
+        ASSERT_FALSE(candidates.empty());
+        EXPECT_EQ(candidates[0].countryCode, "GB");
+        EXPECT_NEAR(candidates[0].coordinate.latitude, 51.478, 0.01);
+        EXPECT_NEAR(candidates[0].coordinate.longitude, -0.012, 0.01);
+    }
+    EXPECT_EQ(best("Manhattan, New York City"), "Manhattan, New York, United States");
+    // A city's districts lie within 25 km of it: Bromley (15 km from
+    // central London) is one, Reading (57 km) and Paris are not.
+    EXPECT_EQ(best("Bromley, London"), "Bromley, England, United Kingdom");
+    for (const char* far : {"Reading, London", "Greenwich, Paris", "Lisbon, Madrid"}) {
+        const auto result = PlaceSearch::search(shipped(), far);
+        EXPECT_EQ(result ? GeocodeError::Kind(-1) : result.error().kind(),
+                  GeocodeError::Kind::notFound)
+            << far << ": " << (result && !result->empty() ? result->front().describe() : "");
+    }
+}
+
+TEST(PlaceSearchTest, NothingBeforeTheCommaIsRefusedRatherThanSearchedFor) {
+    for (const char* query : {", tx", ",5", ",france", " , Paris", "', tx", ",paris, france"}) {
+        const auto result = PlaceSearch::search(shipped(), query);
+        EXPECT_EQ(result ? GeocodeError::Kind(-1) : result.error().kind(),
+                  GeocodeError::Kind::noPlaceName)
+            << query << ": " << (result && !result->empty() ? result->front().describe() : "");
+    }
+    EXPECT_EQ(PlaceSearch::search(shipped(), " , tx ").error().errorDescription(),
+              "\u201C, tx\u201D has no place name before the comma: type a city first, such as "
+              "\u201CParis, TX\u201D.");
+    EXPECT_EQ(best("Paris, , France"), "Paris, France") << "an empty word after the name";
+}
+
+TEST(PlaceSearchTest, ACoordinateIsNamedByTheNearestPlaceWithin25Km) {
+    const auto lisbon = found("Lisbon", 1).at(0).coordinate;
+    EXPECT_EQ(PlaceSearch::nearest(shipped(), lisbon).value().describe(), "Lisbon, Portugal");
+    // Nothing near the middle of the Atlantic; a place just within and just
+    // beyond 25 km north of an isolated town.
+    EXPECT_FALSE(PlaceSearch::nearest(shipped(), {30, -40}));
+    const auto alone = found("Longyearbyen", 1).at(0).coordinate;
+    constexpr double degreesPerKm = 1 / 111.195;
+    EXPECT_TRUE(
+        PlaceSearch::nearest(shipped(), {alone.latitude + 24.9 * degreesPerKm, alone.longitude}));
+    EXPECT_FALSE(
+        PlaceSearch::nearest(shipped(), {alone.latitude + 25.1 * degreesPerKm, alone.longitude}));
 }

@@ -13,7 +13,8 @@ check_layout() {
     [ "$with_settings" = 1 ] && file=share/man/man1/aerolune-settings.1.gz
     for file in $file share/xscreensaver/config/aerolune.xml share/aerolune/{gazetteer.bin.gz,shorelines.bin.gz,CREDITS.md} \
         share/doc/aerolune/{copyright,changelog.Debian.gz} share/man/man6/aerolune.6.gz \
-        $(grep -o 'licenses/[A-Za-z0-9.-]*\.txt' "$prefix/share/aerolune/CREDITS.md" | sed 's|^|share/aerolune/|'); do
+        $(grep -o 'licenses/[A-Za-z0-9.-]*\.txt' "$prefix/share/aerolune/CREDITS.md" | sed 's|^|share/aerolune/|') \
+        $(grep -v '^#' "$(dirname "${BASH_SOURCE[0]}")/../../po/LINGUAS" | sed 's|.*|share/locale/&/LC_MESSAGES/aerolune.mo|'); do
         [ -s "$prefix/$file" ] || fail "$file is not installed"
     done
     # Without --root there, XScreenSaver's settings would run a saver in a window of its own.
@@ -25,6 +26,8 @@ check_layout() {
             [ -s "$prefix/share/icons/hicolor/scalable/apps/$(sed -n 's/^Icon=//p' "$desktop").svg" ] ||
             fail "aerolune-settings, its desktop entry or its icon is not installed"
         ! command -v desktop-file-validate >/dev/null || desktop-file-validate "$desktop" || fail "invalid $desktop"
+        grep -q '^Comment\[de\]=' "$desktop" && grep -q '^GenericName\[ja\]=' "$desktop" ||
+            fail "the desktop entry is not translated"
     fi
     check_unit "$prefix" aerolune-wallpaper.service "--layer background --on-battery still"
     # Nothing installed is writable by others, nor a folder closed to them.
@@ -81,6 +84,13 @@ check_programs() {
     file "$scratch/snapshot.png" | grep -q 'PNG image data, 64 x 36' || fail "the snapshot is not a 64x36 PNG"
     # A place by name needs the gazetteer, which an installed tree finds beside itself.
     "$aerolune" --set-location "Lisbon" | grep -qx 'place: Lisbon, Portugal' || fail "aerolune --set-location Lisbon"
+    # Its messages too, from the catalogues beside it, whatever prefix it was built for.
+    grep -qF 'Kein Ort namens' <<<"$(LC_ALL= LANG= LANGUAGE=de "$aerolune" --set-location "xyzzy" 2>&1)" ||
+        fail "aerolune does not find its German messages"
+    if [ "$with_settings" = 1 ]; then
+        grep -q '^Utilisation' <<<"$(LC_ALL= LANG=fr_FR.UTF-8 LANGUAGE= "$prefix/bin/aerolune-settings" --help)" ||
+            fail "aerolune-settings does not find its French messages"
+    fi
     local forecast
     forecast=$("$aerolune" --forecast --at 2024-06-21T12:00:00+01:00) || fail "aerolune --forecast"
     grep -qx 'mode: day' <<<"$forecast" && grep -qx 'sunrise: 2024-06-21T05:1[0-9]:[0-9][0-9]Z' <<<"$forecast" ||

@@ -1,6 +1,9 @@
 #include "scenes/LoadingHostingView.h"
 
+#include "platform/core/Localization.h"
+#include "store/LocationError.h"
 #include "support/RenderFrame.h"
+#include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -46,4 +49,14 @@ TEST(LoadingHostingViewTest, TheTextSitsInTheMiddleOfAWhitePanelThatFillsTheView
             EXPECT_LT(maxX - minX, 240) << "the default body size, not a headline";
         }
     }
+}
+
+TEST(LoadingHostingViewTest, TheTextsAreInTheUsersLanguageAndTheLogsDescriptionIsNot) {
+    test::ScopedEnvironmentVariable all("LC_ALL", nullptr), language("LANGUAGE", "de");
+    Localization::start(AEROLUNE_BUILD_LOCALE_DIR, Localization::Categories::messages);
+    EXPECT_EQ(LoadingView().text(), "Der Himmel wird geladen \u2026");
+    EXPECT_EQ(LoadingView(localizedDescription(LocationError::missingPref)).text(),
+              "Der Ort ist nicht eingestellt.\nBitte pr\u00FCfen Sie Ihre Einstellungen.");
+    EXPECT_EQ(errorDescription(LocationError::missingPref), "Missing location preference.")
+        << "the log's text changed with the language";
 }

@@ -1,8 +1,11 @@
 #include "sheet/ConfigView.h"
 
+#include "platform/core/Localization.h"
 #include "support/ScopedConfigHome.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TestMainQueue.h"
 
+#include <cmath>
 #include <cstring>
 #include <future>
 #include <gtest/gtest.h>
@@ -13,7 +16,7 @@ using namespace aerolune::test;
 using Area = ConfigView::ResultArea;
 
 constexpr CLLocationCoordinate2D kLisbon{38.71667, -9.13333}, kOdd{0.1 + 0.2, -9.000000000000002};
-const Area kLisbonShown{kLisbon, {"Location found: 38.716670, -9.133330"}};
+const Area kLisbonShown{kLisbon, {"Location found: Lisbon, Portugal (38.716670, -9.133330)"}};
 
 // A sheet in a window whose ending is counted, over a geocoder whose answers
 // the test chooses (a search for "slow" waits for the gate) and whose main
@@ -23,8 +26,11 @@ protected:
     std::shared_ptr<ConfigView> makeView(bool inAWindow = true) {
         window_->setEndSheetHandler([this] { ++ended_; });
         auto search = [gate = gate_](const std::string& text) -> GeocodeResult {
-            const std::map<std::string, CLLocationCoordinate2D> places{
-                {"Lisbon", kLisbon}, {"odd", kOdd}, {"slow", {48.85, 2.35}}};
+            const std::map<std::string, CLLocationCoordinate2D> places{{"Lisbon", kLisbon},
+                                                                       {"odd", kOdd},
+                                                                       {"slow", {48.85, 2.35}},
+                                                                       {"equator", {0.0, 10}},
+                                                                       {"meridian", {51.5, -0.0}}};
             if (text == "slow")
                 gate.wait();
             if (!places.count(text))
@@ -33,11 +39,31 @@ protected:
             return std::vector{
                 PlaceCandidate{text, {}, {}, "Portugal", "PT", places.at(text), 1, {}}};
         };
-        auto view = ConfigView::create(inAWindow ? window_ : nullptr,
-                                       Geocoder(queue_->poster(), std::move(search)));
+        // Lisbon's surroundings are named; a place by the slow gate, late.
+        auto name = [gate = gate_](CLLocationCoordinate2D at) -> std::optional<PlaceCandidate> {
+            if (at.latitude == 60)
+                gate.wait();
+            if (std::abs(at.latitude - kLisbon.latitude) > 0.2 && at.latitude != 60)
+                return std::nullopt;
+            return PlaceCandidate{"Lisbon", {}, {}, "Portugal", "PT", kLisbon, 1, {}};
+        };
+        auto view =
+            ConfigView::create(inAWindow ? window_ : nullptr,
+                               Geocoder(queue_->poster(), std::move(search), std::move(name)));
         view->setChangeHandler([this] { ++changes_; });
+        if (proposal_)
+            view->propose(*proposal_);
         view->appear();
         return view;
+    }
+    // Runs the main loop until `posts` answers in all have come and run.
+    void drain(std::size_t posts) {
+        ASSERT_TRUE(queue_->runUntil(
+            [&] { return queue_->posters().size() >= posts && !queue_->waiting(); }));
+    }
+    // Runs the main loop until the sheet has named the place it shows.
+    void awaitName(const ConfigView& view) {
+        ASSERT_TRUE(queue_->runUntil([&] { return view.placeName().has_value(); })) << "no name";
     }
 
     // Types the text, runs Lookup and lets the answer arrive.
@@ -56,6 +82,7 @@ protected:
     std::shared_future<void> gate_ = openGate_.get_future().share();
     int ended_ = 0;
     int changes_ = 0;
+    std::optional<PlaceCandidate> proposal_;
 };
 
 // The stored place on appearance is ConfigWindowTest's.
@@ -77,6 +104,7 @@ TEST_F(ConfigViewTest, AFailedLookupShowsItsErrorOnlyWhileNoPlaceIsShown) {
     EXPECT_TRUE(view->isSaveEnabled());
     EXPECT_EQ(ConfigView::foundText({1.0000004, -1.0000006}),
               "Location found: 1.000000, -1.000001");
+    EXPECT_EQ(ConfigView::foundText({1, 2}, "Here"), "Location found: Here (1.000000, 2.000000)");
 }
 
 TEST_F(ConfigViewTest, OnlySaveStoresAndItStoresExactlyTheLookedUpPair) {
@@ -136,4 +164,79 @@ TEST_F(ConfigViewTest, OnlyTheLatestLookupChangesTheSheetAndOnlyWhileItLives) {
     EXPECT_EQ(view->resultArea(), kLisbonShown);
     view->save();
     EXPECT_EQ(Prefs::coordinates(), kLisbon) << "the overtaken answer was saved";
+}
+
+TEST_F(ConfigViewTest, AStoredPlaceIsNamedByTheNearestPlaceAndKeepsItsNameThroughAFailedLookup) {
+    ASSERT_TRUE(Prefs::setCoordinates({38.7, -9.1}));
+    const auto view = makeView();
+    EXPECT_EQ(view->resultArea(),
+              (Area{CLLocationCoordinate2D{38.7, -9.1}, {"Location found: 38.700000, -9.100000"}}))
+        << "the coordinates show at once, the name when the gazetteer answers";
+    awaitName(*view);
+    EXPECT_EQ(view->resultArea().lines,
+              std::vector<std::string>{"Location found: Lisbon, Portugal (38.700000, -9.100000)"});
+    lookUp(*view, "xyzzy");
+    EXPECT_EQ(view->resultArea().lines,
+              std::vector<std::string>{"Location found: Lisbon, Portugal (38.700000, -9.100000)"})
+        << "a failed lookup took the name away";
+    lookUp(*view, "odd");
+    EXPECT_EQ(view->placeName(), "odd, Portugal") << "a place looked up is named as found";
+
+    // Far from any place of the gazetteer, the coordinates alone.
+    ASSERT_TRUE(Prefs::setCoordinates({-50, -140}));
+    const auto posts = queue_->posters().size();
+    const auto alone = makeView();
+    drain(posts + 1);
+    EXPECT_EQ(alone->resultArea().lines,
+              std::vector<std::string>{"Location found: -50.000000, -140.000000"});
+}
+
+TEST_F(ConfigViewTest, ALateNameDoesNotRenameAPlaceLookedUpMeanwhile) {
+    ASSERT_TRUE(Prefs::setCoordinates({60, 10})); // named only after the gate opens
+    const auto view = makeView();
+    lookUp(*view, "odd");
+    openGate_.set_value();
+    drain(2);
+    EXPECT_EQ(view->placeName(), "odd, Portugal");
+    EXPECT_EQ(view->coordinates(), kOdd);
+}
+
+TEST_F(ConfigViewTest, APlaceOnTheEquatorOrThePrimeMeridianIsShownAndStoredJustOffIt) {
+    const auto view = makeView();
+    lookUp(*view, "equator");
+    EXPECT_EQ(view->resultArea().lines,
+              std::vector<std::string>{"Location found: equator, Portugal (0.000001, 10.000000)"});
+    view->save();
+    EXPECT_EQ(Prefs::coordinates(), (CLLocationCoordinate2D{0.000001, 10}));
+    const auto west = makeView();
+    lookUp(*west, "meridian");
+    west->save();
+    EXPECT_EQ(Prefs::coordinates(), (CLLocationCoordinate2D{51.5, -0.000001}))
+        << "-0.0 is west of the meridian";
+    EXPECT_EQ(ended_, 2);
+}
+
+TEST_F(ConfigViewTest, AProposedPlaceShowsOnlyWhenNothingIsStored) {
+    proposal_ = PlaceCandidate{"Porto", {}, {}, "Portugal", "PT", {41.15, -8.61}, 1, {}};
+    const auto proposed = makeView();
+    EXPECT_EQ(proposed->resultArea().lines,
+              std::vector<std::string>{"Location found: Porto, Portugal (41.150000, -8.610000)"});
+    EXPECT_TRUE(proposed->isSaveEnabled());
+    EXPECT_FALSE(Prefs::coordinates()) << "a proposal is not stored before Save";
+    proposed->save();
+    EXPECT_EQ(Prefs::coordinates(), (CLLocationCoordinate2D{41.15, -8.61}));
+    ASSERT_TRUE(Prefs::setCoordinates(kLisbon));
+    const auto stored = makeView();
+    EXPECT_EQ(stored->coordinates(), kLisbon) << "the stored place wins over a proposal";
+}
+
+TEST_F(ConfigViewTest, TheResultAreaSpeaksTheUsersLanguageWithItsDecimalSeparator) {
+    ScopedEnvironmentVariable all("LC_ALL", nullptr), language("LANGUAGE", "de");
+    Localization::start(AEROLUNE_BUILD_LOCALE_DIR, Localization::Categories::messages);
+    EXPECT_EQ(ConfigView::foundText({38.5, -9.25}, "Lissabon, Portugal"),
+              "Ort gefunden: Lissabon, Portugal (38,500000; -9,250000)");
+    const auto view = makeView();
+    lookUp(*view, "xyzzy");
+    EXPECT_EQ(view->resultArea().lines,
+              std::vector<std::string>{"Fehler: Kein Ort namens „xyzzy“ gefunden."});
 }

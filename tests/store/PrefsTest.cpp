@@ -4,6 +4,7 @@
 #include "support/ScopedEnvironment.h"
 
 #include <cstring>
+#include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -41,10 +42,21 @@ TEST(PrefsTest, PlacesComeBackBitForBitWhatIsNoPlaceIsRefusedAndZeroIsNone) {
         const auto read = Prefs::coordinates().value_or(CLLocationCoordinate2D{});
         EXPECT_EQ(std::memcmp(&read, &place, sizeof place), 0) << describe(place);
     }
-    for (const auto place : {CLLocationCoordinate2D{0.0, 10.0}, {10.0, 0.0}, {-0.0, 10.0}}) {
+    // Zero is how the file says "no place": a zero axis is stored just off
+    // it, on the side of its sign; a zero written by anything else is none.
+    // clang-format off
+    for (const auto& [place, kept] : {std::pair{CLLocationCoordinate2D{0.0, 10.0}, CLLocationCoordinate2D{0.000001, 10.0}},
+                                      {{10.0, 0.0}, {10.0, 0.000001}}, {{-0.0, -0.0}, {-0.000001, -0.000001}},
+                                      {{1e-300, 10}, {1e-300, 10}}}) { // clang-format on
         ASSERT_TRUE(Prefs::setCoordinates(place));
+        EXPECT_EQ(Prefs::coordinates(), kept) << describe(place);
+    }
+    EXPECT_EQ(fileText(home.storeFile()).find("e-"), std::string::npos) << "numbers are plain";
+    for (const auto* zero :
+         {"coordinates.lat=0\ncoordinates.lon=10", "coordinates.lat=10\ncoordinates.lon=-0.0"}) {
+        std::ofstream(home.storeFile()) << "[AeroluneSaverPrefs]\n" << zero << "\n";
         log.clear();
-        EXPECT_FALSE(Prefs::coordinates()) << describe(place);
+        EXPECT_FALSE(Prefs::coordinates()) << zero;
         EXPECT_EQ(log.lines().size(), 1u) << "the zero rule logs no reason";
     }
 }

@@ -13,6 +13,16 @@ std::string shortestDecimal(double value) {
     return text;
 }
 
+std::string plainDecimal(double value) {
+    auto text = shortestDecimal(value);
+    if (text.find('e') == std::string::npos)
+        return text;
+    char buffer[400];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    return std::string(buffer, result.ptr);
+}
+
 std::string describe(const CLLocationCoordinate2D& coordinate) {
     return "CLLocationCoordinate2D(latitude: " + shortestDecimal(coordinate.latitude) +
            ", longitude: " + shortestDecimal(coordinate.longitude) + ")";

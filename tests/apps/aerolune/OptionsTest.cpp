@@ -65,7 +65,7 @@ TEST(OptionsTest, RefusesWhatItCannotReadWithOneLine) {
              {{"--forecast", "--lat", "90.0000001", "--lon", "0"}, "--lat 90.0000001 is outside [-90, 90]"},
              {{"--forecast", "--lat", "0", "--lon", "-180.5"}, "--lon -180.5 is outside [-180, 180]"},
              {{"--forecast", "--lat", "48"}, "--lat and --lon go together"},
-             {{"--at", "2024-06-21T12:00:00Z"}, "--at goes with --forecast, --snapshot or --simulate"},
+             {{"--at", "2024-06-21T12:00:00Z"}, "--at goes with --forecast, --snapshot, --simulate or --wallpaper"},
              {{"--size", "10x10"}, "--size goes with --snapshot or --wallpaper"},
              {{"--wallpaper", "--after", "10"}, "--after goes with --snapshot"},
              {{"--snapshot", "a.png", "--root"}, "-root, -window-id and -fps are for a saver run in a window"},

@@ -1,6 +1,7 @@
 #include "geocode/PlaceSearch.h"
 #include "support/Program.h"
 #include "support/ScopedConfigHome.h"
+#include "support/ScopedEnvironment.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -22,8 +23,13 @@ TEST(SetLocationCommandTest, StoresAPairOrTheBestMatchOfANameAndPrintsIt) {
                       shortestDecimal(best.coordinate.longitude) + "\n");
         EXPECT_EQ(Prefs::coordinates(), best.coordinate) << text;
     }
+    // Zero would read back as no place: stored, and said, just off it.
     const auto zero = runProgram(AEROLUNE_PROGRAM, {"-set-location=0,18.25"});
-    EXPECT_NE(zero.err.find("reads back as no location"), std::string::npos) << zero.err;
+    EXPECT_EQ(zero.out + zero.err, "location: 0.000001, 18.25\n");
+    EXPECT_EQ(Prefs::coordinates(), (CLLocationCoordinate2D{0.000001, 18.25}));
+    const auto west = runProgram(AEROLUNE_PROGRAM, {"--set-location", "51.5,-0"});
+    EXPECT_EQ(west.out, "location: 51.5, -0.000001\n");
+    EXPECT_EQ(Prefs::coordinates(), (CLLocationCoordinate2D{51.5, -0.000001}));
 }
 
 TEST(SetLocationCommandTest, WhatCannotBeFoundOrStoredLeavesTheStoreAlone) {
@@ -34,7 +40,10 @@ TEST(SetLocationCommandTest, WhatCannotBeFoundOrStoredLeavesTheStoreAlone) {
     for (const auto& [text, status, message] : {std::tuple{"91,2", 2, "--set-location: latitude 91.0 is outside [-90, 90]"},
                                                 {"48.5,inf", 2, "--set-location: longitude inf is not a finite number"},
                                                 {"xyzzy", 1, "No place called \u201Cxyzzy\u201D was found."},
-                                                {"", 1, "Nothing was typed: enter a city or a postal code."}}) { // clang-format on
+                                                {"", 1, "Nothing was typed: enter a city or a postal code."},
+                                                {", tx", 1, "\u201C, tx\u201D has no place name before the comma: type a city first, such as \u201CParis, TX\u201D."},
+                                                {",5", 1, "\u201C,5\u201D has no place name before the comma: type a city first, such as \u201CParis, TX\u201D."},
+                                                {",france", 1, "\u201C,france\u201D has no place name before the comma: type a city first, such as \u201CParis, TX\u201D."}}) { // clang-format on
         const auto run = runProgram(AEROLUNE_PROGRAM, {"--set-location", text});
         EXPECT_EQ(std::pair(run.status, run.out + run.err),
                   std::pair(status, "aerolune: " + std::string(message) + "\n"));
@@ -60,4 +69,38 @@ TEST(SetLocationCommandTest, AFifoAtTheStoresPlaceNeitherHoldsAForecastNorStopsA
     EXPECT_EQ(saved.status, 0) << saved.err;
     EXPECT_TRUE(std::filesystem::is_regular_file(home.storeFile()));
     EXPECT_EQ(Prefs::coordinates(), (CLLocationCoordinate2D{48.5, 2.25}));
+}
+
+TEST(SetLocationCommandTest, MessagesAndTheHelpFollowTheUsersLanguageWhileTheReportKeepsItsForm) {
+    ScopedConfigHome home;
+    ScopedEnvironmentVariable all("LC_ALL", nullptr), messages("LC_MESSAGES", nullptr);
+    {
+        SCOPED_TRACE("LANGUAGE alone");
+        ScopedEnvironmentVariable lang("LANG", nullptr), language("LANGUAGE", "fr");
+        const auto run = runProgram(AEROLUNE_PROGRAM, {"--set-location", "xyzzy"});
+        EXPECT_EQ(run.err, "aerolune: Aucun lieu nomm\u00E9 \u00AB\u202Fxyzzy\u202F\u00BB "
+                           "n\u2019a \u00E9t\u00E9 trouv\u00E9.\n");
+        // Option names stay as they are; the text around them is French.
+        const auto help = runProgram(AEROLUNE_PROGRAM, {"--help"}).out;
+        EXPECT_EQ(help.rfind("Utilisation", 0), 0u) << help.substr(0, 80);
+        EXPECT_NE(help.find("\n  --set-location TEXT     enregistrer le lieu"), std::string::npos);
+    }
+    {
+        SCOPED_TRACE("a locale that is not installed");
+        ScopedEnvironmentVariable lang("LANG", "de_DE.UTF-8"), language("LANGUAGE", nullptr);
+        const auto run = runProgram(AEROLUNE_PROGRAM, {"--set-location", "Lisbon"});
+        EXPECT_EQ(run.out, "place: Lisbon, Portugal\nlocation: 38.71667, -9.13333\n")
+            << "the report's keys and numbers are for scripts";
+        EXPECT_EQ(runProgram(AEROLUNE_PROGRAM, {"--lat", "x"}).err,
+                  "aerolune: --lat braucht eine Zahl in Grad, nicht \u201Ex\u201C\n");
+        const auto moscow = runProgram(AEROLUNE_PROGRAM, {"--set-location", "Moscow"});
+        EXPECT_EQ(moscow.out.substr(0, moscow.out.find('\n')), "place: Moscow, Russland")
+            << "the country in the user's language";
+    }
+    {
+        SCOPED_TRACE("LC_ALL=C means English");
+        ScopedEnvironmentVariable all("LC_ALL", "C"), language("LANGUAGE", "de");
+        EXPECT_EQ(runProgram(AEROLUNE_PROGRAM, {"--lat", "x"}).err,
+                  "aerolune: --lat needs a number of degrees, not \"x\"\n");
+    }
 }

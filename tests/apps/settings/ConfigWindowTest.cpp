@@ -23,9 +23,11 @@ class ConfigWindowTest : public DisplayTest {
 protected:
     // The next line of the window's report that starts with `prefix` and holds `part`.
     std::string until(const std::string& prefix, const std::string& part = "") {
-        while (const auto line = program_->readLine())
+        while (const auto line = program_->readLine()) {
+            seen_.push_back(*line);
             if (line->starts_with(prefix) && line->find(part) != std::string::npos)
                 return *line;
+        }
         ADD_FAILURE() << "no line \"" << prefix << "...\"; stderr: " << program_->err;
         return {};
     }
@@ -72,6 +74,18 @@ protected:
         return false;
     }
 
+    // How many pixels of the field show text (the hint is grey, the frame is
+    // lighter): none while GTK hides the hint.
+    int textInField(Box field) {
+        const auto shot = screenshot(window_);
+        if (!shot)
+            return -1;
+        const Box window = at_["window"];
+        // Inside the frame, clear of the rounded border and the cursor's column.
+        return shot->count(field.x - window.x + 12, field.y - window.y + 8, field.width - 24,
+                           field.height - 16, [](Rgb p) { return p.sum() < 500; });
+    }
+
     ScopedConfigHome home_;
     ScopedEnvironmentVariable backend_{"GDK_BACKEND", "x11"};
     // The toolkit keeps caches for the life of the process; only the
@@ -79,6 +93,8 @@ protected:
     ScopedEnvironmentVariable leaks_{"ASAN_OPTIONS", "detect_leaks=0"}, noBus_{"NO_AT_BRIDGE", "1"};
     std::optional<Program> program_;
     unsigned long window_ = 0;
+    std::map<std::string, Box> at_;
+    std::vector<std::string> seen_; // every line read so far
 };
 
 TEST_F(ConfigWindowTest, OpensWithTheStoredPlaceLooksUpAnotherAndSavesItWhereCancelKeepsTheStore) {
@@ -92,7 +108,8 @@ TEST_F(ConfigWindowTest, OpensWithTheStoredPlaceLooksUpAnotherAndSavesItWhereCan
     xdotool({"windowfocus", "--sync", std::to_string(window_)});
     xdotool({"type", "--delay", "20", "Lisbon"});
     xdotool({"key", "Return"});
-    until("state: save=enabled map=shown text=" + ConfigView::foundText(lisbon));
+    until("state: save=enabled map=shown text=" +
+          ConfigView::foundText(lisbon, "Lisbon, Portugal"));
     EXPECT_TRUE(shows(at, 0.05, 0.05)) << "Lisbon's coast, and its line";
     EXPECT_EQ(std::tuple(at["field"].width, at["cancel"].width, at["save"].width, at["map"].height),
               std::tuple(200, 200, 200, 100));
@@ -109,4 +126,52 @@ TEST_F(ConfigWindowTest, OpensWithTheStoredPlaceLooksUpAnotherAndSavesItWhereCan
     click(at["cancel"]);
     EXPECT_EQ(program_->wait(), 0);
     EXPECT_EQ(fileText(home_.storeFile()), stored);
+}
+
+TEST_F(ConfigWindowTest, OpensWithItsHintShowingTypesIntoTheFieldAndNamesTheStoredPlace) {
+    ASSERT_TRUE(Prefs::setCoordinates({38.72, -9.14}));
+    at_ = start("save=enabled map=shown text=Location found: 38.720000, -9.140000");
+    until("state: ", "Location found: Lisbon, Portugal (38.720000, -9.140000)");
+    // The last word on the focus before the window was ready.
+    std::string focus;
+    for (const auto& line : seen_) {
+        if (line.starts_with("ready"))
+            break;
+        if (line.starts_with("focus: "))
+            focus = line;
+    }
+    EXPECT_EQ(focus, "focus: none") << "the empty field took the focus";
+    // Wait for the map's first paint, then look for the hint's grey letters.
+    int hint = 0;
+    for (int attempt = 0; attempt < 20 && hint < 30; ++attempt, std::this_thread::sleep_for(200ms))
+        hint = textInField(at_["field"]);
+    EXPECT_GE(hint, 30) << "the hint \"Location (city or zip)\" is not on the screen";
+    // Typing goes to the field although nothing had the focus.
+    xdotool({"windowfocus", "--sync", std::to_string(window_)});
+    xdotool({"type", "--delay", "20", "NYC"});
+    xdotool({"key", "Return"});
+    const auto nyc = PlaceSearch::search("New York City").value().at(0);
+    until("state: ", ConfigView::foundText(nyc.coordinate, nyc.describe()));
+    click(at_["cancel"]);
+    EXPECT_EQ(program_->wait(), 0);
+}
+
+TEST_F(ConfigWindowTest, SpeaksTheUsersLanguage) {
+    ScopedEnvironmentVariable all("LC_ALL", nullptr), lang("LANG", nullptr),
+        language("LANGUAGE", "de");
+    program_.emplace(AEROLUNE_SETTINGS_PROGRAM, std::vector<std::string>{"--verbose"});
+    EXPECT_EQ(until("labels: "),
+              "labels: title=Aerolune heading=Ort eingeben placeholder=Ort (Stadt oder "
+              "Postleitzahl) lookup=Suchen cancel=Abbrechen save=Speichern");
+    window_ = std::stoul("0" + until("ready window=").substr(13));
+    xdotool({"windowfocus", "--sync", std::to_string(window_)});
+    xdotool({"type", "--delay", "20", ", tx"});
+    xdotool({"key", "Return"});
+    until("state: ", "text=Fehler: \u201E, tx\u201C nennt vor dem Komma keinen Ort");
+    xdotool({"key", "ctrl+a", "BackSpace"});
+    xdotool({"type", "--delay", "20", "Lisbon"});
+    xdotool({"key", "Return"});
+    until("state: ", "text=Ort gefunden: Lisbon, Portugal (38,716670; -9,133330)");
+    ::kill(program_->pid(), SIGTERM);
+    program_->wait();
 }
