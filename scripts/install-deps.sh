@@ -21,6 +21,9 @@ test_packages=(
     dpkg-dev file
     # systemd-analyze, to check the user units the package installs
     systemd
+    # The desktops' settings the background is set in: their schemas, Xfce's
+    # settings daemon, and a private D-Bus session to reach it on
+    gsettings-desktop-schemas cinnamon-desktop-data mate-desktop-common xfconf libxfconf-0-3 dbus-daemon
     # Clang, libFuzzer's runtime, and llvm-symbolizer to name the lines of a report
     clang libclang-rt-dev llvm
 )

@@ -12,7 +12,8 @@ using gio::Owned;
 constexpr const char* channel = "xfce4-desktop";
 constexpr std::string_view imageProperty = "/last-image";
 
-// A call to xfconfd, or why it failed.
+// A call to xfconfd, or why it failed; nothing when the property asked for
+// does not exist.
 Result<Owned<GVariant>> call(const char* method, GVariant* arguments, const GVariantType* reply) {
     GError* raw = nullptr;
     Owned<GDBusConnection> bus(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &raw));
@@ -27,6 +28,9 @@ Result<Owned<GVariant>> call(const char* method, GVariant* arguments, const GVar
         reply, G_DBUS_CALL_FLAGS_NONE, 10000, nullptr, &raw));
     if (!result) {
         const Owned<GError> error(raw);
+        const Owned<gchar> remote(g_dbus_error_get_remote_error(error.get()));
+        if (remote && std::string_view(remote.get()) == "org.xfce.Xfconf.Error.PropertyNotFound")
+            return Owned<GVariant>();
         return failure(std::string("Xfce's settings (xfconfd) cannot be reached: ") +
                        error->message);
     }
@@ -40,12 +44,13 @@ Result<DesktopBackground::Setting> images() {
     if (!reply)
         return reply.error();
     DesktopBackground::Setting found;
-    const Owned<GVariant> all(g_variant_get_child_value(reply->get(), 0));
+    const Owned<GVariant> all(*reply ? g_variant_get_child_value(reply->get(), 0) : nullptr);
     GVariantIter iter;
-    g_variant_iter_init(&iter, all.get());
+    if (all)
+        g_variant_iter_init(&iter, all.get());
     const gchar* property = nullptr;
     GVariant* raw = nullptr;
-    while (g_variant_iter_next(&iter, "{&sv}", &property, &raw)) {
+    while (all && g_variant_iter_next(&iter, "{&sv}", &property, &raw)) {
         const Owned<GVariant> value(raw);
         if (std::string_view(property).ends_with(imageProperty) &&
             g_variant_is_of_type(value.get(), G_VARIANT_TYPE_STRING))
