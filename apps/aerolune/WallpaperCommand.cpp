@@ -23,7 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-
 struct Screen {
     Size pixels;
     double scale = 1;
@@ -44,8 +43,8 @@ Result<Screen> screenFor(const Options& options) {
             for (const auto& monitor : (*display)->monitors()) {
                 const Size pixels{double(monitor->pixelWidth()), double(monitor->pixelHeight())};
                 if (monitor->isDescribed() && pixels.width > 0 &&
-                    (!largest || pixels.width * pixels.height >
-                                     largest->pixels.width * largest->pixels.height))
+                    (!largest ||
+                     pixels.width * pixels.height > largest->pixels.width * largest->pixels.height))
                     largest = Screen{pixels, options.scale.value_or(monitor->scale())};
             }
             if (largest)
@@ -98,8 +97,9 @@ int run(const Options& options, const SignalWatcher& signals, std::ostream& out,
     if (options.restore)
         return restore(out, err);
     const char* current = std::getenv("XDG_CURRENT_DESKTOP");
-    auto desktop = DesktopBackground::forDesktop(
-        !options.desktop.empty() ? options.desktop : current ? current : "");
+    auto desktop = DesktopBackground::forDesktop(!options.desktop.empty() ? options.desktop
+                                                 : current                ? current
+                                                                          : "");
     if (!desktop) {
         err << "aerolune: " << desktop.error().message << '\n';
         return 1;
@@ -115,13 +115,11 @@ int run(const Options& options, const SignalWatcher& signals, std::ostream& out,
         return 1;
     }
     SystemClock real;
-    WallpaperRun wallpaper(options, screen->pixels, screen->scale, std::move(desktop).value(),
-                           std::move(pictures).value(),
-                           {real,
-                            [&signals](double seconds) {
-                                MainQueue::main().wait(seconds, {signals.fd()});
-                            },
-                            [&signals] { return signals.received() != 0; }});
+    WallpaperRun wallpaper(
+        options, screen->pixels, screen->scale, std::move(desktop).value(),
+        std::move(pictures).value(),
+        {real, [&signals](double seconds) { MainQueue::main().wait(seconds, {signals.fd()}); },
+         [&signals] { return signals.received() != 0; }});
     return wallpaper.run(out, err);
 }
 

@@ -30,7 +30,6 @@
 namespace aerolune::WallpaperCommand {
 
 // The exit status.
-int run(const Options& options, const SignalWatcher& signals, std::ostream& out,
-        std::ostream& err);
+int run(const Options& options, const SignalWatcher& signals, std::ostream& out, std::ostream& err);
 
 } // namespace aerolune::WallpaperCommand

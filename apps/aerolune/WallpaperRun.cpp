@@ -8,6 +8,7 @@
 #include "platform/output/PngOutput.h"
 #include "transitions/SkyTransitionView.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ostream>
 
@@ -63,28 +64,41 @@ void WallpaperRun::catchUp() {
         simulation_->frameNow();
 }
 
+// A new sky is pictured once it has settled; then each step of a sunrise or
+// sunset at once, its colours being those the step before ended on. Both
+// against what the last picture showed, so that a walk's first colours,
+// set a frame after its view came, are part of the change.
 void WallpaperRun::notice() {
     if (!sky().skyMode())
         return;
     const void* view = sky().currentView().get();
-    std::vector<Color> colours;
-    if (const auto* transition = dynamic_cast<const SkyTransitionView*>(sky().currentView().get()))
-        colours = transition->gradientLayer().colors();
     const double now = clock_->monotonic();
     const auto dueBy = [this](double moment) {
         pictureDue_ = std::min(pictureDue_.value_or(moment), moment);
     };
-    if (view != shownView_)
-        dueBy(now + settleSeconds);
-    else if (colours != shownColours_ && !still())
+    if (view != picturedView_) {
+        if (view != settlingView_)
+            settlingSince_ = now;
+        settlingView_ = view;
+        dueBy(*settlingSince_ + settleSeconds);
+    } else if (colours() != picturedColours_ && !still()) {
         dueBy(now);
-    shownView_ = view;
-    shownColours_ = std::move(colours);
+    }
 }
 
+std::vector<Color> WallpaperRun::colours() const {
+    if (const auto* transition = dynamic_cast<const SkyTransitionView*>(sky().currentView().get()))
+        return transition->gradientLayer().colors();
+    return {};
+}
+
+// A step of the saver runs once the clock has passed its moment: the wait
+// ends a millisecond after it.
 double WallpaperRun::secondsToNextMoment() const {
+    constexpr double past = 0.001;
     const double now = clock_->monotonic();
-    return simulation_->nextStepBefore(pictureDue_.value_or(now + horizonSeconds)) - now;
+    const double next = simulation_->nextStepBefore(pictureDue_.value_or(now + horizonSeconds));
+    return std::max(0.0, next - now) + past;
 }
 
 std::optional<WallpaperRun::Trouble> WallpaperRun::setDesktop(const fs::path& picture) {
@@ -115,6 +129,8 @@ std::optional<WallpaperRun::Trouble> WallpaperRun::setPicture(std::ostream& out)
         return trouble;
     }
     pictures_.keepOnly(file);
+    picturedView_ = sky().currentView().get();
+    picturedColours_ = colours();
     systemLog("the " + desktop_->name() + " background is now the sky of " +
               formatUtc(clock_->now()) + ": " + file.string());
     if (options_.once)
@@ -137,7 +153,8 @@ int WallpaperRun::run(std::ostream& out, std::ostream& err) {
                 systemLog("the background stays as it was: " + trouble->message);
             }
             pictureSet_ = true;
-            if (!trouble && (options_.once || (observer_ && !observer_(pictures_.pictures().back()))))
+            if (!trouble &&
+                (options_.once || (observer_ && !observer_(pictures_.pictures().back()))))
                 return 0;
             if (!still())
                 pictureDue_ = clock_->monotonic() + every;

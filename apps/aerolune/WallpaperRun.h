@@ -79,6 +79,8 @@ private:
 
     void catchUp();
     void notice();
+    // The colours a sunrise or sunset walk is heading for; none for other skies.
+    std::vector<Color> colours() const;
     bool still() const { return battery_ && battery_->still(); }
     double secondsToNextMoment() const;
     std::optional<Trouble> setPicture(std::ostream& out);
@@ -95,8 +97,11 @@ private:
     std::unique_ptr<SkySimulation> simulation_;
     std::shared_ptr<BatteryWatch> battery_;
     std::function<bool(const std::filesystem::path&)> observer_;
-    const void* shownView_ = nullptr;
-    std::vector<Color> shownColours_;
+    // What the last picture showed, and the view now settling since when.
+    const void* picturedView_ = nullptr;
+    std::vector<Color> picturedColours_;
+    const void* settlingView_ = nullptr;
+    std::optional<double> settlingSince_;
     std::optional<double> pictureDue_; // on the saver's monotonic clock
     bool pictureSet_ = false;
 };

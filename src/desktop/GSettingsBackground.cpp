@@ -4,9 +4,8 @@
 
 // The backend's kind is asked for below; GIO keeps that part of its API apart.
 #define G_SETTINGS_ENABLE_BACKEND
-#include <gio/gsettingsbackend.h>
-
 #include <cstring>
+#include <gio/gsettingsbackend.h>
 
 namespace aerolune {
 namespace {
@@ -41,9 +40,9 @@ Result<void> checkBackend() {
 } // namespace
 
 std::unique_ptr<GSettingsBackground> GSettingsBackground::gnome() {
-    return std::unique_ptr<GSettingsBackground>(new GSettingsBackground(
-        "gnome", "GNOME", "org.gnome.desktop.background",
-        {{"picture-uri", Form::uri}, {"picture-uri-dark", Form::uri}}));
+    return std::unique_ptr<GSettingsBackground>(
+        new GSettingsBackground("gnome", "GNOME", "org.gnome.desktop.background",
+                                {{"picture-uri", Form::uri}, {"picture-uri-dark", Form::uri}}));
 }
 
 std::unique_ptr<GSettingsBackground> GSettingsBackground::cinnamon() {
@@ -83,8 +82,8 @@ Result<void> GSettingsBackground::set(const std::filesystem::path& picture) {
 Result<DesktopBackground::Setting> GSettingsBackground::current() {
     const auto schema = lookUp(schema_);
     if (!schema)
-        return failure("the GSettings schema " + std::string(schema_) +
-                       " is not installed, so " + name_ + "'s background cannot be set");
+        return failure("the GSettings schema " + std::string(schema_) + " is not installed, so " +
+                       name_ + "'s background cannot be set");
     const Owned<GSettings> settings(g_settings_new_full(schema.get(), nullptr, nullptr));
     Setting setting;
     for (const std::string& key : keys()) {
@@ -102,8 +101,8 @@ Result<void> GSettingsBackground::restore(const Setting& setting) {
 Result<void> GSettingsBackground::write(const Setting& values) {
     const auto schema = lookUp(schema_);
     if (!schema)
-        return failure("the GSettings schema " + std::string(schema_) +
-                       " is not installed, so " + name_ + "'s background cannot be set");
+        return failure("the GSettings schema " + std::string(schema_) + " is not installed, so " +
+                       name_ + "'s background cannot be set");
     if (auto backend = checkBackend(); !backend)
         return backend;
     const Owned<GSettings> settings(g_settings_new_full(schema.get(), nullptr, nullptr));
@@ -113,10 +112,12 @@ Result<void> GSettingsBackground::write(const Setting& values) {
         const auto found = values.find(key);
         if (found == values.end())
             continue;
-        const Owned<GSettingsSchemaKey> schemaKey(g_settings_schema_get_key(schema.get(), key.c_str()));
+        const Owned<GSettingsSchemaKey> schemaKey(
+            g_settings_schema_get_key(schema.get(), key.c_str()));
         GError* raw = nullptr;
-        const Owned<GVariant> value(g_variant_parse(g_settings_schema_key_get_value_type(schemaKey.get()),
-                                                    found->second.c_str(), nullptr, nullptr, &raw));
+        const Owned<GVariant> value(
+            g_variant_parse(g_settings_schema_key_get_value_type(schemaKey.get()),
+                            found->second.c_str(), nullptr, nullptr, &raw));
         const Owned<GError> error(raw);
         if (!value || !g_settings_schema_key_range_check(schemaKey.get(), value.get()))
             return failure(name_ + "'s " + key + " cannot take " + found->second);

@@ -16,9 +16,9 @@ constexpr const char* tool = "plasma-apply-wallpaperimage";
 std::filesystem::path configurationFile() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     const std::filesystem::path home =
-        xdg && *xdg ? std::filesystem::path(xdg)
-                    : std::filesystem::path(std::getenv("HOME") ? std::getenv("HOME") : "") /
-                          ".config";
+        xdg && *xdg
+            ? std::filesystem::path(xdg)
+            : std::filesystem::path(std::getenv("HOME") ? std::getenv("HOME") : "") / ".config";
     return home / "plasma-org.kde.plasma.desktop-appletsrc";
 }
 

@@ -63,10 +63,10 @@ Result<DesktopBackground::Setting> images() {
 }
 
 Result<void> setImage(const std::string& property, const std::string& path) {
-    auto reply = call("SetProperty",
-                      g_variant_new("(ssv)", channel, property.c_str(),
-                                    g_variant_new_string(path.c_str())),
-                      nullptr);
+    auto reply =
+        call("SetProperty",
+             g_variant_new("(ssv)", channel, property.c_str(), g_variant_new_string(path.c_str())),
+             nullptr);
     if (!reply)
         return reply.error();
     return {};
