@@ -23,7 +23,8 @@ test_packages=(
     systemd
     # The desktops' settings the background is set in: their schemas, Xfce's
     # settings daemon, and a private D-Bus session to reach it on
-    gsettings-desktop-schemas cinnamon-desktop-data mate-desktop-common xfconf libxfconf-0-3 dbus-daemon
+    gsettings-desktop-schemas dconf-gsettings-backend cinnamon-desktop-data mate-desktop-common
+    xfconf libxfconf-0-3 dbus-daemon
     # Clang, libFuzzer's runtime, and llvm-symbolizer to name the lines of a report
     clang libclang-rt-dev llvm
 )

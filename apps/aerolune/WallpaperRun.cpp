@@ -37,13 +37,14 @@ WallpaperRun::WallpaperRun(const Options& options, Size pixels, double scale,
     : options_(options), scale_(scale), desktop_(std::move(desktop)),
       pictures_(std::move(pictures)), real_(std::move(real)), realWall_(real_.clock.now()),
       realMonotonic_(real_.clock.monotonic()),
-      clock_(std::make_shared<ManualClock>(options.at.value_or(realWall_))) {
+      clock_(std::make_shared<ManualClock>(options.at.value_or(realWall_) - leadSeconds)) {
     Clock::setCurrent(clock_);
     MainQueue::main().reset();
     SaverSetup::apply(options_, SaverSetup::Run::onScreen);
     const Size points{pixels.width / scale, pixels.height / scale};
     host_ = SaverHostView::create(Rect(Point{}, points), false, SaverHostView::FrameRate::hidden);
     simulation_ = std::make_unique<SkySimulation>(*host_, sky(), *clock_);
+    firstPictureAt_ = clock_->monotonic() + leadSeconds;
     if (options_.onBattery == Options::OnBattery::still)
         battery_ = BatteryWatch::start([](bool) {});
 }
@@ -80,7 +81,7 @@ void WallpaperRun::notice() {
         if (view != settlingView_)
             settlingSince_ = now;
         settlingView_ = view;
-        dueBy(*settlingSince_ + settleSeconds);
+        dueBy(std::max(*settlingSince_ + settleSeconds, firstPictureAt_));
     } else if (colours() != picturedColours_ && !still()) {
         dueBy(now);
     }
@@ -101,17 +102,26 @@ double WallpaperRun::secondsToNextMoment() const {
     return std::max(0.0, next - now) + past;
 }
 
+// What the desktop showed before the first picture is kept once that picture
+// is set: nothing is saved for a background that stays as it was.
 std::optional<WallpaperRun::Trouble> WallpaperRun::setDesktop(const fs::path& picture) {
+    std::optional<DesktopBackground::Setting> before;
     if (!pictures_.saved()) {
-        const auto current = desktop_->current();
+        auto current = desktop_->current();
         if (!current)
             return Trouble{current.error().message, true};
         if (!showsAPicture(pictures_, *current))
-            if (auto saved = pictures_.save(desktop_->id(), *current); !saved)
-                return Trouble{saved.error().message, true};
+            before = std::move(current).value();
     }
     if (auto set = desktop_->set(picture); !set)
         return Trouble{set.error().message, true};
+    if (before) {
+        if (auto saved = pictures_.save(desktop_->id(), *before); !saved) {
+            // Without it the background could not be put back: put it back now.
+            (void)desktop_->restore(*before);
+            return Trouble{saved.error().message, true};
+        }
+    }
     return std::nullopt;
 }
 

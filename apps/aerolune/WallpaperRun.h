@@ -8,8 +8,8 @@
 // follows the real one, set or stepped with it, and the run sleeps between.
 //
 // A picture, of the screen's size at its scale, is set
-// - once the first sky has shown for settleSeconds (as --snapshot takes it):
-//   until then the saver runs ahead, so the first picture comes at once;
+// - at once, of the sky the saver shows at the start (--at, or now) when it
+//   has run for leadSeconds already: until then it runs ahead unseen;
 // - settleSeconds after each change of sky, once the old sky has faded;
 // - at each step of a sunrise or sunset (every four minutes), when the
 //   gradient stands at the pair of colours the step before ended on;
@@ -43,6 +43,10 @@ class WallpaperRun {
 public:
     static constexpr double defaultEvery = 15 * 60;
     static constexpr double settleSeconds = 6;
+    // The saver starts this long before the first picture's moment, so that
+    // a sunrise or sunset under way then stands at the step it has reached,
+    // as it would in a saver that ran all along, not at its first.
+    static constexpr double leadSeconds = 3600;
 
     // The real clock and a way to sleep on it: waitFor(seconds) returns when
     // they have passed, or sooner when something (a signal, the store) woke
@@ -104,6 +108,7 @@ private:
     std::optional<double> settlingSince_;
     std::optional<double> pictureDue_; // on the saver's monotonic clock
     bool pictureSet_ = false;
+    double firstPictureAt_ = 0;
 };
 
 } // namespace aerolune
