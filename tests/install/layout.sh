@@ -30,6 +30,7 @@ check_layout() {
             fail "the desktop entry is not translated"
     fi
     check_unit "$prefix" aerolune-wallpaper.service "--layer background --on-battery still"
+    check_unit "$prefix" aerolune-background.service "--wallpaper"
     # Nothing installed is writable by others, nor a folder closed to them.
     file=$(find "$prefix" \( -perm -o+w -a ! -type l \) -o \( -type d ! -perm -o+rx \) | head -n 1)
     [ -z "$file" ] || fail "wrong permissions on $file"
