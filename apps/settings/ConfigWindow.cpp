@@ -64,6 +64,8 @@ ConfigWindow::ConfigWindow(ConfigureSheet sheet, std::ostream* report)
     placeWindow();
     show_all_children();
     sheet_.contentView->appear();
+    // A place proposed when none is stored comes with its name.
+    field_.set_text(sheet_.contentView->locationInput());
 }
 
 void ConfigWindow::build() {

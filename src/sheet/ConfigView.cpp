@@ -75,8 +75,12 @@ void ConfigView::appear() {
     placeName_.reset();
     if (const auto stored = Prefs::coordinates())
         show(*stored, std::nullopt);
-    else if (proposal_)
+    else if (proposal_) {
         show(Prefs::storable(proposal_->coordinate), proposal_->describe());
+        // Its name in the field, where a Lookup would find it again.
+        if (locationInput_.empty())
+            locationInput_ = proposal_->name;
+    }
     changed();
     if (!coordinates_ || placeName_)
         return;

@@ -1,6 +1,7 @@
 #include "sheet/ConfigView.h"
 
 #include "platform/core/Localization.h"
+#include "sheet/ConfigureSheet.h"
 #include "support/ScopedConfigHome.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TestMainQueue.h"
@@ -222,6 +223,7 @@ TEST_F(ConfigViewTest, AProposedPlaceShowsOnlyWhenNothingIsStored) {
     EXPECT_EQ(proposed->resultArea().lines,
               std::vector<std::string>{"Location found: Porto, Portugal (41.150000, -8.610000)"});
     EXPECT_TRUE(proposed->isSaveEnabled());
+    EXPECT_EQ(proposed->locationInput(), "Porto") << "its name in the field";
     EXPECT_FALSE(Prefs::coordinates()) << "a proposal is not stored before Save";
     proposed->save();
     EXPECT_EQ(Prefs::coordinates(), (CLLocationCoordinate2D{41.15, -8.61}));
@@ -239,4 +241,22 @@ TEST_F(ConfigViewTest, TheResultAreaSpeaksTheUsersLanguageWithItsDecimalSeparato
     lookUp(*view, "xyzzy");
     EXPECT_EQ(view->resultArea().lines,
               std::vector<std::string>{"Fehler: Kein Ort namens „xyzzy“ gefunden."});
+}
+
+// The sheet as the settings window opens it: with nothing stored, the time
+// zone's principal city, by its name in the field; in UTC, nothing.
+TEST_F(ConfigViewTest, TheWindowsSheetProposesTheTimeZonesCityWhenNothingIsStored) {
+    for (const auto& [zone, input] : {std::pair{"Europe/Lisbon", "Lisbon"}, {"UTC", ""}}) {
+        SCOPED_TRACE(zone);
+        ScopedTimeZone scope(zone);
+        const auto sheet = ConfigureSheet::create(queue_->poster());
+        sheet.contentView->appear();
+        EXPECT_EQ(sheet.contentView->locationInput(), input);
+        EXPECT_EQ(sheet.contentView->isSaveEnabled(), *input != '\0');
+        if (*input) {
+            EXPECT_NEAR(sheet.contentView->coordinates()->latitude, 38.72, 0.01);
+            EXPECT_NEAR(sheet.contentView->coordinates()->longitude, -9.13, 0.01);
+        }
+    }
+    EXPECT_FALSE(Prefs::coordinates());
 }

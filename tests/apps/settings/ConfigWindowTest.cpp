@@ -8,6 +8,7 @@
 #include "support/Display.h"
 #include "support/Program.h"
 #include "support/ScopedConfigHome.h"
+#include "support/ScopedEnvironment.h"
 
 #include <map>
 #include <sstream>
@@ -174,4 +175,33 @@ TEST_F(ConfigWindowTest, SpeaksTheUsersLanguage) {
     until("state: ", "text=Ort gefunden: Lisbon, Portugal (38,716670; -9,133330)");
     ::kill(program_->pid(), SIGTERM);
     program_->wait();
+}
+
+// A saver running while the window opens, with nothing stored: the window
+// offers the time zone's city, and a Save reaches the saver, which forecasts
+// for the stored place a second or so later.
+TEST_F(ConfigWindowTest, ASaverRunningMeanwhileFollowsTheSaveOfTheProposedPlace) {
+    ScopedEnvironmentVariable zone("TZ", "Europe/Lisbon");
+    Program saver("/bin/sh", {"-c", "exec \"$0\" \"$@\" 2>&1", AEROLUNE_PROGRAM, "--log-stderr"});
+    const auto saverSays = [&saver](const std::string& text) {
+        std::string seen;
+        while (const auto line = saver.readLine(20s))
+            if ((seen += *line + "\n").find(text) != std::string::npos)
+                return std::string();
+        return seen.empty() ? std::string("nothing") : seen;
+    };
+    ASSERT_EQ(saverSays("SkyCoordinator failed"), "") << "the saver found a place";
+    at_ = start("save=enabled map=shown text=Location found: Lisbon (38.716667, -9.133333)");
+    click(at_["save"]);
+    EXPECT_EQ(program_->wait(), 0);
+    const auto saved = std::chrono::steady_clock::now();
+    EXPECT_EQ(saverSays("the stored location changed: forecasting again"), "");
+    EXPECT_EQ(saverSays("[vemo] getLocation \u2026\u00a0Optional(CLLocationCoordinate2D(latitude: "
+                        "38.71666"),
+              "");
+    // The watch waits a second for the writer's burst to settle; more than a
+    // few is a fault, though a sanitizer build on a busy machine may be slow.
+    EXPECT_LT(std::chrono::steady_clock::now() - saved, 10s);
+    ::kill(saver.pid(), SIGTERM);
+    EXPECT_EQ(saver.wait(10s), 0);
 }
