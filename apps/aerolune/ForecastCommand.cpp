@@ -83,9 +83,11 @@ int ForecastCommand::print(std::ostream& out, std::ostream& err) const {
         char where[64];
         std::snprintf(where, sizeof where, "%.4f, %.4f", guess_->coordinate().latitude,
                       guess_->coordinate().longitude);
-        out << "place: " << guess_->cityName() << " (" << where << "), a guess from the time zone "
-            << guess_->zone()
-            << "; store your own with aerolune --set-location PLACE or aerolune-settings\n";
+        out << "place: "
+            << Localization::format(tr("%s (%s), a guess from the time zone %s; store your own "
+                                       "with aerolune --set-location PLACE or aerolune-settings"),
+                                    {guess_->cityName(), where, guess_->zone()})
+            << '\n';
     }
     out << "sunrise: " << utc(sunrise_) << '\n'
         << "sunset: " << utc(sunset_) << '\n'

@@ -5,6 +5,7 @@
 #include "desktop/BackgroundPictures.h"
 #include "desktop/DesktopBackground.h"
 #include "platform/core/Clock.h"
+#include "platform/core/Localization.h"
 #include "platform/core/Log.h"
 #include "platform/core/MainQueue.h"
 #include "platform/core/SystemClock.h"
@@ -59,8 +60,8 @@ Result<Screen> screenFor(const Options& options) {
                       DeviceScale::choose(options.scale, std::getenv("AEROLUNE_SCALE"),
                                           std::getenv("GDK_SCALE"), largest->dpi)};
     }
-    return failure("cannot tell the size of the screen (neither WAYLAND_DISPLAY nor DISPLAY is "
-                   "set): give it with --size WxH");
+    return failure(tr("cannot tell the size of the screen (neither WAYLAND_DISPLAY nor DISPLAY "
+                      "is set): give it with --size WxH"));
 }
 
 int restore(std::ostream& out, std::ostream& err) {
@@ -71,8 +72,9 @@ int restore(std::ostream& out, std::ostream& err) {
     }
     const auto saved = pictures->saved();
     if (!saved) {
-        out << "nothing to put back: no earlier background is saved (it was put back already, "
-               "or no picture was set)\n";
+        out << tr("nothing to put back: no earlier background is saved (it was put back "
+                  "already, or no picture was set)")
+            << '\n';
         return 0;
     }
     auto desktop = DesktopBackground::forDesktop(saved->first);
@@ -86,7 +88,9 @@ int restore(std::ostream& out, std::ostream& err) {
     }
     pictures->forget();
     pictures->keepOnly({});
-    out << "the " << (*desktop)->name() << " background set before the sky's is back\n";
+    out << Localization::format(tr("the %s background set before the sky's is back"),
+                                {(*desktop)->name()})
+        << '\n';
     return 0;
 }
 

@@ -1,6 +1,7 @@
 #include "desktop/BackgroundPictures.h"
 
 #include "platform/core/AtomicFile.h"
+#include "platform/core/Localization.h"
 #include "store/KeyFile.h"
 
 #include <algorithm>
@@ -41,7 +42,7 @@ std::optional<fs::path> cacheHome() {
 Result<BackgroundPictures> BackgroundPictures::open() {
     const auto home = cacheHome();
     if (!home)
-        return failure("neither XDG_CACHE_HOME nor HOME names an absolute folder");
+        return failure(tr("neither XDG_CACHE_HOME nor HOME names an absolute folder"));
     return open(*home / "aerolune");
 }
 
@@ -51,8 +52,9 @@ Result<BackgroundPictures> BackgroundPictures::open(const fs::path& folder) {
     if (!error)
         fs::permissions(folder, fs::perms::owner_all, error);
     if (error || !fs::is_directory(folder))
-        return failure(folder.string() + " cannot be made: " +
-                       (error ? error.message() : std::string("it is not a folder")));
+        return failure(Localization::format(
+            tr("%s cannot be made: %s"),
+            {folder.string(), error ? error.message() : tr("it is not a folder")}));
     return BackgroundPictures(folder);
 }
 
@@ -125,7 +127,8 @@ Result<void> BackgroundPictures::save(const std::string& desktop,
     AtomicFile file(savedFile(), 0600);
     file.write(text.data(), text.size());
     if (const auto error = file.commit())
-        return failure("cannot write " + savedFile().string() + ": " + error.message());
+        return failure(Localization::format(tr("cannot write %s: %s"),
+                                            {savedFile().string(), error.message()}));
     return {};
 }
 

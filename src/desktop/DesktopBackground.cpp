@@ -3,6 +3,7 @@
 #include "desktop/GSettingsBackground.h"
 #include "desktop/PlasmaBackground.h"
 #include "desktop/XfconfBackground.h"
+#include "platform/core/Localization.h"
 
 #include <algorithm>
 #include <cctype>
@@ -43,8 +44,9 @@ bool hasLayerShell(std::string_view name) {
 
 } // namespace
 
-const char* DesktopBackground::knownNames() {
-    return "gnome, cinnamon, mate, xfce or kde";
+std::string DesktopBackground::knownNames() {
+    // TRANSLATORS: the names --desktop takes; only the joining words change.
+    return tr("gnome, cinnamon, mate, xfce or kde");
 }
 
 Result<std::unique_ptr<DesktopBackground>> DesktopBackground::forDesktop(std::string_view names) {
@@ -60,15 +62,18 @@ Result<std::unique_ptr<DesktopBackground>> DesktopBackground::forDesktop(std::st
             layerShell = name;
     }
     if (!layerShell.empty())
-        return failure("on " + layerShell +
-                       " the sky can be the wallpaper itself, live: run aerolune --layer "
-                       "background instead (there is no background picture to set)");
+        return failure(Localization::format(
+            tr("on %s the sky can be the wallpaper itself, live: run aerolune --layer background "
+               "instead (there is no background picture to set)"),
+            {layerShell}));
     if (names.empty())
-        return failure("cannot tell which desktop this is (XDG_CURRENT_DESKTOP is not set): name "
-                       "it with --desktop " +
-                       std::string(knownNames()));
-    return failure("cannot set the background of the desktop \"" + std::string(names) +
-                   "\": name one with --desktop " + knownNames());
+        return failure(Localization::format(
+            tr("cannot tell which desktop this is (XDG_CURRENT_DESKTOP is not set): name it with "
+               "--desktop %s"),
+            {knownNames()}));
+    return failure(Localization::format(
+        tr("cannot set the background of the desktop \"%s\": name one with --desktop %s"),
+        {names, knownNames()}));
 }
 
 } // namespace aerolune

@@ -43,7 +43,7 @@ public:
     // not known here.
     static Result<std::unique_ptr<DesktopBackground>> forDesktop(std::string_view names);
     // The names accepted by --desktop, for messages.
-    static const char* knownNames();
+    static std::string knownNames();
 };
 
 } // namespace aerolune

@@ -1,6 +1,7 @@
 #include "desktop/GSettingsBackground.h"
 
 #include "desktop/GioObject.h"
+#include "platform/core/Localization.h"
 
 // The backend's kind is asked for below; GIO keeps that part of its API apart.
 #define G_SETTINGS_ENABLE_BACKEND
@@ -32,8 +33,9 @@ Result<void> checkBackend() {
     Owned<GDBusConnection> bus(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &raw));
     const Owned<GError> error(raw);
     if (!bus)
-        return failure(std::string("no D-Bus session to write the desktop's settings through (") +
-                       (error ? error->message : "unknown error") + ")");
+        return failure(Localization::format(
+            tr("no D-Bus session to write the desktop's settings through (%s)"),
+            {error ? error->message : "?"}));
     return {};
 }
 
@@ -79,11 +81,16 @@ Result<void> GSettingsBackground::set(const std::filesystem::path& picture) {
     return write(values);
 }
 
+Error GSettingsBackground::notInstalled() const {
+    return failure(Localization::format(
+        tr("the GSettings schema %s is not installed, so %s's background cannot be set"),
+        {schema_, name_}));
+}
+
 Result<DesktopBackground::Setting> GSettingsBackground::current() {
     const auto schema = lookUp(schema_);
     if (!schema)
-        return failure("the GSettings schema " + std::string(schema_) + " is not installed, so " +
-                       name_ + "'s background cannot be set");
+        return notInstalled();
     const Owned<GSettings> settings(g_settings_new_full(schema.get(), nullptr, nullptr));
     Setting setting;
     for (const std::string& key : keys()) {
@@ -101,8 +108,7 @@ Result<void> GSettingsBackground::restore(const Setting& setting) {
 Result<void> GSettingsBackground::write(const Setting& values) {
     const auto schema = lookUp(schema_);
     if (!schema)
-        return failure("the GSettings schema " + std::string(schema_) + " is not installed, so " +
-                       name_ + "'s background cannot be set");
+        return notInstalled();
     if (auto backend = checkBackend(); !backend)
         return backend;
     const Owned<GSettings> settings(g_settings_new_full(schema.get(), nullptr, nullptr));
@@ -120,9 +126,11 @@ Result<void> GSettingsBackground::write(const Setting& values) {
                             found->second.c_str(), nullptr, nullptr, &raw));
         const Owned<GError> error(raw);
         if (!value || !g_settings_schema_key_range_check(schemaKey.get(), value.get()))
-            return failure(name_ + "'s " + key + " cannot take " + found->second);
+            return failure(
+                Localization::format(tr("%s's %s cannot take %s"), {name_, key, found->second}));
         if (!g_settings_set_value(settings.get(), key.c_str(), value.get()))
-            return failure(name_ + "'s " + key + " is locked: the background cannot be set");
+            return failure(Localization::format(
+                tr("%s's %s is locked: the background cannot be set"), {name_, key}));
     }
     g_settings_apply(settings.get());
     g_settings_sync();

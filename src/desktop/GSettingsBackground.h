@@ -43,6 +43,7 @@ private:
 
     // The keys to write with their values; the missing ones left out.
     Result<void> write(const Setting& values);
+    Error notInstalled() const;
     // Each picture key and picture-options, as the schema of this machine has them.
     std::vector<std::string> keys() const;
 

@@ -1,6 +1,7 @@
 #include "desktop/PlasmaBackground.h"
 
 #include "desktop/GioObject.h"
+#include "platform/core/Localization.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -50,12 +51,14 @@ Result<void> PlasmaBackground::set(const std::filesystem::path& picture) {
     const Owned<gchar> output(out), errors(err);
     const Owned<GError> error(raw);
     if (!ran)
-        return failure(std::string(tool) + " cannot be run (" + error->message +
-                       "): it comes with KDE Plasma (package plasma-workspace)");
+        return failure(Localization::format(
+            tr("%s cannot be run (%s): it comes with KDE Plasma (package plasma-workspace)"),
+            {tool, error->message}));
     if (!g_spawn_check_wait_status(status, nullptr)) {
         std::string why = errors && *errors.get() ? errors.get() : output ? output.get() : "";
         why = why.substr(0, why.find('\n'));
-        return failure(std::string(tool) + " failed" + (why.empty() ? "" : ": " + why));
+        return failure(why.empty() ? Localization::format(tr("%s failed"), {tool})
+                                   : Localization::format(tr("%s failed: %s"), {tool, why}));
     }
     return {};
 }
@@ -70,8 +73,8 @@ Result<DesktopBackground::Setting> PlasmaBackground::current() {
 Result<void> PlasmaBackground::restore(const Setting& setting) {
     const auto found = setting.find("Image");
     if (found == setting.end())
-        return failure("KDE Plasma's earlier background is not known: choose one in its "
-                       "settings");
+        return failure(
+            tr("KDE Plasma's earlier background is not known: choose one in its settings"));
     std::string path = found->second;
     if (path.starts_with("file://")) {
         const Owned<gchar> local(g_filename_from_uri(path.c_str(), nullptr, nullptr));

@@ -1,6 +1,7 @@
 #include "desktop/XfconfBackground.h"
 
 #include "desktop/GioObject.h"
+#include "platform/core/Localization.h"
 
 #include <string_view>
 
@@ -20,8 +21,8 @@ Result<Owned<GVariant>> call(const char* method, GVariant* arguments, const GVar
     if (!bus) {
         const Owned<GError> error(raw);
         g_variant_unref(g_variant_ref_sink(arguments));
-        return failure(std::string("no D-Bus session to reach Xfce's settings through (") +
-                       error->message + ")");
+        return failure(Localization::format(
+            tr("no D-Bus session to reach Xfce's settings through (%s)"), {error->message}));
     }
     Owned<GVariant> result(g_dbus_connection_call_sync(
         bus.get(), "org.xfce.Xfconf", "/org/xfce/Xfconf", "org.xfce.Xfconf", method, arguments,
@@ -31,8 +32,8 @@ Result<Owned<GVariant>> call(const char* method, GVariant* arguments, const GVar
         const Owned<gchar> remote(g_dbus_error_get_remote_error(error.get()));
         if (remote && std::string_view(remote.get()) == "org.xfce.Xfconf.Error.PropertyNotFound")
             return Owned<GVariant>();
-        return failure(std::string("Xfce's settings (xfconfd) cannot be reached: ") +
-                       error->message);
+        return failure(Localization::format(tr("Xfce's settings (xfconfd) cannot be reached: %s"),
+                                            {error->message}));
     }
     return result;
 }
@@ -57,8 +58,8 @@ Result<DesktopBackground::Setting> images() {
             found[property] = g_variant_get_string(value.get(), nullptr);
     }
     if (found.empty())
-        return failure("Xfce has no background images to set yet (no last-image under /backdrop "
-                       "in xfce4-desktop): open Desktop in Xfce's settings once");
+        return failure(tr("Xfce has no background images to set yet (no last-image under "
+                          "/backdrop in xfce4-desktop): open Desktop in Xfce's settings once"));
     return found;
 }
 
