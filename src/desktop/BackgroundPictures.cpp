@@ -1,12 +1,12 @@
 #include "desktop/BackgroundPictures.h"
 
 #include "platform/core/AtomicFile.h"
+#include "platform/core/XdgFolder.h"
 #include "platform/core/Localization.h"
 #include "store/KeyFile.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fstream>
@@ -27,20 +27,10 @@ const std::regex& pictureName() {
     return name;
 }
 
-std::optional<fs::path> cacheHome() {
-    const char* xdg = std::getenv("XDG_CACHE_HOME");
-    if (xdg && fs::path(xdg).is_absolute())
-        return fs::path(xdg);
-    const char* home = std::getenv("HOME");
-    if (home && fs::path(home).is_absolute())
-        return fs::path(home) / ".cache";
-    return std::nullopt;
-}
-
 } // namespace
 
 Result<BackgroundPictures> BackgroundPictures::open() {
-    const auto home = cacheHome();
+    const auto home = XdgFolder::cacheHome();
     if (!home)
         return failure(tr("neither XDG_CACHE_HOME nor HOME names an absolute folder"));
     return open(*home / "aerolune");

@@ -1,9 +1,9 @@
 #include "desktop/PlasmaBackground.h"
 
 #include "desktop/GioObject.h"
+#include "platform/core/XdgFolder.h"
 #include "platform/core/Localization.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <optional>
 
@@ -14,18 +14,19 @@ using gio::Owned;
 
 constexpr const char* tool = "plasma-apply-wallpaperimage";
 
-std::filesystem::path configurationFile() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    const std::filesystem::path home =
-        xdg && *xdg
-            ? std::filesystem::path(xdg)
-            : std::filesystem::path(std::getenv("HOME") ? std::getenv("HOME") : "") / ".config";
-    return home / "plasma-org.kde.plasma.desktop-appletsrc";
+std::optional<std::filesystem::path> configurationFile() {
+    const auto home = XdgFolder::configHome();
+    if (!home)
+        return std::nullopt;
+    return *home / "plasma-org.kde.plasma.desktop-appletsrc";
 }
 
 // The first Image= of an image wallpaper's [General] group.
 std::optional<std::string> shownImage() {
-    std::ifstream file(configurationFile());
+    const auto path = configurationFile();
+    if (!path)
+        return std::nullopt;
+    std::ifstream file(*path);
     bool inGroup = false;
     for (std::string line; std::getline(file, line);) {
         if (line.starts_with("["))

@@ -1,9 +1,9 @@
 #include "store/PreferenceSuite.h"
 
 #include "platform/core/AtomicFile.h"
+#include "platform/core/XdgFolder.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <optional>
@@ -20,18 +20,6 @@ constexpr std::size_t kMaximumSize = 64 * 1024;
 
 Error systemError(const fs::path& path, const char* what, int error) {
     return failure(path.string() + " " + what + ": " + std::strerror(error));
-}
-
-// The base folder of user configuration. Relative paths are ignored, as the
-// XDG base directory rules require.
-std::optional<fs::path> configurationHome() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && fs::path(xdg).is_absolute())
-        return fs::path(xdg);
-    const char* home = std::getenv("HOME");
-    if (home && fs::path(home).is_absolute())
-        return fs::path(home) / ".config";
-    return std::nullopt;
 }
 
 // mkdir -p, giving new folders mode 0700.
@@ -85,7 +73,7 @@ Result<void> replace(const fs::path& file, const std::string& text) {
 } // namespace
 
 Result<PreferenceSuite> PreferenceSuite::open(const std::string& name) {
-    const auto home = configurationHome();
+    const auto home = XdgFolder::configHome();
     if (!home)
         return failure("neither XDG_CONFIG_HOME nor HOME names an absolute folder");
     const fs::path folder = *home / "aerolune";
