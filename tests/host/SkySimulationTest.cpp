@@ -9,6 +9,7 @@
 #include "scenes/LoadingHostingView.h"
 #include "support/SaverHarness.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <stdexcept>
 

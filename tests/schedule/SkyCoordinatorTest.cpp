@@ -7,6 +7,7 @@
 #include "support/SaverHarness.h"
 #include "transitions/SkyTransitionView.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <gtest/gtest.h>
 

@@ -2,6 +2,7 @@
 // memory and nothing else: no layer shell (as GNOME's), no windows. It
 // listens on the socket path given, prints "ready", and serves until killed.
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <sys/socket.h>
