@@ -17,6 +17,7 @@
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <ctime>
+#include <map>
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include "sheet/FrameAutosave.h"
 
+#include <algorithm>
 #include <gdk/gdkx.h>
 #include <gdkmm/display.h>
 #include <gdkmm/monitor.h>

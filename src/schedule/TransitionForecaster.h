@@ -23,6 +23,7 @@
 #include "schedule/TransitionForecasterDelegate.h"
 
 #include <memory>
+#include <utility>
 
 namespace aerolune {
 

@@ -3,6 +3,7 @@
 #include "store/Prefs.h"
 
 #include <charconv>
+#include <iterator>
 
 namespace aerolune {
 namespace {

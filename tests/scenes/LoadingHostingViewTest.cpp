@@ -2,6 +2,7 @@
 
 #include "support/RenderFrame.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace aerolune;

@@ -8,6 +8,7 @@
 #include "transitions/SkyTransitionView.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
 

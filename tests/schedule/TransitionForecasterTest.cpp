@@ -5,8 +5,10 @@
 #include "support/ScopedConfigHome.h"
 #include "support/ScopedEnvironment.h"
 
+#include <cmath>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace aerolune;
 using namespace aerolune::test;

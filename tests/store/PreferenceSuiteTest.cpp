@@ -3,6 +3,7 @@
 #include "support/ScopedConfigHome.h"
 
 #include <gtest/gtest.h>
+#include <iterator>
 #include <sys/stat.h>
 
 using namespace aerolune;

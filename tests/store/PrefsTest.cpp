@@ -3,9 +3,11 @@
 #include "support/ScopedConfigHome.h"
 #include "support/ScopedEnvironment.h"
 
+#include <cmath>
 #include <cstring>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace aerolune;
 using namespace aerolune::test;

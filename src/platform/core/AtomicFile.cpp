@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <random>
 #include <unistd.h>
+#include <utility>
 
 namespace aerolune {
 namespace {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fractional-scale-v1-client-protocol.h>
 #include <poll.h>
+#include <string_view>
 #include <viewporter-client-protocol.h>
 #include <wayland-client.h>
 #include <xdg-shell-client-protocol.h>

@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 #include <unistd.h>
+#include <utility>
 #include <wayland-client.h>
 #include <xkbcommon/xkbcommon.h>
 

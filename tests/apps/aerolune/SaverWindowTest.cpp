@@ -13,6 +13,7 @@
 #include <cmath>
 #include <ctime>
 #include <filesystem>
+#include <tuple>
 
 using namespace aerolune::test;
 

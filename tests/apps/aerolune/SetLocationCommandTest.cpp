@@ -3,6 +3,7 @@
 #include "support/ScopedConfigHome.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace aerolune;
 using namespace aerolune::test;

@@ -10,6 +10,7 @@
 #include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
+#include <iterator>
 
 using namespace aerolune;
 using namespace aerolune::test;

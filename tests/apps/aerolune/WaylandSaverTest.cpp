@@ -12,9 +12,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <csignal>
 #include <ctime>
 #include <functional>
 #include <gtest/gtest.h>
+#include <string>
+#include <utility>
+#include <wayland-client.h>
 
 namespace {
 
@@ -298,4 +302,29 @@ TEST_F(WaylandSaverTest, ACompositorWithoutLayerShellIsNamedInOneLine) {
         EXPECT_EQ(saver.out, "aerolune: " + problem + "\n");
     }
     ::unlink(socket.c_str());
+}
+
+// A compositor that prefers a buffer scale for the window's surface (wl_surface
+// version 6) gets buffers drawn at that scale, though no monitor says so.
+TEST_F(WaylandSaverTest, AWindowIsDrawnAtTheBufferScaleTheCompositorPrefers) {
+#ifndef WL_SURFACE_PREFERRED_BUFFER_SCALE_SINCE_VERSION
+    GTEST_SKIP() << "this libwayland predates wl_surface version 6";
+#else
+    const std::string socket = "/tmp/aerolune-bare-" + std::to_string(::getpid());
+    const aerolune::test::ScopedEnvironmentVariable wayland("WAYLAND_DISPLAY", socket.c_str());
+    const aerolune::test::ScopedEnvironmentVariable x11("DISPLAY", nullptr);
+    for (const auto& [scale, buffer] :
+         {std::pair<int, std::string>{1, "1280x720 at scale 1"}, {2, "2560x1440 at scale 2"}}) {
+        SCOPED_TRACE(scale);
+        aerolune::test::Program compositor(AEROLUNE_BARE_COMPOSITOR,
+                                           {socket, "--windows", std::to_string(scale)});
+        ASSERT_EQ(compositor.readLine(), "ready");
+        Saver saver({}, false);
+        EXPECT_EQ(compositor.readLine(20s), "buffer " + buffer) << compositor.err;
+        EXPECT_TRUE(runsOn(saver, 300ms)) << saver.out;
+        ::kill(saver.pid(), SIGTERM);
+        EXPECT_EQ(saver.wait(10s), 0);
+    }
+    ::unlink(socket.c_str());
+#endif
 }
