@@ -19,6 +19,8 @@ test_packages=(
     dpkg-dev file
     # Clang, libFuzzer's runtime, and llvm-symbolizer to name the lines of a report
     clang libclang-rt-dev llvm
+    # include-what-you-use, for scripts/check-includes.sh
+    iwyu
 )
 
 packages=("${build_packages[@]}")
