@@ -175,8 +175,18 @@ TEST_F(WaylandSaverTest, BackgroundDrawsTheSkyBeneathWindowsUntilSigterm) {
     EXPECT_EQ(saver.wait(2s), 0);
 }
 
+// The outer sway of a nested one shows each nested output's window apart
+// from the others: sway 1.10 (wlroots 0.18) sends no frame callbacks to a
+// window covered by another, so a nested output beneath another would never
+// draw a frame again, for its clients or for a screenshot.
+const std::string nestedOutputsApart =
+    "output HEADLESS-1 resolution 2560x1440\n"
+    "for_window [title=\"^wlroots - WL-1$\"] move position 0 0\n"
+    "for_window [title=\"^wlroots - WL-2$\"] move position 1280 0\n"
+    "for_window [title=\"^wlroots - WL-3$\"] move position 0 720\n";
+
 TEST_F(WaylandSaverTest, EachOutputGetsASkyAtItsScaleAndOneUnpluggedLosesOnlyItsOwn) {
-    Sway outer;
+    Sway outer(nestedOutputsApart);
     SKIP_WITHOUT_SWAY(outer);
     Sway sway("output WL-2 scale 2\n", &outer);
     SKIP_WITHOUT_SWAY(sway);
