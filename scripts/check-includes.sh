@@ -45,7 +45,7 @@ C_HEADERS = {"assert", "ctype", "errno", "fenv", "float", "inttypes", "limits", 
 # whose interface has it declares it), std::errc (<charconv>'s results hold
 # one), and braced lists (every container includes <initializer_list>).
 IMPLIED = {"remove_reference", "add_const", "strong_ordering", "weak_ordering", "partial_ordering",
-           "common_comparison_category", "operator<", "operator<=>", "less", "allocator_traits",
+           "common_comparison_category", "common_comparison_category_t", "operator<", "operator<=>", "less", "allocator_traits",
            "size_t", "errc", "initializer_list"}
 
 

@@ -5,8 +5,10 @@
 
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <tuple>
 
 using namespace aerolune;
