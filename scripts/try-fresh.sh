@@ -115,8 +115,11 @@ in_chroot() {
     ns=
     return "$status"
 }
+# The script's own output, for what is said while a command's output goes to its log.
+exec 3>&1
 finish() {
     local status=$?
+    exec 1>&3 2>&3
     if [ -n "$ns" ]; then
         kill -KILL "$ns" 2>/dev/null || true
         wait "$ns" 2>/dev/null || true
@@ -132,8 +135,8 @@ finish() {
     fi
 }
 trap finish EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+trap 'echo "== interrupted" >&3; exit 130' INT
+trap 'echo "== terminated" >&3; exit 143' TERM
 
 # Runs one of the README's commands in the clone, its output to a log kept
 # beside the tarballs; prints the end of the log, the exit status and the time.
