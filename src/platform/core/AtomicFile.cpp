@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <random>
+#include <string>
 #include <unistd.h>
 #include <utility>
 
