@@ -7,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 #include <malloc.h>
+#include <map>
+#include <utility>
 
 namespace {
 

@@ -27,6 +27,8 @@ test_packages=(
     xfconf libxfconf-0-3 dbus-daemon
     # Clang, libFuzzer's runtime, and llvm-symbolizer to name the lines of a report
     clang libclang-rt-dev llvm
+    # include-what-you-use, for scripts/check-includes.sh
+    iwyu
 )
 
 packages=("${build_packages[@]}")

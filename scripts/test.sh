@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Aerolune and runs every test: once in a
-# normal build and once with AddressSanitizer and UndefinedBehaviorSanitizer;
+# normal build (then checks that every file includes the standard headers of
+# what it uses) and once with AddressSanitizer and UndefinedBehaviorSanitizer;
 # then builds everything with Clang and fuzzes each reader of outside input
 # for 20 seconds. Tests that need a display get a private Xvfb. Compiler
 # warnings are errors here, and the C++ library checks its preconditions as
@@ -15,6 +16,8 @@ echo "== build"
     -DAEROLUNE_BENCHMARKS=ON
 echo "== tests"
 "$here/scripts/with-display.sh" ctest --test-dir "$here/build" --output-on-failure -j"$jobs" --timeout 300
+echo "== includes"
+"$here/scripts/check-includes.sh" "$here/build"
 
 echo "== build with sanitizers"
 # -O1 and line tables only: a sanitized build that compiles fast and still

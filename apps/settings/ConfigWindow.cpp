@@ -3,6 +3,7 @@
 #include "platform/core/Localization.h"
 #include "sheet/FrameAutosave.h"
 
+#include <algorithm>
 #include <gdk/gdkx.h>
 #include <gdkmm/display.h>
 #include <gdkmm/monitor.h>

@@ -1,5 +1,7 @@
 #include "host/AbstractSaverView.h"
 
+#include <utility>
+
 namespace aerolune {
 namespace {
 

@@ -1,5 +1,7 @@
 #include "host/SkySaverView.h"
 
+#include <utility>
+
 namespace aerolune {
 
 std::shared_ptr<SkySaverView> SkySaverView::create(const Rect& frame, bool isPreview) {

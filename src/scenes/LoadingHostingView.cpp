@@ -1,5 +1,7 @@
 #include "scenes/LoadingHostingView.h"
 
+#include <utility>
+
 namespace aerolune {
 
 LoadingHostingView::LoadingHostingView(std::optional<std::string> errorDescription,

@@ -4,6 +4,7 @@
 #include "store/Prefs.h"
 
 #include <charconv>
+#include <iterator>
 
 namespace aerolune {
 namespace {

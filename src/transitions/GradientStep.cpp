@@ -4,6 +4,7 @@
 #include "platform/view/Transaction.h"
 
 #include <cstddef>
+#include <utility>
 
 namespace aerolune {
 

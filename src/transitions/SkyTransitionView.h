@@ -20,6 +20,7 @@
 #include "transitions/SkyTransitionViewDelegate.h"
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace aerolune {

@@ -22,6 +22,7 @@
 #include <memory>
 #include <numbers>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace aerolune {

@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <gtest/gtest.h>
+#include <utility>
 
 using namespace aerolune;
 using aerolune::test::at;

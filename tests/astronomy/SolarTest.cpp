@@ -4,8 +4,11 @@
 #include "support/ReferenceSunrise.h"
 #include "support/ScopedEnvironment.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <iterator>
+#include <utility>
 
 using namespace aerolune;
 using aerolune::test::at;

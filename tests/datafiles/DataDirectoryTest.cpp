@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <unistd.h>
 
 using namespace aerolune;

@@ -1,6 +1,7 @@
 #include "geocode/NameFolding.h"
 
 #include <gtest/gtest.h>
+#include <utility>
 
 using namespace aerolune;
 

@@ -1,5 +1,7 @@
 #include "geocode/PlaceSearch.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <map>
 #include <set>

@@ -5,6 +5,7 @@
 #include "scenes/LoadingHostingView.h"
 #include "support/SaverHarness.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace aerolune;

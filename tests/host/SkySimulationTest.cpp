@@ -10,8 +10,11 @@
 #include "support/SaverHarness.h"
 #include "support/SunAltitude.h"
 
+#include <algorithm>
+#include <cmath>
 #include <gtest/gtest.h>
 #include <stdexcept>
+#include <tuple>
 
 using namespace aerolune;
 using aerolune::test::SaverHarness;

@@ -4,7 +4,7 @@
 set -euo pipefail
 build=$1 source_dir=$2 with_settings=$3
 source "$(dirname "$0")/layout.sh"
-for tool in dpkg-deb dpkg-shlibdeps file; do
+for tool in dpkg-deb dpkg-shlibdeps file objdump; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/aerolune-debian-package.XXXXXX")
@@ -30,16 +30,33 @@ if command -v dpkg-parsechangelog >/dev/null; then
     changelog=$(dpkg-parsechangelog -l "$source_dir/packaging/changelog" -S Version)
     [ "$(field Version)" = "$changelog" ] || fail "version $(field Version), change log $changelog"
 fi
-# What dpkg-shlibdeps finds, and what it cannot see: the fonts and the time zones.
-required=(libc6 libstdc++6 libcairo2 libpango-1.0-0 libpangocairo-1.0-0 libx11-6 libxext6 zlib1g
-    libwayland-client0 libxkbcommon0 fonts-dejavu-core tzdata)
-[ "$with_settings" = 1 ] && required+=(libgtkmm-3.0-1v5)
 names=$(sed -e 's/ *([^)]*)//g' -e 's/ *|[^,]*//g' -e 's/, */\n/g' <<<"$(field Depends)")
-for package in "${required[@]}"; do
-    grep -qxF "$package" <<<"$names" || fail "Depends lacks $package: $(field Depends)"
-done
+needs() { grep -qxF "$1" <<<"$names" || fail "Depends lacks $1 ($2): $(field Depends)"; }
+# What dpkg-shlibdeps cannot see: the fonts and the time zones.
+needs fonts-dejavu-core "the text's font"
+needs tzdata "the time zones"
 
 dpkg -x "$deb" "$scratch/root"
+# Every library a program links, as the package of this release that holds it
+# here (libgtkmm-3.0-1v5 on Debian 12, libgtkmm-3.0-1t64 on Debian 13).
+holder() {
+    local path=$1 candidate found
+    for candidate in "$path" "${path#/usr}" "/usr$path"; do
+        found=$(dpkg -S "$candidate" 2>/dev/null | grep -v '^diversion' | head -n 1) || continue
+        [ -n "$found" ] && { echo "${found%%:*}"; return; }
+    done
+    fail "no package holds $path"
+}
+for program in "$scratch"/root/usr/{libexec/xscreensaver/aerolune,bin/aerolune-settings}; do
+    [ -e "$program" ] || continue
+    libraries=$(ldd "$program")
+    for soname in $(objdump -p "$program" | awk '$1 == "NEEDED" { print $2 }'); do
+        path=$(awk -v soname="$soname" '$1 == soname && $2 == "=>" { print $3 }' <<<"$libraries")
+        [ -n "$path" ] || fail "$(basename "$program") links $soname, which is not found"
+        package=$(holder "$path") || exit 1
+        needs "$package" "for $soname"
+    done
+done
 check_layout "$scratch/root/usr" "$with_settings"
 for program in "$scratch"/root/usr/{libexec/xscreensaver/aerolune,bin/aerolune-settings}; do
     [ ! -e "$program" ] || file "$program" | grep -q ', stripped' || fail "$program is not stripped"

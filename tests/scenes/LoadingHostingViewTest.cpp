@@ -5,6 +5,7 @@
 #include "support/RenderFrame.h"
 #include "support/ScopedEnvironment.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace aerolune;

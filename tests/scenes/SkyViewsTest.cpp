@@ -6,6 +6,7 @@
 #include "scenes/NightView.h"
 #include "support/RenderFrame.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 

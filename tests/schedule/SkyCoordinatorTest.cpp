@@ -8,6 +8,8 @@
 #include "support/SaverHarness.h"
 #include "transitions/SkyTransitionView.h"
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <gtest/gtest.h>
 

@@ -6,6 +6,7 @@
 #include "support/ScopedEnvironment.h"
 #include "support/SunAltitude.h"
 
+#include <cmath>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <optional>

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <future>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <sys/stat.h>
 #include <unistd.h>
 

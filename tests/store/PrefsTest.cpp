@@ -3,10 +3,13 @@
 #include "support/ScopedConfigHome.h"
 #include "support/ScopedEnvironment.h"
 
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <ostream>
+#include <tuple>
 
 using namespace aerolune;
 using namespace aerolune::test;

@@ -11,9 +11,10 @@
 // (SKIP_WITHOUT_SWAY); grim takes the screenshots, swaymsg sends commands.
 //
 // The headless backend of sway 1.7 can add outputs (swaymsg create_output)
-// but cannot take one away. For outputs that go, a sway runs nested in
-// another (its wayland backend): each of its outputs is a window of the outer
-// one ("wlroots - WL-1"), and closing that window unplugs the output.
+// but cannot take one away (sway 1.9 can: swaymsg output NAME unplug). For
+// outputs that go there, a sway runs nested in another (its wayland backend):
+// each of its outputs is a window of the outer one ("wlroots - WL-1"), and
+// closing that window unplugs the output.
 //
 //     test::Sway sway;
 //     SKIP_WITHOUT_SWAY(sway);
@@ -24,6 +25,7 @@
 #include "support/Program.h"
 #include "support/ScopedConfigHome.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -76,6 +78,13 @@ public:
     Sway& operator=(const Sway&) = delete;
 
     static bool installed() { return ::access(program, X_OK) == 0; }
+    // sway 1.9 and later can unplug a headless output; 1.7 cannot.
+    static bool unplugsHeadlessOutputs() {
+        const auto run = runProgram(program, {"--version"}, 10s);
+        int major = 0, minor = 0;
+        return std::sscanf(run.out.c_str(), "sway version %d.%d", &major, &minor) == 2 &&
+               (major > 1 || minor >= 9);
+    }
     bool running() const { return ready_; }
     std::string log() const {
         return "sway did not start:\n" + (process_ ? process_->out + process_->err : "");

@@ -4,7 +4,9 @@
 #include "support/GradientSteps.h"
 #include "support/ScopedEnvironment.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <utility>
 
 using namespace aerolune;

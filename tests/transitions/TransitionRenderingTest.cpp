@@ -9,7 +9,9 @@
 #include "transitions/SkyTransitionView.h"
 #include "transitions/TransitionView.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <gtest/gtest.h>
 #include <numbers>
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <utility>
 
 using namespace aerolune;

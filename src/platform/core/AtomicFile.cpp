@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <random>
+#include <string>
 #include <unistd.h>
+#include <utility>
 
 namespace aerolune {
 namespace {

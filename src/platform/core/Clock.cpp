@@ -2,6 +2,8 @@
 
 #include "platform/core/SystemClock.h"
 
+#include <utility>
+
 namespace aerolune {
 namespace {
 

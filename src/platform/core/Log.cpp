@@ -2,6 +2,8 @@
 
 #include "platform/core/SyslogSink.h"
 
+#include <utility>
+
 namespace aerolune {
 namespace {
 

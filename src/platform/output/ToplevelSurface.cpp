@@ -17,8 +17,15 @@ struct ToplevelSurface::Events {
     static void close(void* data, xdg_toplevel*) { of(data).closed(); }
     static void bounds(void*, xdg_toplevel*, std::int32_t, std::int32_t) {}
     static void capabilities(void*, xdg_toplevel*, wl_array*) {}
-    static constexpr xdg_toplevel_listener toplevelListener{configureToplevel, close, bounds,
-                                                            capabilities};
+    // Named, so that the table compiles whatever events later protocols add.
+    static constexpr xdg_toplevel_listener toplevelListener = [] {
+        xdg_toplevel_listener listener{};
+        listener.configure = configureToplevel;
+        listener.close = close;
+        listener.configure_bounds = bounds;
+        listener.wm_capabilities = capabilities;
+        return listener;
+    }();
 
     static void configureSurface(void* data, xdg_surface* surface, std::uint32_t serial) {
         auto& self = of(data);

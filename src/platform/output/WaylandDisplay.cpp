@@ -8,11 +8,24 @@
 #include <cstring>
 #include <fractional-scale-v1-client-protocol.h>
 #include <poll.h>
+#include <string_view>
 #include <viewporter-client-protocol.h>
 #include <wayland-client.h>
 #include <xdg-shell-client-protocol.h>
 
 namespace aerolune {
+
+namespace {
+
+// Surfaces of version 6 hear the scale the compositor prefers for them; a
+// libwayland older than 1.22 does not know those events.
+#ifdef WL_SURFACE_PREFERRED_BUFFER_SCALE_SINCE_VERSION
+constexpr std::uint32_t compositorVersion = 6;
+#else
+constexpr std::uint32_t compositorVersion = 4;
+#endif
+
+} // namespace
 
 struct WaylandDisplay::Globals {
     wl_display* display = nullptr;
@@ -60,7 +73,8 @@ struct WaylandDisplay::Globals {
     // The versions asked for are the newest whose events this code handles.
     void announce(std::uint32_t name, std::string_view interface, std::uint32_t version) {
         if (interface == wl_compositor_interface.name)
-            compositor = bind<wl_compositor>(name, wl_compositor_interface, version, 4);
+            compositor =
+                bind<wl_compositor>(name, wl_compositor_interface, version, compositorVersion);
         else if (interface == wl_shm_interface.name)
             shm = bind<wl_shm>(name, wl_shm_interface, version, 1);
         else if (interface == wl_seat_interface.name && !input->hasSeat())

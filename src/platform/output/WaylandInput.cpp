@@ -2,6 +2,7 @@
 
 #include <sys/mman.h>
 #include <unistd.h>
+#include <utility>
 #include <wayland-client.h>
 #include <xkbcommon/xkbcommon.h>
 
@@ -92,7 +93,15 @@ struct WaylandInput::Devices {
         static_cast<Devices*>(data)->setCapabilities(capabilities);
     }
     static void name(void*, wl_seat*, const char*) {}
-    static constexpr wl_seat_listener seatListener{capabilities, name};
+    // Tables name their events: each libwayland adds events to some, and a
+    // table filled in order would miss the newer ones (they stay empty here;
+    // the versions bound never send them).
+    static constexpr wl_seat_listener seatListener = [] {
+        wl_seat_listener listener{};
+        listener.capabilities = capabilities;
+        listener.name = name;
+        return listener;
+    }();
 
     static void keymapEvent(void* data, wl_keyboard*, std::uint32_t format, std::int32_t fd,
                             std::uint32_t size) {
@@ -111,8 +120,16 @@ struct WaylandInput::Devices {
             xkb_state_update_mask(self->state, depressed, latched, locked, 0, 0, group);
     }
     static void repeatInfo(void*, wl_keyboard*, std::int32_t, std::int32_t) {}
-    static constexpr wl_keyboard_listener keyboardListener{
-        keymapEvent, keyboardEnter, keyboardLeave, keyEvent, modifiers, repeatInfo};
+    static constexpr wl_keyboard_listener keyboardListener = [] {
+        wl_keyboard_listener listener{};
+        listener.keymap = keymapEvent;
+        listener.enter = keyboardEnter;
+        listener.leave = keyboardLeave;
+        listener.key = keyEvent;
+        listener.modifiers = modifiers;
+        listener.repeat_info = repeatInfo;
+        return listener;
+    }();
 
     static void pointerEnter(void* data, wl_pointer*, std::uint32_t, wl_surface* surface,
                              wl_fixed_t x, wl_fixed_t y) {
@@ -137,10 +154,20 @@ struct WaylandInput::Devices {
     static void axisSource(void*, wl_pointer*, std::uint32_t) {}
     static void axisStop(void*, wl_pointer*, std::uint32_t, std::uint32_t) {}
     static void axisDiscrete(void*, wl_pointer*, std::uint32_t, std::int32_t) {}
-    static void axisValue120(void*, wl_pointer*, std::uint32_t, std::int32_t) {}
-    static constexpr wl_pointer_listener pointerListener{
-        pointerEnter, pointerLeave, motion,   button,       axis,
-        frame,        axisSource,   axisStop, axisDiscrete, axisValue120};
+    // Every event of the seat's version bound (5) has its function.
+    static constexpr wl_pointer_listener pointerListener = [] {
+        wl_pointer_listener listener{};
+        listener.enter = pointerEnter;
+        listener.leave = pointerLeave;
+        listener.motion = motion;
+        listener.button = button;
+        listener.axis = axis;
+        listener.frame = frame;
+        listener.axis_source = axisSource;
+        listener.axis_stop = axisStop;
+        listener.axis_discrete = axisDiscrete;
+        return listener;
+    }();
 };
 
 WaylandInput::WaylandInput() : devices_(std::make_unique<Devices>()) {}

@@ -33,7 +33,17 @@ struct WaylandMonitor::Events {
     }
     static void description(void*, wl_output*, const char*) {}
 
-    static constexpr wl_output_listener listener{geometry, mode, done, scale, name, description};
+    // Named, so that the table compiles whatever events later libwaylands add.
+    static constexpr wl_output_listener listener = [] {
+        wl_output_listener events{};
+        events.geometry = geometry;
+        events.mode = mode;
+        events.done = done;
+        events.scale = scale;
+        events.name = name;
+        events.description = description;
+        return events;
+    }();
 };
 
 WaylandMonitor::WaylandMonitor(wl_output* output, std::uint32_t globalName)

@@ -33,7 +33,29 @@ struct WaylandSurface::Events {
         std::erase(self.shownOn_, output);
         self.refreshScale();
     }
-    static constexpr wl_surface_listener surfaceListener{enter, leave};
+#ifdef WL_SURFACE_PREFERRED_BUFFER_SCALE_SINCE_VERSION
+    static void preferredBufferScale(void* data, wl_surface*, std::int32_t factor) {
+        auto& self = of(data);
+        if (factor > 0)
+            self.preferredBufferScale_ = factor;
+        self.refreshScale();
+    }
+    // The picture is drawn upright whatever the monitor's rotation; the
+    // compositor turns it.
+    static void preferredBufferTransform(void*, wl_surface*, std::uint32_t) {}
+#endif
+    // Named, so that the table compiles against a libwayland with or without
+    // the events of wl_surface version 6, or with newer ones.
+    static constexpr wl_surface_listener surfaceListener = [] {
+        wl_surface_listener listener{};
+        listener.enter = enter;
+        listener.leave = leave;
+#ifdef WL_SURFACE_PREFERRED_BUFFER_SCALE_SINCE_VERSION
+        listener.preferred_buffer_scale = preferredBufferScale;
+        listener.preferred_buffer_transform = preferredBufferTransform;
+#endif
+        return listener;
+    }();
 
     static void frameDone(void* data, wl_callback* callback, std::uint32_t) {
         auto& self = of(data);
@@ -101,10 +123,16 @@ bool WaylandSurface::wantsFrame() const {
     return configured_ && !closed_ && (!frameCallback_ || answerConfigure_);
 }
 
+// The compositor's own word wins over a guess from the monitors: its
+// fractional scale (drawn through the viewport), else the integer scale it
+// prefers for the surface's buffers (wl_surface version 6), which follows the
+// monitor that shows most of the surface.
 void WaylandSurface::refreshScale() {
     double scale = 1;
     if (preferredScale_) {
         scale = *preferredScale_;
+    } else if (preferredBufferScale_) {
+        scale = *preferredBufferScale_;
     } else {
         for (const wl_output* output : shownOn_)
             if (const WaylandMonitor* monitor = display_.monitor(output))

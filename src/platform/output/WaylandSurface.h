@@ -16,10 +16,12 @@
 // joined where near, as damage. A frame in which
 // nothing changed sends nothing and leaves the frame wanted.
 //
-// Sizes are in points. The device scale is the largest integer scale of the
-// monitors the surface is on, or the compositor's preferred fractional scale
-// where it offers one; the picture is drawn at the scale the compositor draws
-// at (see useScale) and the viewport maps it onto the surface's size in points.
+// Sizes are in points. The device scale is the compositor's preferred
+// fractional scale where it offers one, else the integer scale it prefers for
+// the surface's buffers (wl_surface version 6), else the largest integer scale
+// of the monitors the surface is on; the picture is drawn at that scale (see
+// useScale) and the viewport or the buffer scale maps it onto the surface's
+// size in points.
 
 #include "platform/output/FrameOutput.h"
 #include "platform/output/ShmBufferRing.h"
@@ -84,6 +86,7 @@ private:
     wl_callback* frameCallback_ = nullptr;
     std::vector<wl_output*> shownOn_;
     std::optional<double> preferredScale_;
+    std::optional<int> preferredBufferScale_;
     double deviceScale_ = 1;
     double renderScale_ = 1;
     Size size_{};

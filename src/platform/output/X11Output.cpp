@@ -18,6 +18,7 @@
 #include <string>
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <system_error>
 #include <vector>
 
 namespace aerolune {

@@ -1,5 +1,7 @@
 #include "platform/view/BasicAnimation.h"
 
+#include <utility>
+
 namespace aerolune {
 
 BasicAnimation::BasicAnimation(std::string keyPath) : keyPath_(std::move(keyPath)) {}

@@ -1,5 +1,7 @@
 #include "platform/view/GradientLayer.h"
 
+#include <utility>
+
 namespace aerolune {
 
 void GradientLayer::setColors(std::vector<Color> colors) {

@@ -1,5 +1,7 @@
 #include "platform/view/TextLayer.h"
 
+#include <utility>
+
 namespace aerolune {
 
 void TextLayer::setText(std::string text) {

@@ -3,6 +3,7 @@
 #include "platform/core/Clock.h"
 #include "platform/view/BasicAnimation.h"
 
+#include <utility>
 #include <vector>
 
 namespace aerolune {

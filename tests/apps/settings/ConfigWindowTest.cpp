@@ -12,6 +12,7 @@
 
 #include <map>
 #include <sstream>
+#include <tuple>
 
 using namespace aerolune;
 using namespace aerolune::test;

@@ -12,6 +12,7 @@
 #include "support/ScopedEnvironment.h"
 
 #include <X11/extensions/XShm.h>
+#include <cerrno>
 #include <cmath>
 #include <dlfcn.h>
 #include <fstream>

@@ -5,6 +5,7 @@
 #include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
+#include <utility>
 
 using namespace aerolune;
 

@@ -2,9 +2,11 @@
 
 #include "platform/view/ScreenSaverView.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 using namespace aerolune;
