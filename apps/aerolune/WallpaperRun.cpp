@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <ostream>
+#include <system_error>
 
 namespace aerolune {
 namespace {

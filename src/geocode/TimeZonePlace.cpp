@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 #include <string_view>
+#include <system_error>
 
 namespace aerolune {
 namespace {

@@ -19,6 +19,8 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <utility>
 
 namespace aerolune {
 

@@ -1,5 +1,6 @@
 #include "geocode/TimeZonePlace.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <stdexcept>
 #include <tuple>
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <iterator>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 using namespace aerolune;

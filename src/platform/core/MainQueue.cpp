@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <ctime>
 #include <limits>
 #include <poll.h>
 #include <sys/eventfd.h>

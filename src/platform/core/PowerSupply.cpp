@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <system_error>
 
 namespace aerolune {
 namespace {

@@ -10,6 +10,7 @@
 #include "support/Pixels.h"
 #include "support/SaverHarness.h"
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>

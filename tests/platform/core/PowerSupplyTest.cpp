@@ -1,10 +1,12 @@
 #include "platform/core/PowerSupply.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <map>
 #include <string>
+#include <tuple>
 
 using namespace aerolune;
 namespace fs = std::filesystem;
