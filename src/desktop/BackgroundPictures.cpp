@@ -10,7 +10,7 @@
 #include <cstring>
 #include <ctime>
 #include <fstream>
-#include <regex>
+#include <string_view>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -22,9 +22,24 @@ namespace fs = std::filesystem;
 constexpr std::string_view group = "Previous background";
 constexpr std::string_view desktopKey = "aerolune.desktop";
 
-const std::regex& pictureName() {
-    static const std::regex name(R"(sky-\d{8}T\d{6}Z-\d+\.png)");
-    return name;
+// sky-YYYYMMDDTHHMMSSZ-N.png, as nameFor() makes them, and nothing else.
+bool isPictureName(std::string_view name) {
+    const auto digits = [&name](std::size_t count) {
+        std::size_t n = 0;
+        while (n < name.size() && n < count && name[n] >= '0' && name[n] <= '9')
+            ++n;
+        const bool enough = n > 0 && (count == std::string_view::npos || n == count);
+        name.remove_prefix(n);
+        return enough;
+    };
+    const auto literal = [&name](std::string_view text) {
+        const bool found = name.starts_with(text);
+        if (found)
+            name.remove_prefix(text.size());
+        return found;
+    };
+    return literal("sky-") && digits(8) && literal("T") && digits(6) && literal("Z-") &&
+           digits(std::string_view::npos) && name == ".png";
 }
 
 } // namespace
@@ -67,7 +82,7 @@ std::vector<fs::path> BackgroundPictures::pictures() const {
     std::vector<fs::path> found;
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(folder_, error))
-        if (std::regex_match(entry.path().filename().string(), pictureName()) &&
+        if (isPictureName(entry.path().filename().string()) &&
             entry.is_regular_file(error))
             found.push_back(entry.path());
     // The stamp orders them, and the number within one second.
