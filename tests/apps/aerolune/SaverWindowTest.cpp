@@ -7,6 +7,7 @@
 
 #include "schedule/SunEvents.h"
 #include "support/Display.h"
+#include "support/PrivateXServer.h"
 #include "support/Program.h"
 #include "support/ScopedConfigHome.h"
 
@@ -35,8 +36,6 @@ static std::string hex(unsigned long id) {
     char text[32];
     return std::string(text, std::snprintf(text, sizeof text, "0x%lx", id));
 }
-
-class PrivateServer;
 
 class SaverWindowTest : public DisplayTest {
 protected:
@@ -194,44 +193,6 @@ TEST_F(SaverWindowTest, ASigtermEndsTheSaverWhateverItWaitsOn) {
     }
 }
 
-// An X server of a test's own, for what would change the shared one: its
-// depth, or its resources.
-class PrivateServer {
-public:
-    explicit PrivateServer(const std::string& screen) {
-        int number = 160;
-        while (std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock"))
-            ++number;
-        name_ = ":" + std::to_string(number);
-        server_ = std::make_unique<Program>("Xvfb", std::vector<std::string>{name_, "-noreset",
-                                                                             "-screen", "0", screen,
-                                                                             "-nolisten", "tcp"});
-        for (int attempt = 0; attempt < 50 && !display_; ++attempt)
-            if (!(display_ = XOpenDisplay(name_.c_str())))
-                std::this_thread::sleep_for(100ms);
-    }
-    ~PrivateServer() {
-        if (display_)
-            XCloseDisplay(display_);
-        ::kill(server_->pid(), SIGTERM);
-        server_->wait(5s);
-    }
-    Display* display() const { return display_; }
-    const std::string& name() const { return name_; }
-    void setResources(const std::string& resources) {
-        XChangeProperty(display_, DefaultRootWindow(display_),
-                        XInternAtom(display_, "RESOURCE_MANAGER", False), XA_STRING, 8,
-                        PropModeReplace, reinterpret_cast<const unsigned char*>(resources.data()),
-                        int(resources.size()));
-        XSync(display_, False);
-    }
-
-private:
-    std::string name_;
-    std::unique_ptr<Program> server_;
-    Display* display_ = nullptr;
-};
-
 // The saver's log until its first sky view is made, then SIGTERM.
 static std::string logOfAStart(std::vector<std::string> options = {}) {
     std::vector<std::string> arguments = {"-c", "exec \"$0\" \"$@\" 2>&1", AEROLUNE_PROGRAM,
@@ -250,7 +211,7 @@ static std::string logOfAStart(std::vector<std::string> options = {}) {
 }
 
 TEST(SaverScaleTest, XftDpiGivesTheScaleAfterTheOptionAndTheEnvironment) {
-    PrivateServer server("1280x720x24");
+    PrivateXServer server("1280x720x24");
     if (!server.display())
         GTEST_SKIP() << "no Xvfb";
     ScopedEnvironmentVariable on("DISPLAY", server.name().c_str());
@@ -313,7 +274,7 @@ TEST_F(SaverWindowTest, EveryDepthOfWindowIsDrawnOrRefusedForWhatItIs) {
         EXPECT_EQ(run->wait(5s), 0) << run->err;
         XFreeColormap(display_, settings.colormap);
     }
-    PrivateServer sixteen("1600x900x16");
+    PrivateXServer sixteen("1600x900x16");
     if (!sixteen.display())
         GTEST_SKIP() << "no Xvfb";
     ScopedEnvironmentVariable on("DISPLAY", sixteen.name().c_str());
@@ -341,7 +302,7 @@ TEST_F(SaverWindowTest, EveryDepthOfWindowIsDrawnOrRefusedForWhatItIs) {
         refused({}, "this display offers no 24- or 32-bit true-colour visual to draw in (its "
                     "screen is 16-bit true colour)");
     }
-    PrivateServer eight("640x480x8");
+    PrivateXServer eight("640x480x8");
     ScopedEnvironmentVariable onEight("DISPLAY", eight.name().c_str());
     refused({}, "this display offers no 24- or 32-bit true-colour visual to draw in (its screen "
                 "is 8-bit pseudo-colour)");

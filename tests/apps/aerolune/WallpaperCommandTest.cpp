@@ -7,10 +7,13 @@
 
 #include "support/DBusSession.h"
 #include "support/Pixels.h"
+#include "support/PrivateXServer.h"
 #include "support/Program.h"
 #include "support/ScopedConfigHome.h"
 #include "support/ScopedEnvironment.h"
+#include "support/Sway.h"
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -247,5 +250,46 @@ TEST(WallpaperCommandTest, WhatCannotBeDoneLeavesTheBackgroundAsItWas) {
         const ScopedEnvironmentVariable desktopName("XDG_CURRENT_DESKTOP", current);
         const auto run = desktop.wallpaper({"--once"});
         EXPECT_EQ(std::pair(run.status, run.err), std::pair(1, message));
+    }
+}
+
+// Without --size, the picture is the largest monitor's, at its scale: the
+// sky window is inset by a fifth of the geometric mean of the size in points.
+TEST(WallpaperCommandTest, ThePictureHasTheLargestMonitorsSizeAndScale) {
+    const auto insetAt = [](const std::string& picture, int width, int height, int scale) {
+        const Pixels pixels = Pixels::fromPng(picture);
+        EXPECT_EQ(std::pair(pixels.width(), pixels.height()), std::pair(width, height));
+        const int inset =
+            scale * int(std::lround(0.2 * std::sqrt(double(width / scale) * (height / scale))));
+        return pixels.valid() &&
+               !near(pixels.at(inset - 2, height / 2), pixels.at(inset + 2, height / 2), 8) &&
+               near(pixels.at(inset + 2, height / 2), pixels.at(inset + 6, height / 2), 30);
+    };
+    {
+        SCOPED_TRACE("X11, its resources saying 192 dots per inch");
+        PrivateXServer server("1600x900x24");
+        if (!server.display())
+            GTEST_SKIP() << "no Xvfb";
+        server.setResources("Xft.dpi: 192\n");
+        Desktop desktop;
+        const ScopedEnvironmentVariable display("DISPLAY", server.name().c_str());
+        const ScopedEnvironmentVariable wayland("WAYLAND_DISPLAY", nullptr);
+        const auto run = desktop.wallpaper(
+            {"--once", "--desktop", "gnome", "--at", "2024-06-22T00:30:00+02:00"});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_TRUE(insetAt(pictureOf(run), 1600, 900, 2));
+    }
+    {
+        SCOPED_TRACE("Wayland, the second of two outputs the larger, at scale 2");
+        Sway sway("output HEADLESS-1 resolution 1280x720\n");
+        SKIP_WITHOUT_SWAY(sway);
+        ASSERT_TRUE(sway.message({"create_output"}));
+        ASSERT_TRUE(
+            sway.message({"output", "HEADLESS-2", "resolution", "1920x1080", "scale", "2"}));
+        Desktop desktop;
+        const auto run = desktop.wallpaper(
+            {"--once", "--desktop", "gnome", "--at", "2024-06-22T00:30:00+02:00"});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_TRUE(insetAt(pictureOf(run), 1920, 1080, 2));
     }
 }
