@@ -157,46 +157,6 @@ void fillRegionDirect(cairo_surface_t* image, const cairo_region_t* area, const 
     }
 }
 
-void compositePictureOverPlainDirect(cairo_surface_t* image, const cairo_region_t* area,
-                                     cairo_surface_t* picture, int x, int y,
-                                     const Color& background) {
-    const cairo_rectangle_int_t bounds{x, y, cairo_image_surface_get_width(picture),
-                                       cairo_image_surface_get_height(picture)};
-    const std::uint32_t plain = opaquePixel(background);
-    writePictureRows(image, boxesWithin(image, area, bounds).get(), picture, x, y,
-                     [plain](std::uint32_t* to, const std::uint32_t* from, int count) {
-                         blendOverPlainRow(to, from, count, plain);
-                     });
-}
-
-void copyPictureDirect(cairo_surface_t* image, const cairo_region_t* area, cairo_surface_t* picture,
-                       int x, int y) {
-    const cairo_rectangle_int_t bounds{x, y, cairo_image_surface_get_width(picture),
-                                       cairo_image_surface_get_height(picture)};
-    writePictureRows(image, boxesWithin(image, area, bounds).get(), picture, x, y,
-                     [](std::uint32_t* to, const std::uint32_t* from, int count) {
-                         std::memcpy(to, from, static_cast<std::size_t>(count) * 4);
-                     });
-}
-
-CairoSurface flattenPicture(cairo_surface_t* picture, const Color& background) {
-    const int w = cairo_image_surface_get_width(picture);
-    const int h = cairo_image_surface_get_height(picture);
-    CairoSurface flat(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h));
-    cairo_surface_flush(picture);
-    cairo_surface_flush(flat.get());
-    const std::uint32_t pixel = opaquePixel(background);
-    for (int row = 0; row < h; ++row)
-        blendOverPlainRow(
-            reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(flat.get()) +
-                                             row * cairo_image_surface_get_stride(flat.get())),
-            reinterpret_cast<const std::uint32_t*>(cairo_image_surface_get_data(picture) +
-                                                   row * cairo_image_surface_get_stride(picture)),
-            w, pixel);
-    cairo_surface_mark_dirty(flat.get());
-    return flat;
-}
-
 Color gradientColorAt(const std::vector<Color>& colors, double t) {
     if (colors.empty())
         return {};

@@ -61,23 +61,6 @@ bool compositePictureDirect(cairo_surface_t* image, const cairo_region_t* allowe
 // Fills the boxes of `area` with one opaque colour.
 void fillRegionDirect(cairo_surface_t* image, const cairo_region_t* area, const Color& color);
 
-// Copies `picture`, its top-left corner at device (x, y), into the image inside
-// `area`, replacing what is there.
-void copyPictureDirect(cairo_surface_t* image, const cairo_region_t* area, cairo_surface_t* picture,
-                       int x, int y);
-
-// The picture composited OVER a plain opaque colour: copying it onto pixels of
-// that colour gives what compositing it there would.
-CairoSurface flattenPicture(cairo_surface_t* picture, const Color& background);
-
-// Writes `picture`, its top-left corner at device (x, y), into the image inside
-// `area` as composited OVER the opaque `background`, whatever the image held
-// there: where the image is still due to be filled with that colour, this
-// gives the fill and the picture over it in one pass.
-void compositePictureOverPlainDirect(cairo_surface_t* image, const cairo_region_t* area,
-                                     cairo_surface_t* picture, int x, int y,
-                                     const Color& background);
-
 // The colour at a fraction t (clamped to [0, 1]) of the way along evenly spaced stops.
 Color gradientColorAt(const std::vector<Color>& colors, double t);
 

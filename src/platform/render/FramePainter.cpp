@@ -1,9 +1,13 @@
 #include "platform/render/FramePainter.h"
 
 #include "platform/render/Compositor.h"
+#include "platform/render/CoverageWriter.h"
 #include "platform/render/DeviceGeometry.h"
 #include "platform/render/DirectFill.h"
 #include "platform/render/NodeState.h"
+
+#include <optional>
+#include <utility>
 
 namespace aerolune {
 namespace {
@@ -77,8 +81,9 @@ void FramePainter::drawView(cairo_t* cr, View& view, double x, double y, bool is
     if (Layer* layer = view.layer()) {
         cairo_set_matrix(cr, &matrix);
         paintLayer(cr, *layer, state.colors, 1.0);
-        for (const auto& sublayer : layer->sublayers())
-            drawLayer(cr, *sublayer, matrix);
+        if (!drawCoverageRun(*layer))
+            for (const auto& sublayer : layer->sublayers())
+                drawLayer(cr, *sublayer, matrix);
     }
     const auto& subviews = view.subviews();
     for (std::size_t i = 0; i < subviews.size(); ++i) {
@@ -135,47 +140,81 @@ void FramePainter::drawPicture(cairo_t* cr, LayerPicture& picture, const cairo_m
     materialise(&placement.box);
     clipToDamage();
     save(cr);
+    CairoPattern pattern;
     if (placement.onGrid) {
         cairo_identity_matrix(cr);
-        cairo_set_source_surface(cr, picture.shifted(placement, frame_), placement.x, placement.y);
+        pattern.reset(cairo_pattern_create_for_surface(picture.shifted(placement, frame_)));
+        cairo_matrix_t offset;
+        cairo_matrix_init_translate(&offset, -placement.x, -placement.y);
+        cairo_pattern_set_matrix(pattern.get(), &offset);
     } else {
         cairo_set_matrix(cr, &placement.matrix);
-        cairo_set_source_surface(cr, picture.image(), 0, 0);
-        cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
+        pattern.reset(cairo_pattern_create_for_surface(picture.image()));
+        cairo_pattern_set_filter(pattern.get(), CAIRO_FILTER_BILINEAR);
     }
-    if (opacity >= 1)
-        cairo_paint(cr);
-    else
+    if (const auto& color = picture.coverageColor()) {
+        // The colour shown through its coverage: what its colour picture would show.
+        cairo_set_source_rgba(cr, color->red(), color->green(), color->blue(), opacity);
+        cairo_mask(cr, pattern.get());
+    } else {
+        cairo_set_source(cr, pattern.get());
         cairo_paint_with_alpha(cr, opacity);
+    }
     restore(cr);
 }
 
 void FramePainter::compositeOnGrid(LayerPicture& picture,
                                    const LayerPicture::Placement& placement) {
     const cairo_rectangle_int_t bounds = pixelsCovering(placement.box);
-    CairoRegion onFlat(flat_ ? cairo_region_copy(flat_.get()) : cairo_region_create());
-    cairo_region_intersect(onFlat.get(), writable_.get());
-    cairo_region_intersect_rectangle(onFlat.get(), &bounds);
-    CairoRegion rest(cairo_region_copy(writable_.get()));
-    cairo_region_subtract(rest.get(), onFlat.get());
-    cairo_region_intersect_rectangle(rest.get(), &bounds);
-    // The shifted copy first: whether it is drawn decides how the part over
-    // the plain fill is written.
-    cairo_surface_t* shifted =
-        cairo_region_is_empty(rest.get()) ? nullptr : picture.shifted(placement, frame_);
-    // Where only the deferred plain fill lies beneath: write the picture as
-    // composited over that colour, and leave those pixels filled.
-    if (!cairo_region_is_empty(onFlat.get())) {
-        const auto over = picture.overPlain(placement, flatColor_, frame_);
-        if (over.flattened)
-            copyPictureDirect(image_, onFlat.get(), over.surface, placement.x, placement.y);
-        else
-            compositePictureOverPlainDirect(image_, onFlat.get(), over.surface, placement.x,
-                                            placement.y, flatColor_);
-        cairo_region_subtract(flat_.get(), onFlat.get());
+    cairo_surface_t* shifted = picture.shifted(placement, frame_);
+    const auto& color = picture.coverageColor();
+    if (!color) {
+        materialise(&placement.box);
+        compositePictureDirect(image_, writable_.get(), shifted, placement.x, placement.y, 1.0);
+        return;
     }
-    if (shifted)
-        compositePictureDirect(image_, rest.get(), shifted, placement.x, placement.y, 1.0);
+    // Where only the deferred plain fill lies beneath, the picture and the
+    // fill are written in one pass, and those pixels count as filled.
+    CoverageWriter writer(*color, flatColor_);
+    const CoverageWriter::Piece piece{shifted, placement.x, placement.y};
+    CairoRegion rest(cairo_region_copy(writable_.get()));
+    cairo_region_intersect_rectangle(rest.get(), &bounds);
+    if (flat_) {
+        CairoRegion onFlat(cairo_region_copy(flat_.get()));
+        cairo_region_intersect(onFlat.get(), rest.get());
+        writer.writeOverPlain(image_, onFlat.get(), {piece});
+        cairo_region_subtract(flat_.get(), onFlat.get());
+        cairo_region_subtract(rest.get(), onFlat.get());
+    }
+    writer.compositeOver(image_, rest.get(), piece);
+}
+
+bool FramePainter::drawCoverageRun(const Layer& layer) {
+    if (!flat_ || groupDepth_ > 0 || !writable_ ||
+        !cairo_region_equal(flat_.get(), writable_.get()))
+        return false;
+    std::optional<Color> color;
+    std::vector<std::pair<LayerPicture*, LayerPicture::Placement>> placed;
+    for (const auto& sublayer : layer.sublayers()) {
+        NodeState& state = NodeState::of(*sublayer, owner_);
+        if (state.opacity8 <= 0)
+            continue;
+        if (state.opacity8 < 255 || !state.picture || !state.picture->coverageColor() ||
+            !state.placed || !state.placed->onGrid ||
+            (color && *color != *state.picture->coverageColor()))
+            return false;
+        color = state.picture->coverageColor();
+        placed.emplace_back(&*state.picture, *state.placed);
+    }
+    if (!color)
+        return false;
+    std::vector<CoverageWriter::Piece> pieces;
+    for (auto& [picture, placement] : placed)
+        if (isDamagedIn(flat_.get(), placement.box))
+            pieces.push_back({picture->shifted(placement, frame_), placement.x, placement.y});
+    CoverageWriter(*color, flatColor_).writeOverPlain(image_, flat_.get(), pieces);
+    flat_.reset();
+    return true;
 }
 
 void FramePainter::pushGroup(cairo_t* cr) {

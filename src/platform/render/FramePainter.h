@@ -11,10 +11,10 @@
 // whole pixels. Opacity for a layer with sublayers or a view with subviews
 // applies to them as one group: drawn apart, then blended once.
 //
-// A plain opaque fill is not written at once: pictures that land on it are
-// written already composited over its colour, without reading what lies
-// beneath (see LayerPicture::overPlain). Anything else drawn over it, and the
-// end of the frame, writes the fill where it is still due.
+// A plain opaque fill is not written at once: pictures of coverage that land
+// on it are written with it, in one pass (see CoverageWriter). Anything else
+// drawn over it, and the end of the frame, writes the fill where it is still
+// due.
 
 #include "platform/core/Color.h"
 #include "platform/core/Geometry.h"
@@ -45,6 +45,11 @@ private:
     void drawPicture(cairo_t* cr, LayerPicture& picture, const cairo_matrix_t& local,
                      double opacity);
     void compositeOnGrid(LayerPicture& picture, const LayerPicture::Placement& placement);
+    // Over a plain fill that fills all it may write, sublayers that are all
+    // pictures of one colour's coverage on whole pixels (the clouds of a day)
+    // are written in one pass with the fill (see CoverageWriter). False,
+    // drawing nothing, where that does not hold.
+    bool drawCoverageRun(const Layer& layer);
     void pushGroup(cairo_t* cr);
     void popGroup(cairo_t* cr, double opacity);
 

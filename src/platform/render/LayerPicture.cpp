@@ -4,7 +4,9 @@
 #include "platform/render/DeviceGeometry.h"
 #include "platform/render/DirectFill.h"
 #include "platform/render/LayerPainter.h"
+#include "platform/render/UnitByte.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace aerolune {
@@ -53,6 +55,48 @@ void paintSubtree(cairo_t* cr, Layer& layer, const cairo_matrix_t& matrix, bool 
     }
 }
 
+// The one colour every layer of the subtree paints, at whatever opacity, in
+// the bytes it shows as; nothing when they paint more than one, or anything
+// but a plain colour.
+bool sameBytes(const Color& a, const Color& b) {
+    return unitByte(a.red()) == unitByte(b.red()) && unitByte(a.green()) == unitByte(b.green()) &&
+           unitByte(a.blue()) == unitByte(b.blue());
+}
+
+bool paintsOneColor(const Layer& layer, double now, std::optional<Color>& color) {
+    if (layer.paintsContent() || Compositor::shownColors(layer, now).size() >= 2)
+        return false;
+    const Color& own = layer.backgroundColor();
+    if (own.alpha() > 0) {
+        if (color && !sameBytes(*color, own))
+            return false;
+        color = Color(own.red(), own.green(), own.blue());
+    }
+    return std::all_of(layer.sublayers().begin(), layer.sublayers().end(),
+                       [&](const auto& sublayer) { return paintsOneColor(*sublayer, now, color); });
+}
+
+// The alpha of a premultiplied picture of one colour: all there is to it.
+CairoSurface coverageOf(cairo_surface_t* picture) {
+    const int w = cairo_image_surface_get_width(picture);
+    const int h = cairo_image_surface_get_height(picture);
+    CairoSurface coverage(cairo_image_surface_create(CAIRO_FORMAT_A8, w, h));
+    if (cairo_surface_status(coverage.get()) != CAIRO_STATUS_SUCCESS)
+        return {};
+    cairo_surface_flush(picture);
+    cairo_surface_flush(coverage.get());
+    for (int row = 0; row < h; ++row) {
+        const auto* from = reinterpret_cast<const std::uint32_t*>(
+            cairo_image_surface_get_data(picture) + row * cairo_image_surface_get_stride(picture));
+        unsigned char* to = cairo_image_surface_get_data(coverage.get()) +
+                            row * cairo_image_surface_get_stride(coverage.get());
+        for (int x = 0; x < w; ++x)
+            to[x] = static_cast<unsigned char>(from[x] >> 24);
+    }
+    cairo_surface_mark_dirty(coverage.get());
+    return coverage;
+}
+
 } // namespace
 
 std::optional<LayerPicture> LayerPicture::rasterise(Layer& layer, double now, LayerPainter& painter,
@@ -76,8 +120,12 @@ std::optional<LayerPicture> LayerPicture::rasterise(Layer& layer, double now, La
         paintSubtree(cr.get(), layer, matrix, true, picture.get(), now, painter);
     }
     cairo_surface_mark_dirty(picture.get());
-    return LayerPicture(std::move(picture), Rect(pixels.x, pixels.y, pixels.width, pixels.height),
-                        scale);
+    const Rect where(pixels.x, pixels.y, pixels.width, pixels.height);
+    std::optional<Color> color;
+    if (paintsOneColor(layer, now, color) && color)
+        if (CairoSurface coverage = coverageOf(picture.get()))
+            return LayerPicture(std::move(coverage), where, scale, color);
+    return LayerPicture(std::move(picture), where, scale);
 }
 
 bool LayerPicture::Placement::samePlace(const Placement& other) const {
@@ -91,8 +139,9 @@ bool LayerPicture::Placement::samePlace(const Placement& other) const {
            a.y0 == b.y0;
 }
 
-LayerPicture::LayerPicture(CairoSurface image, const Rect& box, double scale)
-    : image_(std::move(image)), box_(box), scale_(scale) {}
+LayerPicture::LayerPicture(CairoSurface image, const Rect& box, double scale,
+                           std::optional<Color> coverageColor)
+    : image_(std::move(image)), box_(box), scale_(scale), coverageColor_(coverageColor) {}
 
 LayerPicture::Placement LayerPicture::place(const cairo_matrix_t& local) const {
     Placement placement;
@@ -131,7 +180,6 @@ void LayerPicture::forget(int shiftY, std::uint64_t frame) {
     std::erase_if(shifted_, [&](const Shifted& copy) {
         return otherRow(copy.key) || !drawnLately(copy.lastDrawn, frame);
     });
-    std::erase_if(flattened_, [&](const auto& copy) { return otherRow(std::get<0>(copy)); });
 }
 
 LayerPicture::Shifted* LayerPicture::findShifted(int key) {
@@ -144,7 +192,8 @@ LayerPicture::Shifted* LayerPicture::findShifted(int key) {
 CairoSurface LayerPicture::makeShifted(const Placement& placement) const {
     const int w = cairo_image_surface_get_width(image_.get());
     const int h = cairo_image_surface_get_height(image_.get());
-    CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w + 1, h + 1));
+    CairoSurface surface(
+        cairo_image_surface_create(cairo_image_surface_get_format(image_.get()), w + 1, h + 1));
     CairoContext cr(cairo_create(surface.get()));
     cairo_set_source_surface(cr.get(), image_.get(), static_cast<double>(placement.shiftX) / steps,
                              static_cast<double>(placement.shiftY) / steps);
@@ -166,27 +215,6 @@ cairo_surface_t* LayerPicture::shifted(const Placement& placement, std::uint64_t
     }
     shifted_.push_back({key, makeShifted(placement), frame});
     return shifted_.back().surface.get();
-}
-
-LayerPicture::OverPlain LayerPicture::overPlain(const Placement& placement, const Color& background,
-                                                std::uint64_t frame) {
-    const int key = shiftKey(placement);
-    forget(placement.shiftY, frame);
-    const Shifted* copy = key == 0 ? nullptr : findShifted(key);
-    if (copy || (key == 0 && drawnLately(imageLastDrawn_, frame))) {
-        std::erase_if(flattened_, [key](const auto& made) { return std::get<0>(made) == key; });
-        return {copy ? copy->surface.get() : image_.get(), false};
-    }
-    for (const auto& [shift, color, surface] : flattened_)
-        if (shift == key && color == background)
-            return {surface.get(), true};
-    // A few background colours at most; a changing one starts afresh.
-    if (flattened_.size() >= 2 * steps)
-        flattened_.clear();
-    const CairoSurface made = key == 0 ? CairoSurface() : makeShifted(placement);
-    flattened_.emplace_back(key, background,
-                            flattenPicture(key == 0 ? image_.get() : made.get(), background));
-    return {std::get<2>(flattened_.back()).get(), true};
 }
 
 } // namespace aerolune

@@ -13,14 +13,11 @@
 // moves sideways (a cloud) needs no other until it is put at another height,
 // and a day of such moves would otherwise keep every shift of every picture.
 //
-// Where nothing but a plain opaque colour lies beneath, a picture is written
-// from a copy composited over that colour in advance, a copy of pixels; or,
-// while the shifted copy is drawn over other things anyway (a cloud over
-// another), from that copy, composited over the colour as it is written (a
-// little more work than copying). A picture then keeps one set of copies or
-// the other, not both, and a shifted copy that no frame has drawn for a
-// while goes: both sets together held three quarters of a cloud scene's
-// picture memory.
+// A subtree that paints one colour at varying opacity (a cloud of puffs) is
+// kept as its coverage alone, one byte a pixel (see CoverageWriter): a
+// quarter of the memory, and of the bytes a frame reads. Its colour is then
+// exact at every coverage, where four bytes of premultiplied colour strayed
+// from it by a few levels as puffs piled up.
 //
 // Rasterised as the compositor draws (LayerPainter), so that a subtree shows
 // the same in a picture as drawn directly.
@@ -31,8 +28,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <tuple>
-#include <utility>
 #include <vector>
 
 namespace aerolune {
@@ -59,7 +54,8 @@ public:
         bool samePlace(const Placement& other) const;
     };
 
-    LayerPicture(CairoSurface image, const Rect& box, double scale);
+    LayerPicture(CairoSurface image, const Rect& box, double scale,
+                 std::optional<Color> coverageColor = std::nullopt);
 
     // The layer's subtree as it shows at `now` (monotonic seconds) at `scale`
     // pixels a point, the layer's own opacity and place left to where the
@@ -69,6 +65,9 @@ public:
                                                  double scale = 1);
 
     const Rect& box() const { return box_; }
+    // For a picture kept as coverage (an A8 image): the colour it shows at
+    // that coverage, opaque.
+    const std::optional<Color>& coverageColor() const { return coverageColor_; }
     double scale() const { return scale_; }
     cairo_surface_t* image() const { return image_.get(); }
 
@@ -82,15 +81,6 @@ public:
     // (counted from 1 by the caller).
     cairo_surface_t* shifted(const Placement& placement, std::uint64_t frame);
 
-    // What to write for an on-grid placement where only the opaque
-    // `background` lies beneath: a copy composited over it (flattened), or the
-    // shifted copy, drawn lately, to composite over it.
-    struct OverPlain {
-        cairo_surface_t* surface;
-        bool flattened;
-    };
-    OverPlain overPlain(const Placement& placement, const Color& background, std::uint64_t frame);
-
 private:
     struct Shifted {
         int key;
@@ -98,8 +88,7 @@ private:
         std::uint64_t lastDrawn;
     };
 
-    // Drops the copies made for another row shift, and the shifted copies not
-    // drawn lately.
+    // Drops the copies made for another row shift, and those not drawn lately.
     void forget(int shiftY, std::uint64_t frame);
     static bool drawnLately(std::uint64_t lastDrawn, std::uint64_t frame);
     Shifted* findShifted(int key);
@@ -111,7 +100,7 @@ private:
     // When the unshifted picture was last drawn itself (0: never).
     std::uint64_t imageLastDrawn_ = 0;
     std::vector<Shifted> shifted_;
-    std::vector<std::tuple<int, Color, CairoSurface>> flattened_;
+    std::optional<Color> coverageColor_;
 };
 
 } // namespace aerolune

@@ -53,57 +53,7 @@ __attribute__((target("avx2"))) void blendAvx2(std::uint32_t* destination,
         blendOne(destination[i], source[i]);
 }
 
-// As blendAvx2 over pixels known to be `opaquePixel`, with the same products:
-// the colour's channels in fixed 16-bit lanes, blue and red in one word,
-// green and alpha in the other, each times the pixel's 255 - alpha. Nothing
-// is loaded from beneath and nothing unpacked.
-__attribute__((target("avx2"))) void blendOverPlainAvx2(std::uint32_t* destination,
-                                                        const std::uint32_t* source, int count,
-                                                        std::uint32_t opaquePixel) {
-    const __m256i plain = _mm256_set1_epi32(static_cast<int>(opaquePixel));
-    const __m256i blueRed = _mm256_and_si256(plain, _mm256_set1_epi32(0x00ff00ff));
-    const __m256i greenAlpha =
-        _mm256_and_si256(_mm256_srli_epi32(plain, 8), _mm256_set1_epi32(0x00ff00ff));
-    const __m256i x00ff = _mm256_set1_epi32(0xff);
-    const __m256i half = _mm256_set1_epi16(0x0080);
-    const __m256i x0101 = _mm256_set1_epi16(0x0101);
-    int i = 0;
-    for (; i + 8 <= count; i += 8) {
-        const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(source + i));
-        auto* target = reinterpret_cast<__m256i*>(destination + i);
-        if (_mm256_testz_si256(s, s)) {
-            _mm256_storeu_si256(target, plain);
-            continue;
-        }
-        // 255 - alpha in both 16-bit halves of each pixel.
-        const __m256i inverse = _mm256_xor_si256(_mm256_srli_epi32(s, 24), x00ff);
-        const __m256i both = _mm256_or_si256(inverse, _mm256_slli_epi32(inverse, 16));
-        const __m256i br =
-            _mm256_mulhi_epu16(_mm256_add_epi16(_mm256_mullo_epi16(blueRed, both), half), x0101);
-        const __m256i ga =
-            _mm256_mulhi_epu16(_mm256_add_epi16(_mm256_mullo_epi16(greenAlpha, both), half), x0101);
-        const __m256i kept = _mm256_or_si256(br, _mm256_slli_epi16(ga, 8));
-        _mm256_storeu_si256(target, _mm256_adds_epu8(kept, s));
-    }
-    for (; i < count; ++i) {
-        destination[i] = opaquePixel;
-        blendOne(destination[i], source[i]);
-    }
-}
-
 } // namespace
-
-void blendOverPlainRow(std::uint32_t* destination, const std::uint32_t* source, int count,
-                       std::uint32_t opaquePixel) {
-    if (hasFastBlendOver()) {
-        blendOverPlainAvx2(destination, source, count, opaquePixel);
-        return;
-    }
-    for (int i = 0; i < count; ++i) {
-        destination[i] = opaquePixel;
-        blendOne(destination[i], source[i]);
-    }
-}
 
 bool hasFastBlendOver() {
     static const bool avx2 = __builtin_cpu_supports("avx2");

@@ -26,10 +26,4 @@ inline std::uint32_t multiplyPixel(std::uint32_t pixel, std::uint32_t a) {
 
 void blendOverRow(std::uint32_t* destination, const std::uint32_t* source, int count);
 
-// Writes the source composited OVER one opaque colour into `destination`,
-// whatever it held: the pixels blendOverRow gives over a row of that colour,
-// without the colour having been written first.
-void blendOverPlainRow(std::uint32_t* destination, const std::uint32_t* source, int count,
-                       std::uint32_t opaquePixel);
-
 } // namespace aerolune

@@ -5,9 +5,15 @@
 #include "support/Pixels.h"
 #include "support/ScopedEnvironment.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <memory>
 #include <numbers>
+#include <optional>
+#include <random>
+#include <vector>
 
 using namespace aerolune;
 using test::Rgb;
@@ -312,4 +318,88 @@ TEST(CompositorTest, EachFrameDrawnOverTheLastEqualsAFullRedrawOfTheSameMoment) 
     const auto dark = [](const Rgb& p) { return p.sum() < 100; };
     EXPECT_GT(test::Pixels(compositor.image()).count(5, 45, 60, 20, dark), 20) << "the text";
     EXPECT_GE(compositor.picturesRasterised(), 4u);
+}
+
+// Clouds of one colour over a plain sky, overlapping and overhanging its
+// edges, drifting on the half-pixel grid. Written together row by row, they
+// show the exact composite of their coverages (each read alone, over black,
+// in the blue channel) within a level; written one by one, each rounding once,
+// within two; frame after frame, what a fresh drawing shows.
+TEST(CompositorTest, CloudsOverAPlainSkyShowTheExactCompositeTogetherOneByOneAndAfresh) {
+    const Color sky(0.2, 0.5, 0.9);
+    const Rgb skyBytes = test::rgbOf(sky);
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> across(-30, 110), up(-25, 60);
+    std::vector<Point> places;
+    for (int i = 0; i < 14; ++i)
+        places.push_back({std::round(across(random) * 4) / 4, std::round(up(random) * 4) / 4});
+    struct Sky {
+        std::shared_ptr<View> root = layeredView(Rect(0, 0, 120, 80), black);
+        std::vector<std::shared_ptr<Layer>> clouds;
+        Sky(const Color& color, const std::vector<Point>& places, bool oneByOne) {
+            auto window = layeredView(Rect(10, 10, 100, 60), color);
+            root->addSubview(window);
+            for (const Point& place : places) {
+                clouds.push_back(cloud(Rect(place, Size{30, 26})));
+                window->layer()->addSublayer(clouds.back());
+            }
+            if (oneByOne) // a layer that is no picture: the clouds go one at a time
+                window->layer()->addSublayer(square(Rect(0, 0, 1, 1), Color()));
+        }
+        void step(int frame, std::optional<std::size_t> alone = std::nullopt) {
+            for (std::size_t i = 0; i < clouds.size(); ++i) {
+                const Rect f = clouds[i]->frame();
+                clouds[i]->setFrame(Rect(f.minX() - 0.25 * (1 + i % 3), f.minY(), 30, 26));
+                clouds[i]->setHidden((alone && i != *alone) || (i == 3 && frame >= 2 && frame < 4));
+            }
+        }
+    };
+    for (const double scale : {1.0, 2.0}) {
+        SCOPED_TRACE(scale);
+        Sky together(sky, places, false), afresh(sky, places, false), oneByOne(sky, places, true);
+        std::vector<std::unique_ptr<Sky>> alone;
+        for (std::size_t i = 0; i < places.size(); ++i)
+            alone.push_back(std::make_unique<Sky>(black, places, false));
+        Compositor kept, separately;
+        kept.setScale(scale);
+        separately.setScale(scale);
+        for (int frame = 0; frame < 6; ++frame) {
+            SCOPED_TRACE(frame);
+            for (Sky* s : {&together, &afresh, &oneByOne})
+                s->step(frame);
+            std::vector<test::Pixels> coverages;
+            for (std::size_t i = 0; i < alone.size(); ++i) {
+                alone[i]->step(frame, i);
+                coverages.push_back(drawn(*alone[i]->root, scale));
+            }
+            kept.render(*together.root, frame);
+            separately.render(*oneByOne.root, frame);
+            const test::Pixels shown(kept.image()), fresh = drawn(*afresh.root, scale),
+                                                    one(separately.image());
+            int clouded = 0;
+            for (int y = 0; y < kept.height(); ++y)
+                for (int x = 0; x < kept.width(); ++x) {
+                    double through = 1;
+                    for (const auto& coverage : coverages)
+                        through *= 1 - coverage.at(x, y).b / 255.0;
+                    const bool inside =
+                        x >= 10 * scale && x < 110 * scale && y >= 10 * scale && y < 70 * scale;
+                    const auto exact = [&](int cloud, int plain) {
+                        return static_cast<int>(
+                            std::lround(cloud * (1 - through) + plain * through));
+                    };
+                    const Rgb expected = inside
+                                             ? Rgb{exact(250, skyBytes.r), exact(250, skyBytes.g),
+                                                   exact(255, skyBytes.b)}
+                                             : Rgb{};
+                    const Rgb p = shown.at(x, y);
+                    ASSERT_EQ(p, fresh.at(x, y)) << x << ", " << y;
+                    ASSERT_TRUE(near(p, expected, 1))
+                        << x << ", " << y << ": " << describe(p) << " for " << describe(expected);
+                    ASSERT_TRUE(near(one.at(x, y), expected, 2)) << x << ", " << y;
+                    clouded += through < 0.9;
+                }
+            EXPECT_GT(clouded, kept.width() * kept.height() / 10);
+        }
+    }
 }

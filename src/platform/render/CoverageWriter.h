@@ -1,0 +1,54 @@
+#pragma once
+
+// Writes pictures that are one colour at varying coverage (a cloud of puffs:
+// near-white at up to a fifth opacity), kept as one byte a pixel.
+//
+// Over a plain opaque colour, the pictures that touch a row combine into one
+// run of coverage (1 minus the product of each one's 1 - coverage), and the
+// run becomes pixels once, through a table of the colour over the plain one
+// at each of the 256 coverages: every pixel is read and written once a
+// frame, however many pictures overlap it, and each picture is read at a
+// quarter of the bytes a colour picture takes. Each table entry is what
+// Cairo gives compositing the colour at that coverage OVER the plain colour.
+
+#include "platform/core/Color.h"
+
+#include <array>
+#include <cairo.h>
+#include <cstdint>
+#include <vector>
+
+namespace aerolune {
+
+class CoverageWriter {
+public:
+    // An A8 picture of coverage with its top-left corner at device (x, y).
+    struct Piece {
+        cairo_surface_t* coverage;
+        int x;
+        int y;
+    };
+
+    // Pictures of `color` (its own alpha left out) over the opaque `plain`.
+    CoverageWriter(const Color& color, const Color& plain);
+
+    // Writes every pixel of `area` in the ARGB32 `image`: the plain colour
+    // beneath the pieces, all at once, whatever the image held there.
+    void writeOverPlain(cairo_surface_t* image, const cairo_region_t* area,
+                        const std::vector<Piece>& pieces);
+    // Composites one piece OVER what the image holds inside `area`.
+    void compositeOver(cairo_surface_t* image, const cairo_region_t* area,
+                       const Piece& piece) const;
+
+private:
+    // The colour premultiplied at each coverage, and that over the plain colour.
+    std::array<std::uint32_t, 256> tint_{};
+    std::array<std::uint32_t, 256> overPlain_{};
+    // What a coverage lets through of what lies beneath, 1 - coverage / 255;
+    // and one row's product of it, unrounded until the row is written, so
+    // that overlaps round once, not once a picture.
+    std::array<float, 256> kept_{};
+    std::vector<float> run_;
+};
+
+} // namespace aerolune
