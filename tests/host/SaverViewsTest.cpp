@@ -3,10 +3,14 @@
 #include "platform/output/RunLoop.h"
 #include "platform/render/Compositor.h"
 #include "scenes/LoadingHostingView.h"
+#include "support/Pixels.h"
 #include "support/SaverHarness.h"
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <string>
 
 using namespace aerolune;
 using aerolune::test::SaverHarness;
@@ -199,5 +203,79 @@ TEST(SaverViewsTest, AfterASleepTheSaverShowsTheSkyOfTheMomentAndNoChangeItMisse
         EXPECT_EQ(run.sky.skyMode(), sky) << "and no change it missed comes after";
         const auto& log = harness.logLines();
         EXPECT_EQ(std::count(log.begin(), log.end(), "[vemo] TransitionForecaster.getLocation"), 2);
+    }
+}
+
+// Each sky that gives way is shown whole as the change comes, half faded
+// 2.5 s later and gone at 5 s, whichever way it is drawn (a day's clouds
+// written with their sky in one pass, or a view faded as a whole). How much
+// of the old sky a frame holds is read against the last frame before the
+// change and the first of the new sky alone, over the whole sky window: what
+// tells them apart may be the stars alone, where a sunset ends in the night.
+TEST(SaverViewsTest, EachSkyThatGivesWayIsWholeAtTheChangeHalfFadedAt2_5sAndGoneAt5s) {
+    // Paris on 21 and 22 June 2024. A sunrise or sunset runs its course from
+    // its start: the saver is started before it.
+    const TimePoint noon = test::at("2024-06-21T12:00:00Z");
+    const TimePoint sunset = *Solar(noon, paris).sunset(),
+                    sunrise = *Solar(noon + 86400, paris).sunrise();
+    for (const auto& [old, from, change] : {std::tuple{"the loading panel", noon, noon},
+                                            {"day", sunset - 10, sunset},
+                                            {"sunset", sunset - 10, sunset + 28 * 60},
+                                            {"night", sunrise - 10, sunrise},
+                                            {"sunrise", sunrise - 10, sunrise + 20 * 60}}) {
+        SCOPED_TRACE(old);
+        const bool atStart = from == change;
+        SaverHarness harness("Europe/Paris", "2024-06-21T12:00:00Z", paris);
+        harness.clock().setNow(from);
+        auto sky = SkySaverView::create(Rect(0, 0, 160, 120), false);
+        Compositor compositor;
+        const auto frame = [&] {
+            sky->layoutSubtreeIfNeeded();
+            sky->displayIfNeeded();
+            compositor.render(*sky, harness.clock().monotonic());
+            const test::Pixels shown(compositor.image());
+            std::vector<double> channels;
+            for (int y = 0; y < shown.height(); ++y)
+                for (int x = 0; x < shown.width(); ++x)
+                    for (const int c : {shown.at(x, y).r, shown.at(x, y).g, shown.at(x, y).b})
+                        channels.push_back(c);
+            return channels;
+        };
+        // Frame by frame up to the change, as the saver reckons its moment.
+        if (!atStart)
+            sky->startAnimation();
+        while (harness.now() < change - 10) {
+            harness.advance(1);
+            sky->animateOneFrame();
+        }
+        auto before = frame();
+        const auto replaced = sky->skyCoordinator()->currentView();
+        if (atStart)
+            sky->startAnimation();
+        for (int step = 0; step < 40 && sky->skyCoordinator()->currentView() == replaced; ++step) {
+            before = frame();
+            harness.advance(0.5);
+            sky->animateOneFrame();
+        }
+        ASSERT_NE(sky->skyCoordinator()->currentView(), replaced) << "a change";
+        std::vector<std::vector<double>> fade{frame()};
+        for (int step = 0; step < 3; ++step) {
+            harness.advance(step < 2 ? 2.5 : 1);
+            sky->animateOneFrame();
+            fade.push_back(frame());
+        }
+        // The share of the old sky: F = a O + (1 - a) N, by least squares.
+        const auto& after = fade.back();
+        const auto oldShare = [&](const std::vector<double>& shown) {
+            double along = 0, apart = 0;
+            for (std::size_t i = 0; i < shown.size(); ++i) {
+                along += (shown[i] - after[i]) * (before[i] - after[i]);
+                apart += (before[i] - after[i]) * (before[i] - after[i]);
+            }
+            return along / apart;
+        };
+        EXPECT_NEAR(oldShare(fade[0]), 1, 0.05) << "at the change";
+        EXPECT_NEAR(oldShare(fade[1]), 0.5, 0.1) << "2.5 s later";
+        EXPECT_NEAR(oldShare(fade[2]), 0, 0.05) << "5 s later";
     }
 }
