@@ -41,14 +41,24 @@ public:
                        const Piece& piece) const;
 
 private:
+    // A piece's coverage along part of a row: from column `from` up to `to`.
+    struct Span {
+        int from;
+        int to;
+        const std::uint8_t* coverage;
+    };
+    // The first `count` spans_ lie on the row.
+    void writeRow(std::uint32_t* row, int from, int to, int count);
+
     // The colour premultiplied at each coverage, and that over the plain colour.
     std::array<std::uint32_t, 256> tint_{};
     std::array<std::uint32_t, 256> overPlain_{};
-    // What a coverage lets through of what lies beneath, 1 - coverage / 255;
-    // and one row's product of it, unrounded until the row is written, so
-    // that overlaps round once, not once a picture.
-    std::array<float, 256> kept_{};
-    std::vector<float> run_;
+    // For the row being written: its spans, and what they let through of the
+    // plain colour, in 65535ths, rounded to a coverage only once written
+    // so that overlaps round once, not once a picture.
+    std::vector<Span> spans_;
+    std::vector<Span> clipped_;
+    std::vector<std::uint16_t> through_;
 };
 
 } // namespace aerolune
