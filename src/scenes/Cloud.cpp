@@ -19,11 +19,28 @@ int puffCount(double length) {
 
 } // namespace
 
-Cloud::Cloud(const Rect& frame) : cloudspeed_(Random::shared().uniform(minSpeed, maxSpeed)) {
-    auto particles = buildParticles(frame.width(), frame.height());
+Cloud::Cloud(const Rect& frame)
+    : cloudspeed_(Random::shared().uniform(minSpeed, maxSpeed)), unmade_(frame.size) {
     setFrame(frame);
     setBackgroundColor(ColorHelper::clearColor());
-    for (auto& particle : particles)
+}
+
+const std::vector<std::shared_ptr<Layer>>& Cloud::particles() {
+    makeParticles();
+    return sublayers();
+}
+
+void Cloud::layoutSublayers() {
+    Layer::layoutSublayers();
+    makeParticles();
+}
+
+void Cloud::makeParticles() {
+    if (!unmade_)
+        return;
+    const Size size = *unmade_;
+    unmade_.reset();
+    for (auto& particle : buildParticles(size.width, size.height))
         addSublayer(std::move(particle));
 }
 

@@ -6,13 +6,18 @@
 // of the cloud reaches 0.2: zero along the two starting edges, densest in the
 // middle. Puffs overhang the cloud's rectangle and are not clipped to it.
 //
-// All puffs are made here, once; a cloud of W x H holds (W div 4) x (H div 4),
-// up to some six thousand for the largest cloud of a day sky.
+// The puffs are made once, for the size the cloud was made at, when they are
+// first needed: in the layout pass before the cloud is first drawn, or when
+// asked for. A cloud of W x H holds (W div 4) x (H div 4), up to some six
+// thousand for the largest cloud of a day sky; a day sky that is never drawn
+// (a simulated year, the logic of a wallpaper between its pictures) never
+// makes its sixty thousand.
 
 #include "platform/view/Layer.h"
 #include "scenes/CloudParticle.h"
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace aerolune {
@@ -32,15 +37,20 @@ public:
 
     // How far the cloud moves to the left on each frame, drawn once at creation.
     double cloudspeed() const { return cloudspeed_; }
-    // The puffs, its sublayers, in the order they were made.
-    const std::vector<std::shared_ptr<Layer>>& particles() const { return sublayers(); }
+    // The puffs, its sublayers, in the order they were made; made now if need be.
+    const std::vector<std::shared_ptr<Layer>>& particles();
+
+    void layoutSublayers() override;
 
 private:
     // Kept by the cloud as sublayers alone: a list of its own would cost a
     // day sky a megabyte.
     static std::vector<std::shared_ptr<CloudParticle>> buildParticles(double width, double height);
+    void makeParticles();
 
     double cloudspeed_;
+    // The size the puffs are laid out for, until they are made.
+    std::optional<Size> unmade_;
 };
 
 } // namespace aerolune
