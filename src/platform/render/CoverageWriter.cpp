@@ -50,38 +50,75 @@ void combine(std::uint16_t* through, const std::uint8_t* coverage, int count) {
 }
 
 // The table's pixel for each coverage byte, and for each run of what was let
-// through, rounded to the nearest coverage; eight pixels at a time where the
-// processor gathers.
+// through, rounded to the nearest coverage. Sixteen pixels at a time where
+// the processor has AVX2, worked out as the table was: the colour at the
+// coverage plus the plain colour at the rest, each product rounded as
+// Cairo's pixel code rounds it (x y / 255 is (x y + 128) 257 / 65536).
 inline std::uint32_t nearestCoverage(std::uint32_t through) {
     return 255 - ((through * 255 + 32768) >> 16);
 }
 
+struct Shades {
+    __m256i color[3], plain[3];
+};
+
+// The colour from the table's last entry, the plain one from its first.
+__attribute__((target("avx2"))) Shades shadesOf(const std::uint32_t* table) {
+    Shades shades;
+    for (int channel = 0; channel < 3; ++channel) {
+        const int shift = 8 * channel;
+        shades.color[channel] = _mm256_set1_epi16(static_cast<short>(table[255] >> shift & 255));
+        shades.plain[channel] = _mm256_set1_epi16(static_cast<short>(table[0] >> shift & 255));
+    }
+    return shades;
+}
+
+__attribute__((target("avx2"))) inline __m256i timesOver255(__m256i x, __m256i y) {
+    const __m256i t = _mm256_add_epi16(_mm256_mullo_epi16(x, y), _mm256_set1_epi16(128));
+    return _mm256_mulhi_epu16(t, _mm256_set1_epi16(257));
+}
+
+// Sixteen opaque pixels for sixteen coverages in 16-bit lanes.
+__attribute__((target("avx2"))) inline void shade(std::uint32_t* out, __m256i coverage,
+                                                  const Shades& shades) {
+    const __m256i rest = _mm256_sub_epi16(_mm256_set1_epi16(255), coverage);
+    __m256i channels[3];
+    for (int channel = 0; channel < 3; ++channel)
+        channels[channel] = _mm256_add_epi16(timesOver255(shades.color[channel], coverage),
+                                             timesOver255(shades.plain[channel], rest));
+    const __m256i blueGreen = _mm256_or_si256(channels[0], _mm256_slli_epi16(channels[1], 8));
+    const __m256i redAlpha = _mm256_or_si256(channels[2], _mm256_set1_epi16(-256));
+    const __m256i low = _mm256_unpacklo_epi16(blueGreen, redAlpha);
+    const __m256i high = _mm256_unpackhi_epi16(blueGreen, redAlpha);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out),
+                        _mm256_permute2x128_si256(low, high, 0x20));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + 8),
+                        _mm256_permute2x128_si256(low, high, 0x31));
+}
+
 __attribute__((target("avx2"))) void lookUpAvx2(std::uint32_t* out, const std::uint8_t* coverage,
                                                 int count, const std::uint32_t* table) {
-    const auto* entries = reinterpret_cast<const int*>(table);
+    const Shades shades = shadesOf(table);
     int i = 0;
-    for (; i + 8 <= count; i += 8) {
-        const __m256i c =
-            _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(coverage + i)));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
-                            _mm256_i32gather_epi32(entries, c, 4));
-    }
+    for (; i + 16 <= count; i += 16)
+        shade(out + i,
+              _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(coverage + i))),
+              shades);
     for (; i < count; ++i)
         out[i] = table[coverage[i]];
 }
 
 __attribute__((target("avx2"))) void lookUpAvx2(std::uint32_t* out, const std::uint16_t* through,
                                                 int count, const std::uint32_t* table) {
-    const auto* entries = reinterpret_cast<const int*>(table);
-    const __m256i half = _mm256_set1_epi32(32768), full = _mm256_set1_epi32(255);
+    const Shades shades = shadesOf(table);
+    const __m256i full = _mm256_set1_epi16(255);
     int i = 0;
-    for (; i + 8 <= count; i += 8) {
-        const __m256i t =
-            _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(through + i)));
-        const __m256i c = _mm256_sub_epi32(
-            full, _mm256_srli_epi32(_mm256_add_epi32(_mm256_mullo_epi32(t, full), half), 16));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
-                            _mm256_i32gather_epi32(entries, c, 4));
+    for (; i + 16 <= count; i += 16) {
+        const __m256i t = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(through + i));
+        // (t 255 + 32768) >> 16, from the high and low halves of the product.
+        const __m256i kept = _mm256_add_epi16(_mm256_mulhi_epu16(t, full),
+                                              _mm256_srli_epi16(_mm256_mullo_epi16(t, full), 15));
+        shade(out + i, _mm256_sub_epi16(full, kept), shades);
     }
     for (; i < count; ++i)
         out[i] = table[nearestCoverage(through[i])];
