@@ -19,7 +19,8 @@ aerolune=$build/apps/aerolune/aerolune
 ticks=$(getconf CLK_TCK)
 [ -x "$aerolune" ] || { echo "no saver at $aerolune: build it first" >&2; exit 1; }
 
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat" 2>/dev/null || echo 0; }
+# shellcheck source=bench/servers.sh
+source "$here/bench/servers.sh"
 
 # A longitude at latitude 30 where it is day now (in UTC).
 lon=
@@ -30,16 +31,6 @@ for candidate in $(seq -180 10 170); do
     fi
 done
 [ -n "$lon" ] || { echo "no day anywhere?" >&2; exit 1; }
-
-started=()
-folders=()
-cleanup() {
-    local pid
-    for pid in "${started[@]}"; do kill "$pid" 2>/dev/null || true; done
-    for pid in "${started[@]}"; do wait "$pid" 2>/dev/null || true; done
-    for folder in "${folders[@]}"; do rm -rf "$folder"; done
-}
-trap cleanup EXIT
 
 # measure NAME PID [SERVER_PID]: CPU s/s of PID (and of the server) over SECONDS.
 measure() {
@@ -56,13 +47,8 @@ measure() {
 }
 
 x11() {
-    local number
-    for number in $(seq 140 200); do [ -e "/tmp/.X${number}-lock" ] || break; done
-    Xvfb ":$number" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-    local server=$!
-    started+=("$server")
-    sleep 1
-    export DISPLAY=":$number"
+    start_x11 1920 1080
+    export "${env[2]}" # DISPLAY=:N
     TZ=UTC "$aerolune" --lat 30 --lon "$lon" --seed 3 &
     local saver=$!
     started+=("$saver")
@@ -83,26 +69,10 @@ x11() {
 }
 
 wayland() {
-    local runtime user=()
-    runtime=$(mktemp -d /tmp/aerolune-hidden-XXXXXX)
-    folders+=("$runtime")
-    printf 'output HEADLESS-1 resolution 1920x1080\nxwayland disable\n' >"$runtime/config"
-    if [ "$(id -u)" = 0 ]; then
-        chown nobody "$runtime"
-        user=(runuser -u nobody --)
-    fi
-    chmod 700 "$runtime"
-    "${user[@]}" env -i XDG_RUNTIME_DIR="$runtime" HOME="$runtime" WLR_BACKENDS=headless \
-        WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 PATH=/usr/bin:/bin \
-        sway -c "$runtime/config" >"$runtime/sway.log" 2>&1 &
-    local parent=$!
-    started+=("$parent")
-    for _ in $(seq 100); do [ -S "$runtime/wayland-1" ] && break; sleep 0.1; done
-    local server
-    server=$(pgrep -P "$parent" -x sway || echo "$parent")
+    start_wayland 1920 1080 1
     local sock
     sock=$(ls "$runtime"/sway-ipc.*.sock 2>/dev/null | head -1)
-    local client=(env -u DISPLAY "WAYLAND_DISPLAY=$runtime/wayland-1" "XDG_RUNTIME_DIR=$runtime" TZ=UTC)
+    local client=(env "${env[@]}" TZ=UTC)
     "${client[@]}" "$aerolune" --layer background --lat 30 --lon "$lon" --seed 3 &
     local saver=$!
     started+=("$saver")
