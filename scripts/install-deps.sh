@@ -29,6 +29,9 @@ test_packages=(
     clang libclang-rt-dev llvm
     # include-what-you-use, for scripts/check-includes.sh
     iwyu
+    # Installed locales for the tests of the translations: Debian 13's C
+    # library translates nothing in the C.UTF-8 locale
+    locales-all
 )
 
 packages=("${build_packages[@]}")

@@ -1,8 +1,12 @@
 #include "platform/core/Localization.h"
 
+#include <algorithm>
+#include <cctype>
 #include <clocale>
 #include <cstdlib>
 #include <libintl.h>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace aerolune {
@@ -17,6 +21,29 @@ std::string requestedMessagesLocale() {
     return {};
 }
 
+// The C library of Debian 13 and later translates nothing in C.UTF-8, as in
+// C: a language asked for through LANGUAGE, or by a locale that is not
+// installed, then needs an installed locale of that language (or of a later
+// one in the list) to carry it. Where none is installed, messages stay in
+// English, as every program's do there.
+void carryLanguage() {
+    const char* list = std::getenv("LANGUAGE");
+    std::string_view rest = list ? list : "";
+    while (!rest.empty()) {
+        const std::string_view entry = rest.substr(0, rest.find(':'));
+        rest.remove_prefix(std::min(rest.size(), entry.size() + 1));
+        const std::string language(entry.substr(0, entry.find_first_of(".@")));
+        if (language.empty() || language == "C" || language == "POSIX")
+            continue;
+        std::string territory = language;
+        for (char& c : territory)
+            c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (const std::string& name : {language + ".UTF-8", language + "_" + territory + ".UTF-8"})
+            if (std::setlocale(LC_MESSAGES, name.c_str()))
+                return;
+    }
+}
+
 // Takes `category` from the environment. A locale that is not installed
 // falls back to C.UTF-8, and its language is handed to gettext through
 // LANGUAGE, which gettext reads first but ignores in the plain C locale.
@@ -29,8 +56,10 @@ void takeFromEnvironment(int category) {
         const char* all = std::getenv("LC_ALL");
         const char* language = std::getenv("LANGUAGE");
         if ((name == "C" || name == "POSIX") && (!all || !*all) && language && *language &&
-            category != LC_CTYPE)
+            category != LC_CTYPE) {
             std::setlocale(LC_MESSAGES, "C.UTF-8");
+            carryLanguage();
+        }
         return;
     }
     std::setlocale(category, "C.UTF-8");
@@ -41,6 +70,7 @@ void takeFromEnvironment(int category) {
     const char* chosen = std::getenv("LANGUAGE");
     if ((!chosen || !*chosen) && !language.empty() && language != "C" && language != "POSIX")
         ::setenv("LANGUAGE", language.c_str(), 1);
+    carryLanguage();
 }
 
 } // namespace
