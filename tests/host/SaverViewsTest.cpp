@@ -7,10 +7,11 @@
 #include "support/SaverHarness.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
+#include <vector>
 
 using namespace aerolune;
 using aerolune::test::SaverHarness;

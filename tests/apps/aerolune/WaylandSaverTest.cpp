@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <wayland-client.h>
 
