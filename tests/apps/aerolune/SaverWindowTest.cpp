@@ -47,17 +47,12 @@ protected:
     // h)) with a backdrop of another colour around it, and returns the sky
     // window's middle row.
     std::vector<Rgb> expectLayout(unsigned long window, int width, int height) {
-        const int d = int(std::lround(0.2 * std::sqrt(double(width) * height)));
-        const Rgb night{19, 24, 98};
+        const int d = skyInset(width, height);
         std::string seen = "no screenshot";
         for (int attempt = 0; attempt < 75; ++attempt, std::this_thread::sleep_for(200ms)) {
             const auto shot = screenshot(window);
-            if (!shot || shot->width() != width || shot->height() != height)
-                continue;
-            const Rgb inside = shot->at(d + 1, height / 2), outside = shot->at(d - 2, height / 2);
-            seen = describe(inside) + " " + describe(outside);
-            if (near(inside, night) && near(shot->at(width / 2, d + 2), night) &&
-                !near(outside, night, 8) && near(outside, shot->at(1, 1), 12)) {
+            if (shot && shot->width() == width && shot->height() == height &&
+                showsNightSkyInset(*shot, d, seen)) {
                 std::vector<Rgb> row;
                 for (int x = d; x < width - d; ++x)
                     row.push_back(shot->at(x, height / 2));

@@ -13,7 +13,6 @@
 #include "support/ScopedEnvironment.h"
 #include "support/Sway.h"
 
-#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -244,8 +243,7 @@ TEST(WallpaperCommandTest, ThePictureHasTheLargestMonitorsSizeAndScale) {
     const auto insetAt = [](const std::string& picture, int width, int height, int scale) {
         const Pixels pixels = Pixels::fromPng(picture);
         EXPECT_EQ(std::pair(pixels.width(), pixels.height()), std::pair(width, height));
-        const int inset =
-            scale * int(std::lround(0.2 * std::sqrt(double(width / scale) * (height / scale))));
+        const int inset = skyInset(width / scale, height / scale, scale);
         return pixels.valid() &&
                !near(pixels.at(inset - 2, height / 2), pixels.at(inset + 2, height / 2), 8) &&
                near(pixels.at(inset + 2, height / 2), pixels.at(inset + 6, height / 2), 30);

@@ -56,18 +56,15 @@ private:
 // picture may be at a scale: `pixels` device pixels per point.
 std::optional<Pixels> awaitSky(const Sway& sway, const std::string& output, int width, int height,
                                int pixels = 1) {
-    const int d = pixels * int(std::lround(0.2 * std::sqrt(double(width) * height)));
+    const int d = aerolune::test::skyInset(width, height, pixels);
     const int w = width * pixels, h = height * pixels;
     std::string seen = "no screenshot";
     const auto end = std::chrono::steady_clock::now() + 20s;
     while (std::chrono::steady_clock::now() < end) {
         auto shot = sway.screenshot(output);
         if (shot && shot->width() == w && shot->height() == h) {
-            const Rgb inside = shot->at(d + 1, h / 2), outside = shot->at(d - 2, h / 2);
-            if (near(inside, nightSky) && near(shot->at(w / 2, d + 2), nightSky) &&
-                !near(outside, nightSky, 8) && near(outside, shot->at(1, h - 2), 12))
+            if (aerolune::test::showsNightSkyInset(*shot, d, seen))
                 return shot;
-            seen = aerolune::test::describe(inside) + " " + aerolune::test::describe(outside);
         } else if (shot) {
             seen = std::to_string(shot->width()) + "x" + std::to_string(shot->height());
         }
