@@ -35,7 +35,6 @@ TEST(SetLocationCommandTest, WhatCannotBeFoundOrStoredLeavesTheStoreAlone) {
     const std::string stored = fileText(home.storeFile());
     // clang-format off
     for (const auto& [text, status, message] : {std::tuple{"91,2", 2, "--set-location: latitude 91.0 is outside [-90, 90]"},
-                                                {"48.5,inf", 2, "--set-location: longitude inf is not a finite number"},
                                                 {"xyzzy", 1, "No place called \u201Cxyzzy\u201D was found."},
                                                 {"", 1, "Nothing was typed: enter a city or a postal code."},
                                                 {",5", 1, "\u201C,5\u201D has no place name before the comma: type a city first, such as \u201CParis, TX\u201D."}}) { // clang-format on
