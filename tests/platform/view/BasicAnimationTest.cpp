@@ -5,6 +5,7 @@
 #include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
+#include <utility>
 
 using namespace aerolune;
 
@@ -29,6 +30,8 @@ TEST(BasicAnimationTest, AnEasedChangeShowsItsStartMidpointAndEndAtTheirMoments)
     EXPECT_NEAR(shown(60).red(), 0.1 + 0.7 * 0.129162, 1e-5) << "off the linear value";
     EXPECT_NEAR(shown(120).red(), 0.45, 1e-9);
     EXPECT_NEAR(shown(180).red(), 0.1 + 0.7 * (1 - 0.129162), 1e-5) << "symmetric";
+    for (const auto& [t, end] : {std::pair{-1.0, 0.0}, {0, 0}, {1, 1}, {2, 1}})
+        EXPECT_EQ(ease(TimingFunction::easeInEaseOut, t), end) << "held at its ends, exactly";
     clock->advance(239.999);
     EXPECT_NE(layer.animationForKey("colors"), nullptr);
     clock->advance(0.001);
