@@ -1,5 +1,6 @@
 #include "astronomy/Solar.h"
 
+#include "astronomy/Trigonometry.h"
 #include "platform/core/Calendar.h"
 #include "support/ReferenceSunrise.h"
 #include "support/ScopedEnvironment.h"
@@ -116,4 +117,11 @@ TEST(SolarTest, PolarDayAndNightBeginAndEndNearTheAlmanacsDaysAndNeverYieldAMome
     const Solar notANumber(at("2024-12-21T12:00:00Z"), {NAN, 19.0});
     EXPECT_EQ(notANumber.polarCondition(), Polar::none);
     EXPECT_FALSE(notANumber.isDaytime() || notANumber.sunrise() || notANumber.sunset());
+}
+
+// The sunrise times above hold to half a second whatever the last digits of
+// a degree in radians: only this sees them. (The Julian days are seen there.)
+TEST(TrigonometryTest, WorksInDegreesWithoutClamping) {
+    EXPECT_TRUE(Trigonometry::sin(90) == 1.0 && Trigonometry::acos(-1) == 180.0);
+    EXPECT_TRUE(std::isnan(Trigonometry::acos(1.5)) && std::isnan(Trigonometry::asin(-1.0000001)));
 }

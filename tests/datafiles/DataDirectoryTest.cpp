@@ -46,7 +46,8 @@ TEST(DataDirectoryTest, MessageCataloguesAreFoundBesideTheProgramWhereverItIsUnp
     EXPECT_NE(DataDirectory::localeFolder(usr / "bin/aerolune-settings"), usr / "share/locale");
     std::ofstream(usr / "share/locale/de/LC_MESSAGES/aerolune.mo") << "x";
     for (const auto* program : {"bin/aerolune-settings", "libexec/xscreensaver/aerolune"})
-        EXPECT_EQ(DataDirectory::localeFolder(usr / program).lexically_normal(), usr / "share/locale")
+        EXPECT_EQ(DataDirectory::localeFolder(usr / program).lexically_normal(),
+                  usr / "share/locale")
             << program;
     EXPECT_EQ(DataDirectory::localeFolder(), AEROLUNE_TEST_BUILD_DIR "/locale")
         << "a program run from the build reads the build's catalogues";

@@ -1,6 +1,7 @@
 #include "desktop/BackgroundPictures.h"
 
 #include "support/ScopedEnvironment.h"
+#include "support/TemporaryFolder.h"
 
 #include <filesystem>
 #include <fstream>
@@ -9,24 +10,12 @@
 using namespace aerolune;
 namespace fs = std::filesystem;
 
-namespace {
-
-struct Folder {
-    ~Folder() { fs::remove_all(root); }
-    fs::path root = [] {
-        std::string pattern = fs::temp_directory_path() / "aerolune-pictures-XXXXXX";
-        return fs::path(::mkdtemp(pattern.data()));
-    }();
-};
-
-} // namespace
-
 // Names of their own within one second; only the pictures are ever removed,
 // the one showing kept; what was saved reads back whole until forgotten.
 TEST(BackgroundPicturesTest, NamesOfTheirOwnAndNothingElseTouched) {
-    Folder folder;
-    const auto pictures = BackgroundPictures::open(folder.root / "aerolune").value();
-    EXPECT_EQ(fs::status(folder.root / "aerolune").permissions() & fs::perms::all,
+    const test::TemporaryFolder folder("aerolune-pictures");
+    const auto pictures = BackgroundPictures::open(folder.path() / "aerolune").value();
+    EXPECT_EQ(fs::status(folder.path() / "aerolune").permissions() & fs::perms::all,
               fs::perms::owner_all);
     const TimePoint moment = test::at("2024-06-21T12:00:00Z");
     const fs::path first = pictures.nameFor(moment);
@@ -36,7 +25,7 @@ TEST(BackgroundPicturesTest, NamesOfTheirOwnAndNothingElseTouched) {
     EXPECT_EQ(second.filename(), "sky-20240621T120000Z-2.png");
     std::ofstream(second) << "2";
     for (const char* other : {"notes.txt", "sky-mine.png", "sky-20240621T120000Z-3.png.tmp"})
-        std::ofstream(folder.root / "aerolune" / other) << "theirs";
+        std::ofstream(folder.path() / "aerolune" / other) << "theirs";
     for (int i = 3; i <= 10; ++i)
         std::ofstream(pictures.nameFor(moment)) << i;
     EXPECT_EQ(pictures.pictures().back().filename(), "sky-20240621T120000Z-10.png")
@@ -44,7 +33,7 @@ TEST(BackgroundPicturesTest, NamesOfTheirOwnAndNothingElseTouched) {
     pictures.keepOnly(second);
     EXPECT_EQ(pictures.pictures(), std::vector<fs::path>{second});
     for (const char* other : {"notes.txt", "sky-mine.png", "sky-20240621T120000Z-3.png.tmp"})
-        EXPECT_TRUE(fs::exists(folder.root / "aerolune" / other)) << other;
+        EXPECT_TRUE(fs::exists(folder.path() / "aerolune" / other)) << other;
     EXPECT_TRUE(pictures.isPicture("file://" + second.string()));
     EXPECT_FALSE(pictures.isPicture("/usr/share/backgrounds/sky-1.png"));
 

@@ -1,5 +1,7 @@
 #include "geocode/TimeZonePlace.h"
 
+#include "support/TemporaryFolder.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,10 +20,8 @@ namespace {
 class TimeZonePlaceTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        fs::create_directories(zones / "Europe");
-        fs::create_directories(zones / "Asia");
-        fs::create_directories(zones / "America");
-        fs::create_directories(zones / "Etc");
+        for (const char* area : {"Europe", "Asia", "America", "Etc"})
+            fs::create_directories(zones / area);
         std::ofstream(zones / "zone1970.tab")
             << "# comment\nFR,MC\t+4852+00220\tEurope/Paris\n"
             << "IN\t+2232+08822\tAsia/Kolkata\n"
@@ -37,7 +37,6 @@ protected:
         sources.localtime = root / "localtime";
         sources.timezoneFile = root / "timezone";
     }
-    void TearDown() override { fs::remove_all(root); }
 
     std::optional<std::tuple<std::string, double, double>> found() const {
         const auto place = TimeZonePlace::find(sources);
@@ -47,11 +46,8 @@ protected:
                           place->coordinate().longitude);
     }
 
-    fs::path root = [] {
-        std::string pattern = fs::temp_directory_path() / "aerolune-zones-XXXXXX";
-        return fs::path(::mkdtemp(pattern.data()));
-    }();
-    fs::path zones = root / "zoneinfo";
+    test::TemporaryFolder folder{"aerolune-zones"};
+    fs::path root = folder.path(), zones = root / "zoneinfo";
     TimeZonePlace::Sources sources;
 };
 
@@ -113,16 +109,11 @@ TEST_F(TimeZonePlaceTest, EachWayOfNamingTheZoneAndEachZoneWithoutAPlace) {
     EXPECT_EQ(found(), std::nullopt);
 }
 
-TEST(TimeZonePlaceSystem, TheInstalledTablesPlaceLisbonAndACityNameReadsAsWritten) {
+// The installed tables' Lisbon is the settings sheet's test.
+TEST(TimeZonePlaceSystem, ACityNameReadsAsWritten) {
     auto sources = TimeZonePlace::system();
     if (!fs::exists(sources.zoneFolder / "zone1970.tab"))
         GTEST_SKIP() << "no tzdata";
-    sources.tzVariable = "Europe/Lisbon";
-    const auto lisbon = TimeZonePlace::find(sources);
-    ASSERT_TRUE(lisbon);
-    EXPECT_NEAR(lisbon->coordinate().latitude, 38.72, 0.05);
-    EXPECT_NEAR(lisbon->coordinate().longitude, -9.13, 0.05);
-    EXPECT_EQ(lisbon->cityName(), "Lisbon");
     sources.tzVariable = "America/Port_of_Spain";
     const auto port = TimeZonePlace::find(sources);
     ASSERT_TRUE(port);

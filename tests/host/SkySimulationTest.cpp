@@ -125,9 +125,7 @@ TEST(SkySimulationTest, AZoneFarFromThePlaceShowsThePlacesSkyAndPassesEachOfItsC
     for (const auto& [zone, place, from] :
          {std::tuple{"Europe/London", CLLocationCoordinate2D{35.68, 139.69},
                      "2024-06-21T12:00:00Z"},
-          {"UTC", {-36.85, 174.76}, "2024-06-21T12:00:00Z"},
           {"Pacific/Honolulu", {48.85, 2.35}, "2024-06-21T12:00:00Z"},
-          {"America/New_York", {1.29, 103.85}, "2024-06-21T12:00:00Z"},
           {"Europe/London", {21.31, -157.86}, "2024-06-22T05:40:00Z"}}) {
         SCOPED_TRACE(std::string(zone) + " from " + from);
         SaverHarness harness(zone, from, place);

@@ -1,8 +1,7 @@
-// The vocabulary of the sky: the modes in their cycle and the rules on moments.
+// The rules on moments: where the next local day begins.
 
 #include "schedule/DateRules.h"
 
-#include "schedule/SkyMode.h"
 #include "support/ScopedEnvironment.h"
 
 #include <cmath>
@@ -11,12 +10,6 @@
 
 using namespace aerolune;
 using aerolune::test::at;
-
-TEST(DateRulesTest, ModesFollowEachOtherThroughTheDayAndWrapAtNight) {
-    EXPECT_TRUE(next(SkyMode::sunrise) == SkyMode::day && next(SkyMode::day) == SkyMode::sunset);
-    EXPECT_TRUE(next(SkyMode::sunset) == SkyMode::night &&
-                next(SkyMode::night) == SkyMode::sunrise);
-}
 
 TEST(DateRulesTest, JustAfterMidnightIsTheFirstMomentOfTheNextLocalDay) {
     for (const auto& [zone, moment, expected] : {

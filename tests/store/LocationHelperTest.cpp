@@ -31,7 +31,6 @@ TEST(LocationHelperTest, CompletesWithTheStoredPlaceOrMissingPref) {
                                          "[vemo] getLocation \xE2\x80\xA6\xC2\xA0Optional("
                                          "CLLocationCoordinate2D(latitude: 48.5, longitude: 2.25))",
                                          "[vemo] Prefs. coordinates: 48.5, 2.25"));
-    EXPECT_EQ(errorDescription(LocationError::missingPref), "Missing location preference.");
     EXPECT_EQ(errorDescription(LocationError::authorizationDenied),
               "Unable to determine the position of the sky.\nDefaulting to daytime.");
 }

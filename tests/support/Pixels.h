@@ -88,4 +88,22 @@ private:
     cairo_surface_t* image_;
 };
 
+// The inset of the saver's sky window in a picture of `width` x `height`
+// points at `scale` pixels a point: a fifth of their geometric mean, rounded
+// to whole points.
+inline int skyInset(int width, int height, int scale = 1) {
+    return scale * int(std::lround(0.2 * std::sqrt(double(width) * height)));
+}
+
+// Whether the picture shows the night sky inset by `inset` pixels with a
+// backdrop of another colour around it; `seen` says what it shows there.
+inline bool showsNightSkyInset(const Pixels& shot, int inset, std::string& seen) {
+    const Rgb night{19, 24, 98};
+    const int w = shot.width(), h = shot.height();
+    const Rgb inside = shot.at(inset + 1, h / 2), outside = shot.at(inset - 2, h / 2);
+    seen = describe(inside) + " " + describe(outside);
+    return near(inside, night) && near(shot.at(w / 2, inset + 2), night) &&
+           !near(outside, night, 8) && near(outside, shot.at(1, h - 2), 12);
+}
+
 } // namespace aerolune::test

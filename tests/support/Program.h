@@ -142,6 +142,34 @@ private:
     std::optional<int> status_;
 };
 
+// A program whose standard error is merged into what readLine() reads, for
+// tests that follow its log (--log-stderr) line by line.
+class LoggedProgram : public Program {
+public:
+    LoggedProgram(const std::string& path, std::vector<std::string> arguments)
+        : Program("/bin/sh", merged(path, std::move(arguments))) {}
+
+    // Reads lines until one holds `text`; false when none comes in time.
+    bool awaitLine(const std::string& text, std::chrono::milliseconds limit = 20s) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (const auto line = readLine(std::chrono::duration_cast<std::chrono::milliseconds>(
+                   end - std::chrono::steady_clock::now()))) {
+            seen += *line + "\n";
+            if (line->find(text) != std::string::npos)
+                return true;
+        }
+        return false;
+    }
+    std::string seen; // every line awaitLine() has read
+
+private:
+    static std::vector<std::string> merged(const std::string& path,
+                                           std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"-c", "exec \"$0\" \"$@\" 2>&1", path});
+        return arguments;
+    }
+};
+
 struct ProgramRun {
     int status = -1; // -1: it did not end within the limit and was killed
     std::string out, err;

@@ -6,11 +6,10 @@
 
 #include "store/Prefs.h"
 #include "support/ScopedEnvironment.h"
+#include "support/TemporaryFolder.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <sstream>
 #include <string>
 
@@ -24,24 +23,18 @@ inline std::string fileText(const std::filesystem::path& path) {
 
 class ScopedConfigHome {
 public:
-    ScopedConfigHome() : variable_("XDG_CONFIG_HOME", root_.c_str()) { Prefs::resetForTesting(); }
-    ~ScopedConfigHome() {
-        Prefs::resetForTesting();
-        std::filesystem::remove_all(root_);
-    }
+    ScopedConfigHome() { Prefs::resetForTesting(); }
+    ~ScopedConfigHome() { Prefs::resetForTesting(); }
     ScopedConfigHome(const ScopedConfigHome&) = delete;
     ScopedConfigHome& operator=(const ScopedConfigHome&) = delete;
 
-    const std::filesystem::path& root() const { return root_; }
-    std::filesystem::path folder() const { return root_ / "aerolune"; }
+    const std::filesystem::path& root() const { return root_.path(); }
+    std::filesystem::path folder() const { return root() / "aerolune"; }
     std::filesystem::path storeFile() const { return folder() / "AeroluneSaverPrefs.conf"; }
 
 private:
-    std::filesystem::path root_ = [] {
-        std::string pattern = std::filesystem::temp_directory_path() / "aerolune-test-XXXXXX";
-        return std::filesystem::path(::mkdtemp(pattern.data()));
-    }();
-    ScopedEnvironmentVariable variable_;
+    TemporaryFolder root_{"aerolune-test"};
+    ScopedEnvironmentVariable variable_{"XDG_CONFIG_HOME", root_.path().c_str()};
 };
 
 } // namespace aerolune::test

@@ -56,7 +56,6 @@ public:
 
     ManualClock& operator*() const { return *clock_; }
     ManualClock* operator->() const { return clock_.get(); }
-    const std::shared_ptr<ManualClock>& shared() const { return clock_; }
 
 private:
     std::shared_ptr<ManualClock> clock_;

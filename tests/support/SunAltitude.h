@@ -33,4 +33,10 @@ inline double sunAltitude(double moment, double latitude, double longitude) {
     return std::asin(std::clamp(sine, -1.0, 1.0)) / radian;
 }
 
+// A longitude on the equator where it is the middle of the night now.
+inline double midnightLongitude() {
+    const double hours = double(std::time(nullptr) % 86400) / 3600.0;
+    return std::fmod(-15.0 * hours + 540.0, 360.0) - 180.0;
+}
+
 } // namespace aerolune::test

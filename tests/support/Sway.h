@@ -24,6 +24,7 @@
 #include "support/Pixels.h"
 #include "support/Program.h"
 #include "support/ScopedConfigHome.h"
+#include "support/TemporaryFolder.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -70,10 +71,7 @@ public:
                 message({"-t", "get_outputs"}).value_or("").find(host ? "WL-1" : "HEADLESS-1") !=
                 std::string::npos;
     }
-    ~Sway() {
-        stop();
-        std::filesystem::remove_all(runtime_);
-    }
+    ~Sway() { stop(); }
     Sway(const Sway&) = delete;
     Sway& operator=(const Sway&) = delete;
 
@@ -159,10 +157,8 @@ private:
     }
 
     const Sway* host_;
-    std::filesystem::path runtime_ = [] {
-        char folder[] = "/tmp/aerolune-sway-XXXXXX";
-        return std::filesystem::path(::mkdtemp(folder));
-    }();
+    TemporaryFolder runtimeFolder_{"aerolune-sway"};
+    const std::filesystem::path& runtime_ = runtimeFolder_.path();
     ScopedEnvironmentVariable wayland_, ipc_, x11_{"DISPLAY", nullptr};
     std::optional<Program> process_;
     bool ready_ = false;

@@ -4,53 +4,23 @@
 #include "astronomy/Solar.h"
 #include "platform/output/RunLoop.h"
 #include "scenes/DayView.h"
+#include "support/PowerSupplies.h"
 #include "support/SaverHarness.h"
 #include "transitions/SkyTransitionView.h"
 
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <string>
 
 using namespace aerolune;
-namespace fs = std::filesystem;
-
-namespace {
 
 const CLLocationCoordinate2D paris{48.85, 2.35};
-
-// A charger and a battery where $AEROLUNE_POWER_SUPPLY_DIR says.
-class Supplies {
-public:
-    Supplies() {
-        fs::create_directories(root_ / "AC");
-        fs::create_directories(root_ / "BAT0");
-        std::ofstream(root_ / "AC/type") << "Mains\n";
-        std::ofstream(root_ / "BAT0/type") << "Battery\n";
-        plugIn(true);
-    }
-    ~Supplies() { fs::remove_all(root_); }
-    void plugIn(bool in) {
-        std::ofstream(root_ / "AC/online") << (in ? "1\n" : "0\n");
-        std::ofstream(root_ / "BAT0/status") << (in ? "Charging\n" : "Discharging\n");
-    }
-
-private:
-    fs::path root_ = [] {
-        std::string pattern = fs::temp_directory_path() / "aerolune-supplies-XXXXXX";
-        return fs::path(::mkdtemp(pattern.data()));
-    }();
-    test::ScopedEnvironmentVariable variable_{"AEROLUNE_POWER_SUPPLY_DIR", root_.c_str()};
-};
-
-} // namespace
 
 // Unplugged, the sky stands still within half a minute: a frame a minute, and
 // a sunset that comes meanwhile replaces the day at once, with no fade. Back
 // on mains it moves at thirty frames a second again within half a minute.
 TEST(BatteryWatchTest, MainsLostAndBackStillsTheSkyAndMovesItAgain) {
     test::SaverHarness harness("UTC", "2024-06-21T19:50:00Z", paris);
-    Supplies supplies;
+    test::PowerSupplies supplies;
+    supplies.laptop(true);
     const auto host =
         SaverHostView::create(Rect(0, 0, 160, 90), false, SaverHostView::FrameRate::hidden);
     host->startAnimation();
@@ -62,7 +32,7 @@ TEST(BatteryWatchTest, MainsLostAndBackStillsTheSkyAndMovesItAgain) {
         return loop.frameCount() - before;
     };
     EXPECT_NEAR(double(framesOver(10)), 300, 1) << "on mains";
-    supplies.plugIn(false);
+    supplies.laptop(false);
     framesOver(BatteryWatch::checkSeconds);
     EXPECT_TRUE(watch->still());
     EXPECT_LE(framesOver(300), 6u) << "a frame a minute";
@@ -79,7 +49,7 @@ TEST(BatteryWatchTest, MainsLostAndBackStillsTheSkyAndMovesItAgain) {
         << "within the minute";
     EXPECT_EQ(day->superview(), nullptr) << "the day left at once, without a fade";
 
-    supplies.plugIn(true);
+    supplies.laptop(true);
     framesOver(BatteryWatch::checkSeconds + 1);
     EXPECT_FALSE(watch->still());
     EXPECT_NEAR(double(framesOver(10)), 300, 1) << "moving again";

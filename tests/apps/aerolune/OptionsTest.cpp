@@ -36,11 +36,11 @@ TEST(OptionsTest, OneOrTwoDashesAndValuesAfterASpaceOrEquals) {
     EXPECT_EQ(accepted({"--layer", "background", "--on-battery", "still"}).onBattery,
               Options::OnBattery::still);
     EXPECT_EQ(accepted({"--on-battery=animate"}).onBattery, Options::OnBattery::animate);
-    const auto wallpaper = accepted({"--wallpaper", "--every", "30m", "--desktop", "mate",
-                                     "--size", "800x600", "--on-battery", "still", "--once"});
-    EXPECT_EQ(std::tuple(wallpaper.command, wallpaper.every, wallpaper.desktop, wallpaper.once),
-              std::tuple(Options::Command::wallpaper, std::optional(1800.0), std::string("mate"),
-                         true));
+    const auto wallpaper = accepted({"--wallpaper", "--every", "30m", "--desktop", "mate", "--size",
+                                     "800x600", "--on-battery", "still", "--once"});
+    EXPECT_EQ(
+        std::tuple(wallpaper.command, wallpaper.every, wallpaper.desktop, wallpaper.once),
+        std::tuple(Options::Command::wallpaper, std::optional(1800.0), std::string("mate"), true));
     EXPECT_EQ(accepted({"--forecast", "-help", "--lat", "1"}).command, Options::Command::help);
 }
 

@@ -10,6 +10,7 @@
 #include "support/PrivateXServer.h"
 #include "support/Program.h"
 #include "support/ScopedConfigHome.h"
+#include "support/SunAltitude.h"
 
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
@@ -17,7 +18,6 @@
 #include <ctime>
 #include <filesystem>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <tuple>
 
@@ -25,11 +25,15 @@ using namespace aerolune::test;
 
 // The saver at a place on the equator where it is the middle of the night now.
 static std::unique_ptr<Program> saver(std::vector<std::string> arguments) {
-    const double hours = double(std::time(nullptr) % 86400) / 3600.0;
-    const double longitude = std::fmod(-15.0 * hours + 540.0, 360.0) - 180.0;
     arguments.insert(arguments.end(),
-                     {"--lat", "0", "--seed", "5", "--lon", std::to_string(longitude)});
+                     {"--lat", "0", "--seed", "5", "--lon", std::to_string(midnightLongitude())});
     return std::make_unique<Program>(AEROLUNE_PROGRAM, std::move(arguments));
+}
+
+// The window titled "Aerolune", once the program has made it; 0 without one.
+static unsigned long ownWindow() {
+    const auto found = runProgram("xdotool", {"search", "--sync", "--name", "^Aerolune$"}, 10s);
+    return std::strtoul(found.out.c_str(), nullptr, 10);
 }
 
 static std::string hex(unsigned long id) {
@@ -43,17 +47,12 @@ protected:
     // h)) with a backdrop of another colour around it, and returns the sky
     // window's middle row.
     std::vector<Rgb> expectLayout(unsigned long window, int width, int height) {
-        const int d = int(std::lround(0.2 * std::sqrt(double(width) * height)));
-        const Rgb night{19, 24, 98};
+        const int d = skyInset(width, height);
         std::string seen = "no screenshot";
         for (int attempt = 0; attempt < 75; ++attempt, std::this_thread::sleep_for(200ms)) {
             const auto shot = screenshot(window);
-            if (!shot || shot->width() != width || shot->height() != height)
-                continue;
-            const Rgb inside = shot->at(d + 1, height / 2), outside = shot->at(d - 2, height / 2);
-            seen = describe(inside) + " " + describe(outside);
-            if (near(inside, night) && near(shot->at(width / 2, d + 2), night) &&
-                !near(outside, night, 8) && near(outside, shot->at(1, 1), 12)) {
+            if (shot && shot->width() == width && shot->height() == height &&
+                showsNightSkyInset(*shot, d, seen)) {
                 std::vector<Rgb> row;
                 for (int x = d; x < width - d; ++x)
                     row.push_back(shot->at(x, height / 2));
@@ -91,11 +90,8 @@ TEST_F(SaverWindowTest, EveryWayOfRunningShowsTheSkyInsetFollowsResizesAndEndsWi
         const auto run = own               ? saver({})
                          : given && !named ? saver({"-window-id", id, "-root"})
                                            : saver({"-root"});
-        if (own) { // the window titled "Aerolune", once the program has made it
-            const auto found =
-                runProgram("xdotool", {"search", "--sync", "--name", "^Aerolune$"}, 10s);
-            window = std::strtoul(found.out.c_str(), nullptr, 10);
-        }
+        if (own)
+            window = ownWindow();
         ASSERT_NE(window, 0u) << run->err;
         const auto first = expectLayout(window, width, height);
         if (own || way == "-window-id") {
@@ -160,54 +156,28 @@ static std::string silentDisplay(int& socket) {
 }
 
 // The saver's host ends it with SIGTERM whenever it likes: it ends, with
-// status 0, even while it waits on a store that is a FIFO or on a display
-// that never answers.
-TEST_F(SaverWindowTest, ASigtermEndsTheSaverWhateverItWaitsOn) {
-    {
-        SCOPED_TRACE("a FIFO where the store belongs");
-        std::filesystem::create_directories(home_.folder());
-        ASSERT_EQ(::mkfifo(home_.storeFile().c_str(), 0600), 0);
-        Program run("/bin/sh", {"-c", "exec \"$0\" \"$@\" 2>&1", AEROLUNE_PROGRAM, "--log-stderr"});
-        std::string seen;
-        while (seen.find("SkyCoordinator failed") == std::string::npos)
-            if (const auto line = run.readLine(20s))
-                seen += *line + "\n";
-            else
-                break;
-        EXPECT_NE(seen.find("is not a regular file"), std::string::npos) << seen;
-        ::kill(run.pid(), SIGTERM);
-        EXPECT_EQ(run.wait(10s), 0) << seen;
-    }
-    {
-        SCOPED_TRACE("a display that never answers");
-        int socket = -1;
-        const std::string display = silentDisplay(socket);
-        ASSERT_FALSE(display.empty());
-        ScopedEnvironmentVariable silent("DISPLAY", display.c_str());
-        const auto run = saver({});
-        std::this_thread::sleep_for(500ms);
-        ::kill(run->pid(), SIGTERM);
-        EXPECT_EQ(run->wait(20s), 0) << run->err;
-        ::close(socket);
-        std::filesystem::remove("/tmp/.X11-unix/X" + display.substr(1));
-    }
+// status 0, even while it waits on a display that never answers.
+TEST_F(SaverWindowTest, ASigtermEndsTheSaverWhileItWaitsOnADisplayThatNeverAnswers) {
+    int socket = -1;
+    const std::string display = silentDisplay(socket);
+    ASSERT_FALSE(display.empty());
+    ScopedEnvironmentVariable silent("DISPLAY", display.c_str());
+    const auto run = saver({});
+    std::this_thread::sleep_for(500ms);
+    ::kill(run->pid(), SIGTERM);
+    EXPECT_EQ(run->wait(20s), 0) << run->err;
+    ::close(socket);
+    std::filesystem::remove("/tmp/.X11-unix/X" + display.substr(1));
 }
 
 // The saver's log until its first sky view is made, then SIGTERM.
 static std::string logOfAStart(std::vector<std::string> options = {}) {
-    std::vector<std::string> arguments = {"-c", "exec \"$0\" \"$@\" 2>&1", AEROLUNE_PROGRAM,
-                                          "--log-stderr"};
-    arguments.insert(arguments.end(), options.begin(), options.end());
-    Program run("/bin/sh", arguments);
-    std::string seen;
-    while (seen.find("AeroluneSaverView.init") == std::string::npos)
-        if (const auto line = run.readLine(20s))
-            seen += *line + "\n";
-        else
-            break;
+    options.push_back("--log-stderr");
+    LoggedProgram run(AEROLUNE_PROGRAM, options);
+    run.awaitLine("AeroluneSaverView.init");
     ::kill(run.pid(), SIGTERM);
-    EXPECT_EQ(run.wait(5s), 0) << seen;
-    return seen;
+    EXPECT_EQ(run.wait(5s), 0) << run.seen;
+    return run.seen;
 }
 
 TEST(SaverScaleTest, XftDpiGivesTheScaleAfterTheOptionAndTheEnvironment) {
@@ -281,8 +251,7 @@ TEST_F(SaverWindowTest, EveryDepthOfWindowIsDrawnOrRefusedForWhatItIs) {
     {
         SCOPED_TRACE("a window of its own on a 16-bit screen");
         const auto run = saver({});
-        const auto found = runProgram("xdotool", {"search", "--sync", "--name", "^Aerolune$"}, 10s);
-        const unsigned long window = std::strtoul(found.out.c_str(), nullptr, 10);
+        const unsigned long window = ownWindow();
         ASSERT_NE(window, 0u) << run->err;
         expectLayout(window, 1280, 720);
         ::kill(run->pid(), SIGTERM);
@@ -329,20 +298,10 @@ static double sunsetLongitude(double seconds) {
 TEST_F(SaverWindowTest, AWindowOfItsOwnDrawsNothingWhileHiddenAndShowsTheSkyOfTheMomentAgain) {
     ScopedEnvironmentVariable utc("TZ", "UTC");
     const auto start = std::chrono::steady_clock::now();
-    Program run("/bin/sh",
-                {"-c", "exec \"$0\" \"$@\" 2>&1", AEROLUNE_PROGRAM, "--log-stderr", "--seed", "5",
-                 "--lat", "0", "--lon", std::to_string(sunsetLongitude(10))});
-    const auto awaitLine = [&](const std::string& text) {
-        std::string seen;
-        while (const auto line = run.readLine(20s))
-            if ((seen += *line + "\n").find(text) != std::string::npos)
-                return true;
-        ADD_FAILURE() << "no \"" << text << "\" in\n" << seen;
-        return false;
-    };
-    ASSERT_TRUE(awaitLine("AeroluneSaverView.init"));
-    const auto found = runProgram("xdotool", {"search", "--sync", "--name", "^Aerolune$"}, 10s);
-    const Window window = std::strtoul(found.out.c_str(), nullptr, 10);
+    LoggedProgram run(AEROLUNE_PROGRAM, {"--log-stderr", "--seed", "5", "--lat", "0", "--lon",
+                                         std::to_string(sunsetLongitude(10))});
+    ASSERT_TRUE(run.awaitLine("AeroluneSaverView.init")) << run.seen;
+    const Window window = ownWindow();
     ASSERT_NE(window, 0u);
     // A day sky has clouds along its rows; a sunset's gradient changes only
     // from row to row. The sky window of 1280x720 is inset by 192.
@@ -362,11 +321,12 @@ TEST_F(SaverWindowTest, AWindowOfItsOwnDrawsNothingWhileHiddenAndShowsTheSkyOfTh
     EXPECT_EQ(clouds, true) << "no day sky";
     XUnmapWindow(display_, window);
     XSync(display_, False);
-    ASSERT_TRUE(awaitLine("the window is hidden: nothing is drawn until it shows again"));
+    ASSERT_TRUE(run.awaitLine("the window is hidden: nothing is drawn until it shows again"))
+        << run.seen;
     std::this_thread::sleep_until(start + 13s); // past the sunset
     XMapWindow(display_, window);
     XSync(display_, False);
-    ASSERT_TRUE(awaitLine("the window shows again"));
+    ASSERT_TRUE(run.awaitLine("the window shows again")) << run.seen;
     std::this_thread::sleep_for(6s); // the day fades out over five
     EXPECT_EQ(rowsVary(), false) << "no sunset";
 
@@ -374,10 +334,10 @@ TEST_F(SaverWindowTest, AWindowOfItsOwnDrawsNothingWhileHiddenAndShowsTheSkyOfTh
         XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 1400, 800, 0, 0, 0xff0000);
     XMapRaised(display_, cover);
     XSync(display_, False);
-    EXPECT_TRUE(awaitLine("the window is hidden"));
+    EXPECT_TRUE(run.awaitLine("the window is hidden")) << run.seen;
     XDestroyWindow(display_, cover);
     XSync(display_, False);
-    EXPECT_TRUE(awaitLine("the window shows again"));
+    EXPECT_TRUE(run.awaitLine("the window shows again")) << run.seen;
     ::kill(run.pid(), SIGTERM);
     EXPECT_EQ(run.wait(5s), 0);
 }

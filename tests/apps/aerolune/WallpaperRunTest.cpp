@@ -8,6 +8,7 @@
 #include "astronomy/Solar.h"
 #include "palette/ColorHelper.h"
 #include "support/Pixels.h"
+#include "support/PowerSupplies.h"
 #include "support/SaverHarness.h"
 
 #include <algorithm>
@@ -63,11 +64,10 @@ public:
         desktop_ = desktop.get();
         run_ = std::make_unique<WallpaperRun>(
             options_, Size{160, 90}, 1, std::move(desktop),
-            BackgroundPictures::open(cache_ / "aerolune").value(),
+            BackgroundPictures::open(cache_.path() / "aerolune").value(),
             WallpaperRun::RealTime{real_, [this](double seconds) { wait(seconds); },
                                    [] { return false; }});
     }
-    ~Wallpaper() { fs::remove_all(cache_); }
 
     // Runs until `seconds` have passed on the saver's clock since its start,
     // or `count` pictures have been set.
@@ -106,16 +106,13 @@ private:
     }
     std::vector<std::string> folderHolds() const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(cache_ / "aerolune"))
+        for (const auto& entry : fs::directory_iterator(cache_.path() / "aerolune"))
             names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
 
-    fs::path cache_ = [] {
-        std::string pattern = fs::temp_directory_path() / "aerolune-cache-XXXXXX";
-        return fs::path(::mkdtemp(pattern.data()));
-    }();
+    TemporaryFolder cache_{"aerolune-cache"};
     Options options_;
     std::unique_ptr<WallpaperRun> run_;
 };
@@ -186,12 +183,8 @@ TEST(WallpaperRunTest, AClockSetBetweenPicturesShowsTheNewMomentsSkyAtOnce) {
 
 // On battery, still: a picture at each change of sky and no other.
 TEST(WallpaperRunTest, OnBatteryStillOnlyChangesOfSkyArePictured) {
-    const fs::path supplies =
-        fs::temp_directory_path() / ("aerolune-supply-" + std::to_string(::getpid()));
-    fs::create_directories(supplies / "BAT0");
-    std::ofstream(supplies / "BAT0/type") << "Battery\n";
-    std::ofstream(supplies / "BAT0/status") << "Discharging\n";
-    ScopedEnvironmentVariable battery("AEROLUNE_POWER_SUPPLY_DIR", supplies.c_str());
+    PowerSupplies supplies;
+    supplies.add("BAT0", {{"type", "Battery"}, {"status", "Discharging"}});
     Options options;
     options.onBattery = Options::OnBattery::still;
     Wallpaper wallpaper("2024-06-21T20:00:00+02:00", options);
@@ -202,5 +195,4 @@ TEST(WallpaperRunTest, OnBatteryStillOnlyChangesOfSkyArePictured) {
     // The last, the morning's sunrise, ends the run.
     EXPECT_EQ(modes, (std::vector<std::optional<SkyMode>>{SkyMode::day, SkyMode::sunset,
                                                           SkyMode::night, SkyMode::sunrise}));
-    fs::remove_all(supplies);
 }

@@ -6,6 +6,7 @@
 #include "aerolune/WaylandSaver.h"
 
 #include "support/SolidWindow.h"
+#include "support/SunAltitude.h"
 #include "support/Sway.h"
 #include "support/VirtualPointer.h"
 
@@ -34,39 +35,20 @@ constexpr Rgb nightSky{19, 24, 98};
 constexpr Rgb red{255, 0, 0};
 const std::string solid = "for_window [title=\"solid\"] floating enable, move position 700 100\n";
 
-// A longitude on the equator where it is the middle of the night now.
-std::string midnightLongitude() {
-    const double hours = double(std::time(nullptr) % 86400) / 3600.0;
-    return std::to_string(std::fmod(-15.0 * hours + 540.0, 360.0) - 180.0);
-}
-
-// The program with its log merged into what readLine() reads.
-class Saver : public aerolune::test::Program {
+// The saver at midnight on the equator, its output merged into what
+// readLine() reads, with its log unless `log` is false.
+class Saver : public aerolune::test::LoggedProgram {
 public:
     explicit Saver(std::vector<std::string> arguments, bool log = true)
-        : Program("/bin/sh", withPlace(std::move(arguments), log)) {}
-
-    // Reads lines until one holds `text`; false when none comes in time.
-    bool awaitLine(const std::string& text, std::chrono::milliseconds limit = 15s) {
-        const auto end = std::chrono::steady_clock::now() + limit;
-        while (const auto line = readLine(std::chrono::duration_cast<std::chrono::milliseconds>(
-                   end - std::chrono::steady_clock::now()))) {
-            seen += *line + "\n";
-            if (line->find(text) != std::string::npos)
-                return true;
-        }
-        return false;
-    }
-    std::string seen;
+        : LoggedProgram(AEROLUNE_PROGRAM, withPlace(std::move(arguments), log)) {}
 
 private:
     static std::vector<std::string> withPlace(std::vector<std::string> arguments, bool log) {
-        std::vector<std::string> command = {"-c", "exec \"$0\" \"$@\" 2>&1", AEROLUNE_PROGRAM};
-        command.insert(command.end(), arguments.begin(), arguments.end());
-        command.insert(command.end(), {"--lat", "0", "--seed", "5", "--lon", midnightLongitude()});
+        arguments.insert(arguments.end(), {"--lat", "0", "--seed", "5", "--lon",
+                                           std::to_string(aerolune::test::midnightLongitude())});
         if (log)
-            command.push_back("--log-stderr");
-        return command;
+            arguments.push_back("--log-stderr");
+        return arguments;
     }
 };
 
@@ -75,18 +57,15 @@ private:
 // picture may be at a scale: `pixels` device pixels per point.
 std::optional<Pixels> awaitSky(const Sway& sway, const std::string& output, int width, int height,
                                int pixels = 1) {
-    const int d = pixels * int(std::lround(0.2 * std::sqrt(double(width) * height)));
+    const int d = aerolune::test::skyInset(width, height, pixels);
     const int w = width * pixels, h = height * pixels;
     std::string seen = "no screenshot";
     const auto end = std::chrono::steady_clock::now() + 20s;
     while (std::chrono::steady_clock::now() < end) {
         auto shot = sway.screenshot(output);
         if (shot && shot->width() == w && shot->height() == h) {
-            const Rgb inside = shot->at(d + 1, h / 2), outside = shot->at(d - 2, h / 2);
-            if (near(inside, nightSky) && near(shot->at(w / 2, d + 2), nightSky) &&
-                !near(outside, nightSky, 8) && near(outside, shot->at(1, h - 2), 12))
+            if (aerolune::test::showsNightSkyInset(*shot, d, seen))
                 return shot;
-            seen = aerolune::test::describe(inside) + " " + aerolune::test::describe(outside);
         } else if (shot) {
             seen = std::to_string(shot->width()) + "x" + std::to_string(shot->height());
         }
@@ -162,34 +141,22 @@ TEST(WaylandSaverChoice, WaylandWhenAskedOrWithoutXAndX11WhenBothAreThere) {
     }
 }
 
-TEST_F(WaylandSaverTest, BackgroundDrawsTheSkyBeneathWindowsUntilSigterm) {
-    Sway sway(solid);
-    SKIP_WITHOUT_SWAY(sway);
-    aerolune::test::SolidWindow window("solid", 200, 150, 0xffff0000);
-    ASSERT_TRUE(window.shown());
-    Saver saver({"--layer", "background"});
-    ASSERT_TRUE(saver.awaitLine("showing on HEADLESS-1: 1920x1080 points at scale 1"))
-        << saver.seen;
-    const auto shot = awaitSky(sway, "HEADLESS-1", 1920, 1080);
-    ASSERT_TRUE(shot);
-    EXPECT_TRUE(near(shot->at(800, 175), red)) << "the window is beneath the wallpaper";
-    ::kill(saver.pid(), SIGTERM);
-    EXPECT_EQ(saver.wait(2s), 0);
-}
-
 // sway 1.9 on unplugs a headless output (swaymsg output NAME unplug). sway
 // 1.7 cannot: there the outputs are windows of an outer sway, and closing one
 // unplugs it. (Nested so under sway 1.10, an output draws no more frames once
-// another is added, saver or no saver: it is not the way there.)
-TEST_F(WaylandSaverTest, EachOutputGetsASkyAtItsScaleAndOneUnpluggedLosesOnlyItsOwn) {
+// another is added, saver or no saver: it is not the way there.) The sky lies
+// beneath windows, and ends on SIGTERM.
+TEST_F(WaylandSaverTest, EachOutputGetsASkyAtItsScaleBeneathWindowsAndOneUnpluggedLosesOnlyItsOwn) {
     const bool headless = Sway::installed() && Sway::unplugsHeadlessOutputs();
-    Sway outer(headless ? "output HEADLESS-2 scale 2\n" : "");
+    Sway outer(headless ? "output HEADLESS-2 scale 2\n" + solid : "");
     SKIP_WITHOUT_SWAY(outer);
     std::optional<Sway> nested;
     if (!headless) {
-        nested.emplace("output WL-2 scale 2\n", &outer);
+        nested.emplace("output WL-2 scale 2\n" + solid, &outer);
         SKIP_WITHOUT_SWAY(*nested);
     }
+    aerolune::test::SolidWindow window("solid", 200, 150, 0xffff0000);
+    ASSERT_TRUE(window.shown());
     const Sway& sway = headless ? outer : *nested;
     const std::string prefix = headless ? "HEADLESS-" : "WL-";
     const int width = headless ? 1920 : 1280, height = headless ? 1080 : 720;
@@ -202,7 +169,9 @@ TEST_F(WaylandSaverTest, EachOutputGetsASkyAtItsScaleAndOneUnpluggedLosesOnlyIts
     ASSERT_TRUE(saver.awaitLine(shows(1, 1))) << saver.seen;
     ASSERT_TRUE(sway.message({"create_output"}));
     ASSERT_TRUE(saver.awaitLine(shows(2, 2))) << saver.seen;
-    awaitSky(sway, prefix + "1", width, height);
+    const auto first = awaitSky(sway, prefix + "1", width, height);
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(near(first->at(800, 175), red)) << "the window is beneath the wallpaper";
     const auto sharp = awaitSky(sway, prefix + "2", width / 2, height / 2, 2);
     ASSERT_TRUE(sharp);
     EXPECT_GT(detailWithinPairs(*sharp), 0.7) << "stars drawn at scale 2, not enlarged";
@@ -216,6 +185,8 @@ TEST_F(WaylandSaverTest, EachOutputGetsASkyAtItsScaleAndOneUnpluggedLosesOnlyIts
         ASSERT_TRUE(sway.message({"create_output"}));
         EXPECT_TRUE(saver.awaitLine(shows(3, 1))) << saver.seen;
     }
+    ::kill(saver.pid(), SIGTERM);
+    EXPECT_EQ(saver.wait(2s), 0);
 }
 
 TEST_F(WaylandSaverTest, OutputLimitsTheSkyToOneOutputAndAnUnknownNameIsRefused) {
