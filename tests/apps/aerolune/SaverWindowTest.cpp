@@ -17,6 +17,7 @@
 #include <cmath>
 #include <ctime>
 #include <filesystem>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <tuple>
@@ -163,9 +164,13 @@ TEST_F(SaverWindowTest, ASigtermEndsTheSaverWhileItWaitsOnADisplayThatNeverAnswe
     ASSERT_FALSE(display.empty());
     ScopedEnvironmentVariable silent("DISPLAY", display.c_str());
     const auto run = saver({});
-    std::this_thread::sleep_for(500ms);
+    // Once it has connected it waits on the display, however slowly it started.
+    pollfd waiting{socket, POLLIN, 0};
+    ASSERT_EQ(::poll(&waiting, 1, 60'000), 1) << "the saver never connected";
+    const int connection = ::accept(socket, nullptr, nullptr);
     ::kill(run->pid(), SIGTERM);
     EXPECT_EQ(run->wait(20s), 0) << run->err;
+    ::close(connection);
     ::close(socket);
     std::filesystem::remove("/tmp/.X11-unix/X" + display.substr(1));
 }
