@@ -86,7 +86,7 @@ check_programs() {
     # A place by name needs the gazetteer, which an installed tree finds beside itself.
     "$aerolune" --set-location "Lisbon" | grep -qx 'place: Lisbon, Portugal' || fail "aerolune --set-location Lisbon"
     # Its messages too, from the catalogues beside it, whatever prefix it was built for.
-    grep -qF 'Kein Ort namens' <<<"$(LC_ALL= LANG= LANGUAGE=de "$aerolune" --set-location "xyzzy" 2>&1)" ||
+    grep -qF 'Kein Ort namens' <<<"$(LC_ALL= LC_MESSAGES= LANG= LANGUAGE=de "$aerolune" --set-location "xyzzy" 2>&1)" ||
         fail "aerolune does not find its German messages"
     if [ "$with_settings" = 1 ]; then
         grep -q '^Utilisation' <<<"$(LC_ALL= LANG=fr_FR.UTF-8 LANGUAGE= "$prefix/bin/aerolune-settings" --help)" ||

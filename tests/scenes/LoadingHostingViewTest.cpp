@@ -53,7 +53,8 @@ TEST(LoadingHostingViewTest, TheTextSitsInTheMiddleOfAWhitePanelThatFillsTheView
 }
 
 TEST(LoadingHostingViewTest, TheTextsAreInTheUsersLanguageAndTheLogsDescriptionIsNot) {
-    test::ScopedEnvironmentVariable all("LC_ALL", nullptr), language("LANGUAGE", "de");
+    test::ScopedEnvironmentVariable all("LC_ALL", nullptr), messages("LC_MESSAGES", nullptr),
+        lang("LANG", nullptr), language("LANGUAGE", "de");
     Localization::start(AEROLUNE_BUILD_LOCALE_DIR, Localization::Categories::messages);
     EXPECT_EQ(LoadingView().text(), "Der Himmel wird geladen \u2026");
     EXPECT_EQ(LoadingView(localizedDescription(LocationError::missingPref)).text(),

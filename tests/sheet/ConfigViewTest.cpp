@@ -226,7 +226,8 @@ TEST_F(ConfigViewTest, AProposedPlaceShowsOnlyWhenNothingIsStored) {
 }
 
 TEST_F(ConfigViewTest, TheResultAreaSpeaksTheUsersLanguageWithItsDecimalSeparator) {
-    ScopedEnvironmentVariable all("LC_ALL", nullptr), language("LANGUAGE", "de");
+    ScopedEnvironmentVariable all("LC_ALL", nullptr), messages("LC_MESSAGES", nullptr),
+        lang("LANG", nullptr), language("LANGUAGE", "de");
     Localization::start(AEROLUNE_BUILD_LOCALE_DIR, Localization::Categories::messages);
     EXPECT_EQ(ConfigView::foundText({38.5, -9.25}, "Lissabon, Portugal"),
               "Ort gefunden: Lissabon, Portugal (38,500000; -9,250000)");

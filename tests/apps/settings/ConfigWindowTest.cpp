@@ -159,8 +159,8 @@ TEST_F(ConfigWindowTest, OpensWithItsHintShowingTypesIntoTheFieldAndNamesTheStor
 }
 
 TEST_F(ConfigWindowTest, SpeaksTheUsersLanguage) {
-    ScopedEnvironmentVariable all("LC_ALL", nullptr), lang("LANG", nullptr),
-        language("LANGUAGE", "de");
+    ScopedEnvironmentVariable all("LC_ALL", nullptr), messages("LC_MESSAGES", nullptr),
+        lang("LANG", nullptr), language("LANGUAGE", "de");
     program_.emplace(AEROLUNE_SETTINGS_PROGRAM, std::vector<std::string>{"--verbose"});
     EXPECT_EQ(until("labels: "),
               "labels: title=Aerolune heading=Ort eingeben placeholder=Ort (Stadt oder "
