@@ -62,6 +62,7 @@ TEST(SaverViewsTest, EachFrameDrawnOverTheLastEqualsTheSameMomentDrawnAfresh) {
              {"night, stars twinkling", "2024-06-21T23:59:00+02:00", std::nullopt, 1.0},
              {"sunset, its gradient walking", "2024-06-21T12:00:00+02:00", 60.0, 1.0},
              {"day at scale 2", "2024-06-21T12:00:00+02:00", std::nullopt, 2.0},
+             {"day at scale 1.5", "2024-06-21T12:00:00+02:00", std::nullopt, 1.5},
              {"sunset at scale 1.5", "2024-06-21T12:00:00+02:00", 60.0, 1.5},
          }) {
         SCOPED_TRACE(sky);
