@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 #include <tuple>
+#include <utility>
 
 using namespace aerolune;
 using aerolune::test::PowerSupplies;
