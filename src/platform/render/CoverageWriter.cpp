@@ -1,8 +1,8 @@
 #include "platform/render/CoverageWriter.h"
 
 #include "platform/render/CairoHandles.h"
+#include "platform/render/DirectFill.h"
 #include "platform/render/OverBlend.h"
-#include "platform/render/UnitByte.h"
 
 #include <algorithm>
 #include <cstring>
@@ -10,11 +10,6 @@
 
 namespace aerolune {
 namespace {
-
-std::uint32_t opaque(const Color& color) {
-    return 0xff000000u | unitByte(color.red()) << 16 | unitByte(color.green()) << 8 |
-           unitByte(color.blue());
-}
 
 // What a coverage `a` lets through, times what lay beneath: in 65535ths, and
 // (255 - a) x 257 / 65536 being 1 - a / 255 in them (less a 65535th).
@@ -164,21 +159,10 @@ Coverage coverageOf(const CoverageWriter::Piece& piece) {
              cairo_image_surface_get_height(piece.coverage)}};
 }
 
-// The rectangles of `area` that lie inside the image and `bounds`.
-CairoRegion within(cairo_surface_t* image, const cairo_region_t* area,
-                   const cairo_rectangle_int_t& bounds) {
-    CairoRegion inside(cairo_region_copy(area));
-    const cairo_rectangle_int_t all{0, 0, cairo_image_surface_get_width(image),
-                                    cairo_image_surface_get_height(image)};
-    cairo_region_intersect_rectangle(inside.get(), &all);
-    cairo_region_intersect_rectangle(inside.get(), &bounds);
-    return inside;
-}
-
 } // namespace
 
 CoverageWriter::CoverageWriter(const Color& color, const Color& plain) {
-    const std::uint32_t full = opaque(color), beneath = opaque(plain);
+    const std::uint32_t full = opaquePixel(color), beneath = opaquePixel(plain);
     for (std::uint32_t c = 0; c < 256; ++c) {
         tint_[c] = multiplyPixel(full, c);
         overPlain_[c] = tint_[c] + multiplyPixel(beneath, 255 - c);
@@ -191,7 +175,9 @@ void CoverageWriter::writeOverPlain(cairo_surface_t* image, const cairo_region_t
     coverages.reserve(pieces.size());
     for (const Piece& piece : pieces)
         coverages.push_back(coverageOf(piece));
-    const CairoRegion boxes = within(image, area, {0, 0, 1 << 30, 1 << 30});
+    const CairoRegion boxes = boxesWithin(
+        image, area,
+        {0, 0, cairo_image_surface_get_width(image), cairo_image_surface_get_height(image)});
     cairo_surface_flush(image);
     unsigned char* pixels = cairo_image_surface_get_data(image);
     const int stride = cairo_image_surface_get_stride(image);
@@ -259,7 +245,7 @@ void CoverageWriter::writeRow(std::uint32_t* row, int from, int to, int count) {
 void CoverageWriter::compositeOver(cairo_surface_t* image, const cairo_region_t* area,
                                    const Piece& piece) const {
     const Coverage c = coverageOf(piece);
-    const CairoRegion boxes = within(image, area, c.bounds);
+    const CairoRegion boxes = boxesWithin(image, area, c.bounds);
     cairo_surface_flush(image);
     unsigned char* pixels = cairo_image_surface_get_data(image);
     const int stride = cairo_image_surface_get_stride(image);

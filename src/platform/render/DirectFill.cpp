@@ -21,12 +21,12 @@ bool isZero(double value) {
     return std::abs(value) < 1e-12;
 }
 
+} // namespace
+
 std::uint32_t opaquePixel(const Color& color) {
     return 0xff000000u | unitByte(color.red()) << 16 | unitByte(color.green()) << 8 |
            unitByte(color.blue());
 }
-
-} // namespace
 
 std::optional<cairo_rectangle_int_t> alignedPixels(const cairo_matrix_t& m, Size size) {
     // At any scale: the corners below must land on whole pixels all the same.
@@ -45,9 +45,6 @@ std::optional<cairo_rectangle_int_t> alignedPixels(const cairo_matrix_t& m, Size
                                  static_cast<int>(std::lround(std::abs(y1 - y0)))};
 }
 
-namespace {
-
-// The boxes of `allowed` inside `bounds` and inside the image.
 CairoRegion boxesWithin(cairo_surface_t* image, const cairo_region_t* allowed,
                         const cairo_rectangle_int_t& bounds) {
     CairoRegion area(cairo_region_create_rectangle(&bounds));
@@ -57,6 +54,8 @@ CairoRegion boxesWithin(cairo_surface_t* image, const cairo_region_t* allowed,
     cairo_region_intersect_rectangle(area.get(), &imageBounds);
     return area;
 }
+
+namespace {
 
 // Writes `picture`, its top-left corner at device (x, y), into `image` inside
 // `boxes`, one row piece at a time: write(to, from, count) in 32-bit pixels.

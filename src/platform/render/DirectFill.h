@@ -58,6 +58,12 @@ bool fillSolidDirect(cairo_surface_t* image, const cairo_region_t* allowed,
 bool compositePictureDirect(cairo_surface_t* image, const cairo_region_t* allowed,
                             cairo_surface_t* picture, int x, int y, double alpha);
 
+// A colour as the opaque 0xAARRGGBB pixel it shows as.
+std::uint32_t opaquePixel(const Color& color);
+// The boxes of `allowed` inside `bounds` and inside the image.
+CairoRegion boxesWithin(cairo_surface_t* image, const cairo_region_t* allowed,
+                        const cairo_rectangle_int_t& bounds);
+
 // Fills the boxes of `area` with one opaque colour.
 void fillRegionDirect(cairo_surface_t* image, const cairo_region_t* area, const Color& color);
 

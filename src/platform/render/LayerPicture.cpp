@@ -55,14 +55,13 @@ void paintSubtree(cairo_t* cr, Layer& layer, const cairo_matrix_t& matrix, bool 
     }
 }
 
-// The one colour every layer of the subtree paints, at whatever opacity, in
-// the bytes it shows as; nothing when they paint more than one, or anything
-// but a plain colour.
 bool sameBytes(const Color& a, const Color& b) {
     return unitByte(a.red()) == unitByte(b.red()) && unitByte(a.green()) == unitByte(b.green()) &&
            unitByte(a.blue()) == unitByte(b.blue());
 }
 
+// Whether every layer of the subtree paints one colour, at whatever opacity,
+// in the bytes it shows as (left in `color`), and nothing but a plain colour.
 bool paintsOneColor(const Layer& layer, double now, std::optional<Color>& color) {
     if (layer.paintsContent() || Compositor::shownColors(layer, now).size() >= 2)
         return false;
