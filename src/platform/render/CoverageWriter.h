@@ -8,8 +8,8 @@
 // run becomes pixels once, through a table of the colour over the plain one
 // at each of the 256 coverages: every pixel is read and written once a
 // frame, however many pictures overlap it, and each picture is read at a
-// quarter of the bytes a colour picture takes. Each table entry is what
-// Cairo gives compositing the colour at that coverage OVER the plain colour.
+// quarter of the bytes a colour picture takes. Each table entry is the colour
+// at that coverage OVER the plain colour, each channel rounded once.
 
 #include "platform/core/Color.h"
 
@@ -50,8 +50,8 @@ private:
     // The first `count` spans_ lie on the row.
     void writeRow(std::uint32_t* row, int from, int to, int count);
 
-    // The colour premultiplied at each coverage, and that over the plain colour.
-    std::array<std::uint32_t, 256> tint_{};
+    // The colour, opaque, and that at each coverage over the plain colour.
+    std::uint32_t color_;
     std::array<std::uint32_t, 256> overPlain_{};
     // For the row being written: its spans, and what they let through of the
     // plain colour, in 65535ths, rounded to a coverage only once written

@@ -13,13 +13,12 @@ namespace aerolune {
 namespace {
 
 // Whole pixels below a number of steps.
-long floorDivide(long count) {
-    return count >= 0 ? count / LayerPicture::steps
-                      : -((-count + LayerPicture::steps - 1) / LayerPicture::steps);
+long floorDivide(long count, int steps) {
+    return count >= 0 ? count / steps : -((-count + steps - 1) / steps);
 }
 
-int shiftKey(const LayerPicture::Placement& placement) {
-    return placement.shiftY * LayerPicture::steps + placement.shiftX;
+int shiftKey(const LayerPicture::Placement& placement, int steps) {
+    return placement.shiftY * steps + placement.shiftX;
 }
 
 // The subtree's extent in the layer's own coordinates; sublayers are not clipped.
@@ -140,7 +139,12 @@ bool LayerPicture::Placement::samePlace(const Placement& other) const {
 
 LayerPicture::LayerPicture(CairoSurface image, const Rect& box, double scale,
                            std::optional<Color> coverageColor)
-    : image_(std::move(image)), box_(box), scale_(scale), coverageColor_(coverageColor) {}
+    : image_(std::move(image)), box_(box), scale_(scale), steps_(stepsAt(scale)),
+      coverageColor_(coverageColor) {}
+
+int LayerPicture::stepsAt(double scale) {
+    return scale > 0 ? std::max(1, static_cast<int>(std::ceil(2 / scale - 1e-9))) : 2;
+}
 
 LayerPicture::Placement LayerPicture::place(const cairo_matrix_t& local) const {
     Placement placement;
@@ -158,12 +162,12 @@ LayerPicture::Placement LayerPicture::place(const cairo_matrix_t& local) const {
     }
     cairo_matrix_init_translate(&placement.matrix, local.x0 + box_.minX(), local.y0 - box_.maxY());
     const cairo_matrix_t& m = placement.matrix;
-    const long stepsX = std::lround(m.x0 * steps), stepsY = std::lround(m.y0 * steps);
-    const long x = floorDivide(stepsX), y = floorDivide(stepsY);
+    const long stepsX = std::lround(m.x0 * steps_), stepsY = std::lround(m.y0 * steps_);
+    const long x = floorDivide(stepsX, steps_), y = floorDivide(stepsY, steps_);
     placement.x = static_cast<int>(x);
     placement.y = static_cast<int>(y);
-    placement.shiftX = static_cast<int>(stepsX - x * steps);
-    placement.shiftY = static_cast<int>(stepsY - y * steps);
+    placement.shiftX = static_cast<int>(stepsX - x * steps_);
+    placement.shiftY = static_cast<int>(stepsY - y * steps_);
     // A shifted copy spreads into one more column and row.
     const double grow = placement.shiftX || placement.shiftY ? 1 : 0;
     placement.box = Rect(x, y, box_.width() + grow, box_.height() + grow);
@@ -175,7 +179,7 @@ bool LayerPicture::drawnLately(std::uint64_t lastDrawn, std::uint64_t frame) {
 }
 
 void LayerPicture::forget(int shiftY, std::uint64_t frame) {
-    const auto otherRow = [shiftY](int key) { return key / steps != shiftY; };
+    const auto otherRow = [shiftY, this](int key) { return key / steps_ != shiftY; };
     std::erase_if(shifted_, [&](const Shifted& copy) {
         return otherRow(copy.key) || !drawnLately(copy.lastDrawn, frame);
     });
@@ -194,15 +198,15 @@ CairoSurface LayerPicture::makeShifted(const Placement& placement) const {
     CairoSurface surface(
         cairo_image_surface_create(cairo_image_surface_get_format(image_.get()), w + 1, h + 1));
     CairoContext cr(cairo_create(surface.get()));
-    cairo_set_source_surface(cr.get(), image_.get(), static_cast<double>(placement.shiftX) / steps,
-                             static_cast<double>(placement.shiftY) / steps);
+    cairo_set_source_surface(cr.get(), image_.get(), static_cast<double>(placement.shiftX) / steps_,
+                             static_cast<double>(placement.shiftY) / steps_);
     cairo_pattern_set_filter(cairo_get_source(cr.get()), CAIRO_FILTER_BILINEAR);
     cairo_paint(cr.get());
     return surface;
 }
 
 cairo_surface_t* LayerPicture::shifted(const Placement& placement, std::uint64_t frame) {
-    const int key = shiftKey(placement);
+    const int key = shiftKey(placement, steps_);
     if (key == 0) {
         imageLastDrawn_ = frame;
         return image_.get();

@@ -5,8 +5,11 @@
 // scale, y up; the image's rows run from the top of the box down).
 //
 // Where the layer's matrix only moves it, the picture goes on whole pixels
-// from a copy shifted by the nearest half pixel, resampled once per half:
-// moving it is then a plain copy of pixels. Finer steps would multiply the
+// from a copy shifted by the nearest half point, resampled once per step: a
+// half pixel up to a scale of 2, a whole pixel from there on, so that a cloud
+// moves as finely on any screen and changes as often a second (finer steps at
+// scale 2 would make a drifting sky change a quarter more often). Moving it
+// is then a plain copy of pixels. Finer steps would multiply the
 // copies and, with them, the memory a frame reads (quarter steps cost a cloud
 // scene a third more time per frame). Turned, it is drawn through Cairo's
 // bilinear filter. Copies are kept for one row shift only: a picture that
@@ -37,7 +40,8 @@ class LayerPainter;
 
 class LayerPicture {
 public:
-    static constexpr int steps = 2;
+    // Steps a device pixel is cut into for a picture drawn at `scale`.
+    static int stepsAt(double scale);
     static constexpr double maximumSide = 4096; // pixels
 
     struct Placement {
@@ -97,6 +101,7 @@ private:
     CairoSurface image_;
     Rect box_;
     double scale_;
+    int steps_;
     // When the unshifted picture was last drawn itself (0: never).
     std::uint64_t imageLastDrawn_ = 0;
     std::vector<Shifted> shifted_;
