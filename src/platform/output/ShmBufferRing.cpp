@@ -24,8 +24,9 @@ ShmBufferRing::Next ShmBufferRing::next(int width, int height) {
     if (!buffer)
         return {};
     const bool changed = buffer != newest_;
+    const ShmBuffer* last = newest_;
     newest_ = buffer;
-    return {buffer, changed, buffer->takeStale()};
+    return {buffer, changed, buffer->takeStale(), changed ? last : nullptr};
 }
 
 void ShmBufferRing::drawn(const std::vector<PixelRect>& rects) {

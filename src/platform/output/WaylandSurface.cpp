@@ -167,7 +167,8 @@ void WaylandSurface::present(View& root, double now) {
     if (next.changed)
         compositor_.setTarget(next.buffer->pixels(), next.buffer->width(), next.buffer->height(),
                               next.buffer->stride(), true);
-    const auto redrawn = compositor_.render(root, now, {}, next.stale);
+    const auto redrawn =
+        compositor_.render(root, now, {}, next.stale, next.last ? next.last->pixels() : nullptr);
     buffers_.drawn(redrawn);
     unshown_.insert(unshown_.end(), redrawn.begin(), redrawn.end());
     if (unshown_.empty() && !answerConfigure_)

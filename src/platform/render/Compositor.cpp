@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace aerolune {
 namespace {
@@ -120,7 +121,8 @@ void Compositor::ensureImage(const View& root) {
 
 std::vector<PixelRect> Compositor::render(View& root, double now,
                                           const std::function<void()>& beforeDrawing,
-                                          const std::vector<PixelRect>& stale) {
+                                          const std::vector<PixelRect>& stale,
+                                          const unsigned char* lastFrame) {
     ensureImage(root);
     const auto& damaged = walk_.walk(root, now, width(), height(), scale_);
     CairoRegion damage(
@@ -131,15 +133,35 @@ std::vector<PixelRect> Compositor::render(View& root, double now,
         fullRedraw_ = false;
     }
     std::vector<PixelRect> redrawn = rectsOf(damage.get());
-    if (!stale.empty())
+    CairoRegion copied(regionOf(lastFrame ? stale : std::vector<PixelRect>{}));
+    if (lastFrame)
+        cairo_region_subtract(copied.get(), damage.get());
+    else if (!stale.empty())
         cairo_region_union(damage.get(), regionOf(stale).get());
-    if (cairo_region_is_empty(damage.get()))
+    if (cairo_region_is_empty(damage.get()) && cairo_region_is_empty(copied.get()))
         return redrawn;
     if (beforeDrawing)
         beforeDrawing();
-    drawing_.draw(root, image_.get(), damage.get(), scale_);
+    if (!cairo_region_is_empty(copied.get()))
+        copyFrom(lastFrame, copied.get());
+    if (!cairo_region_is_empty(damage.get()))
+        drawing_.draw(root, image_.get(), damage.get(), scale_);
     cairo_surface_flush(image_.get());
     return redrawn;
+}
+
+// Pieces of the last frame as memory of the image's layout holds them.
+void Compositor::copyFrom(const unsigned char* lastFrame, const cairo_region_t* pieces) {
+    cairo_surface_flush(image_.get());
+    unsigned char* data = cairo_image_surface_get_data(image_.get());
+    const int stride = cairo_image_surface_get_stride(image_.get());
+    for (const PixelRect& r : rectsOf(pieces)) {
+        const std::size_t offset = static_cast<std::size_t>(r.y) * stride + std::size_t(r.x) * 4;
+        for (int row = 0; row < r.height; ++row)
+            std::memcpy(data + offset + std::size_t(row) * stride,
+                        lastFrame + offset + std::size_t(row) * stride, std::size_t(r.width) * 4);
+        cairo_surface_mark_dirty_rectangle(image_.get(), r.x, r.y, r.width, r.height);
+    }
 }
 
 } // namespace aerolune

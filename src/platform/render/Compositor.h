@@ -62,10 +62,13 @@ public:
     // `beforeDrawing`, when given, runs once the frame is known to draw
     // something and before it touches the image (the image may still be in
     // use elsewhere). `stale` are pieces of the image that do not hold the
-    // last frame (memory that was away): drawn again, but not reported.
+    // last frame (memory that was away): drawn again, but not reported; or,
+    // where `lastFrame` is memory of the image's size and stride that holds
+    // the last frame, copied from it where this frame does not draw them.
     std::vector<PixelRect> render(View& root, double now,
                                   const std::function<void()>& beforeDrawing = {},
-                                  const std::vector<PixelRect>& stale = {});
+                                  const std::vector<PixelRect>& stale = {},
+                                  const unsigned char* lastFrame = nullptr);
 
     // Draws into memory owned by the caller (an image shared with the X
     // server) from now on; the next render redraws everything, unless the
@@ -99,6 +102,7 @@ public:
 
 private:
     void ensureImage(const View& root);
+    void copyFrom(const unsigned char* lastFrame, const cairo_region_t* pieces);
 
     const std::uint64_t owner_;
     CairoSurface image_;

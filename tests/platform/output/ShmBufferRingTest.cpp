@@ -9,7 +9,7 @@
 
 using namespace aerolune;
 
-TEST(ShmBufferRingTest, EachFrameGoesIntoAFreeBufferThatRedrawsWhatItMissedAndNothingElse) {
+TEST(ShmBufferRingTest, EachFrameGoesIntoAFreeBufferThatTakesWhatItMissedFromTheLastOne) {
     const std::string socket = "/tmp/aerolune-shm-" + std::to_string(::getpid());
     test::Program compositor(AEROLUNE_BARE_COMPOSITOR, {socket});
     ASSERT_EQ(compositor.readLine(), "ready");
@@ -24,12 +24,14 @@ TEST(ShmBufferRingTest, EachFrameGoesIntoAFreeBufferThatRedrawsWhatItMissedAndNo
     const auto a = ring.next(width, height);
     ASSERT_TRUE(a.buffer && a.changed);
     EXPECT_EQ(a.stale, Rects{whole}) << "a new buffer holds nothing yet";
+    EXPECT_EQ(a.last, nullptr) << "and none holds the last frame";
     ring.drawn({whole});
     a.buffer->markBusy();
 
     const auto b = ring.next(width, height);
     ASSERT_TRUE(b.buffer && b.buffer != a.buffer && b.changed);
     EXPECT_EQ(b.stale, Rects{whole});
+    EXPECT_EQ(b.last, a.buffer);
     ring.drawn({left});
     ring.drawn({right});
     b.buffer->markBusy();
@@ -40,6 +42,7 @@ TEST(ShmBufferRingTest, EachFrameGoesIntoAFreeBufferThatRedrawsWhatItMissedAndNo
         ASSERT_EQ(again.buffer, a.buffer);
         EXPECT_TRUE(again.changed);
         EXPECT_EQ(again.stale, (Rects{left, right}));
+        EXPECT_EQ(again.last, b.buffer);
         ring.drawn({});
     }
     {
@@ -48,6 +51,7 @@ TEST(ShmBufferRingTest, EachFrameGoesIntoAFreeBufferThatRedrawsWhatItMissedAndNo
         EXPECT_EQ(unshown.buffer, a.buffer);
         EXPECT_FALSE(unshown.changed);
         EXPECT_TRUE(unshown.stale.empty());
+        EXPECT_EQ(unshown.last, nullptr);
     }
     a.buffer->markBusy();
     {
@@ -62,6 +66,7 @@ TEST(ShmBufferRingTest, EachFrameGoesIntoAFreeBufferThatRedrawsWhatItMissedAndNo
         const auto resized = ring.next(width + 1, height);
         ASSERT_TRUE(resized.buffer);
         EXPECT_EQ(resized.stale, (Rects{{0, 0, width + 1, height}}));
+        EXPECT_EQ(resized.last, nullptr) << "no buffer of the new size was drawn";
         EXPECT_EQ(ring.size(), 1u);
     }
     ::unlink(socket.c_str());

@@ -189,6 +189,18 @@ TEST(CompositorTest, OnlyWhatShowsDifferentlyIsRedrawn) {
     EXPECT_TRUE(compositor.render(*root, 23, {}, {{0, 40, 100, 10}}).empty());
     EXPECT_EQ(at(compositor, 2, 2).r, 101);
     EXPECT_EQ(at(compositor, 2, 20).r, 0x40) << "beyond the stale pixels";
+    // Or copied from memory that holds the last frame, where this one draws nothing.
+    std::vector<unsigned char> last(std::size_t(cairo_image_surface_get_stride(image)) * 50, 0x7f);
+    box->setFrame(Rect(30.5, 20, 10, 10));
+    const auto moved =
+        compositor.render(*root, 24, {}, {{0, 0, 100, 15}, {30, 18, 20, 4}}, last.data());
+    EXPECT_EQ(moved, (std::vector<PixelRect>{{30, 20, 11, 20}})) << "what is drawn";
+    EXPECT_EQ(at(compositor, 2, 2).r, 101) << "neither";
+    EXPECT_EQ(at(compositor, 2, 40).r, 0x7f) << "stale";
+    EXPECT_EQ(at(compositor, 35, 31).r, 0x7f) << "stale, above what is drawn";
+    EXPECT_EQ(at(compositor, 45, 29).r, 0x7f) << "stale, beside it";
+    EXPECT_EQ(at(compositor, 35, 29).r, 255) << "stale and drawn: the box";
+    EXPECT_EQ(at(compositor, 35, 15).r, 0) << "drawn: where the box was";
 }
 
 // A cloud goes on half-point steps at any scale: drifting a quarter point a
