@@ -4,7 +4,7 @@
 // Each frame is drawn straight into a free buffer, and with it what changed
 // while that buffer was away, copied from the buffer drawn last, which holds
 // it all: no image of the drawing's own sits beside the buffers. (Drawing
-// those pieces again cost a wlroots compositor's client a third more than
+// those pieces again cost a wlroots compositor's client a quarter more than
 // the same frames on X11, where one image is kept: a twinkling star is drawn
 // from its disc and blended, a cloud row from all the clouds on it; a copy
 // only reads and writes.) A new size makes new buffers.

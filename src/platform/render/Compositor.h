@@ -14,7 +14,7 @@
 //
 // A layer with many sublayers (a cloud of puffs) is rasterised into a picture
 // of its own (LayerPicture) and then only composited as it moves, at the
-// nearest half pixel; a change inside the subtree rasterises it again.
+// nearest half point; a change inside the subtree rasterises it again.
 //
 // A small round layer (a star) is shown on a fine grid of place and size
 // (RoundShape): a drift or twinkle too small to leave its grid point draws

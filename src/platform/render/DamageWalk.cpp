@@ -254,7 +254,7 @@ Rect DamageWalk::visitLayer(Layer& layer, const cairo_matrix_t& parent) {
         state.shapeColor = layer.backgroundColor();
     } else if (usePicture(layer, state, colorsChanged ? changes | Layer::contentChanged : changes,
                           rebuilt)) {
-        // A move that lands on the same half pixel shows the same pixels.
+        // A move that lands on the same step of the grid shows the same pixels.
         const LayerPicture::Placement placement = state.picture->place(local);
         box = placement.box;
         appearance = state.fresh || rebuilt || colorsChanged || opacity != state.opacity8 ||
