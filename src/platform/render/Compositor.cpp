@@ -133,11 +133,14 @@ std::vector<PixelRect> Compositor::render(View& root, double now,
         fullRedraw_ = false;
     }
     std::vector<PixelRect> redrawn = rectsOf(damage.get());
-    CairoRegion copied(regionOf(lastFrame ? stale : std::vector<PixelRect>{}));
-    if (lastFrame)
+    // Stale pieces are copied where this frame does not draw them, or drawn.
+    CairoRegion copied(regionOf(stale));
+    if (lastFrame) {
         cairo_region_subtract(copied.get(), damage.get());
-    else if (!stale.empty())
-        cairo_region_union(damage.get(), regionOf(stale).get());
+    } else {
+        cairo_region_union(damage.get(), copied.get());
+        copied.reset(cairo_region_create());
+    }
     if (cairo_region_is_empty(damage.get()) && cairo_region_is_empty(copied.get()))
         return redrawn;
     if (beforeDrawing)

@@ -11,10 +11,15 @@
 namespace aerolune {
 namespace {
 
-// What a coverage `a` lets through, times what lay beneath: in 65535ths, and
-// (255 - a) x 257 / 65536 being 1 - a / 255 in them (less a 65535th).
+// What a coverage `a` keeps of what lies beneath, in 65536ths: (255 - a) x
+// 257 / 65536 is 1 - a / 255 less a 65535th.
+inline std::uint32_t kept(std::uint32_t a) {
+    return (255 - a) * 257;
+}
+
+// What a coverage `a` lets through, times what lay beneath, in 65535ths.
 inline std::uint16_t letThrough(std::uint32_t through, std::uint32_t a) {
-    return static_cast<std::uint16_t>((through * ((255 - a) * 257)) >> 16);
+    return static_cast<std::uint16_t>((through * kept(a)) >> 16);
 }
 
 void combineScalar(std::uint16_t* through, const std::uint8_t* coverage, int count) {
@@ -22,40 +27,38 @@ void combineScalar(std::uint16_t* through, const std::uint8_t* coverage, int cou
         through[i] = letThrough(through[i], coverage[i]);
 }
 
-// letThrough of all (65535): (255 - a) x 257 less one, and 0 for a full coverage.
+// letThrough of all (65535): what is kept less one, and 0 for a full coverage.
 void startScalar(std::uint16_t* through, const std::uint8_t* coverage, int count) {
     for (int i = 0; i < count; ++i) {
-        const std::uint32_t kept = (255 - coverage[i]) * 257u;
-        through[i] = static_cast<std::uint16_t>(kept ? kept - 1 : 0);
+        const std::uint32_t k = kept(coverage[i]);
+        through[i] = static_cast<std::uint16_t>(k ? k - 1 : 0);
     }
+}
+
+// kept() of sixteen coverages.
+__attribute__((target("avx2"))) inline __m256i keptAvx2(const std::uint8_t* coverage) {
+    const __m256i a =
+        _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(coverage)));
+    return _mm256_mullo_epi16(_mm256_sub_epi16(_mm256_set1_epi16(255), a), _mm256_set1_epi16(257));
 }
 
 // The same, sixteen pixels at a time.
 __attribute__((target("avx2"))) void combineAvx2(std::uint16_t* through,
                                                  const std::uint8_t* coverage, int count) {
-    const __m256i full = _mm256_set1_epi16(255), unit = _mm256_set1_epi16(257);
     int i = 0;
     for (; i + 16 <= count; i += 16) {
-        const __m256i a =
-            _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(coverage + i)));
-        const __m256i kept = _mm256_mullo_epi16(_mm256_sub_epi16(full, a), unit);
         auto* at = reinterpret_cast<__m256i*>(through + i);
-        _mm256_storeu_si256(at, _mm256_mulhi_epu16(_mm256_loadu_si256(at), kept));
+        _mm256_storeu_si256(at, _mm256_mulhi_epu16(_mm256_loadu_si256(at), keptAvx2(coverage + i)));
     }
     combineScalar(through + i, coverage + i, count - i);
 }
 
 __attribute__((target("avx2"))) void startAvx2(std::uint16_t* through, const std::uint8_t* coverage,
                                                int count) {
-    const __m256i full = _mm256_set1_epi16(255), unit = _mm256_set1_epi16(257);
     int i = 0;
-    for (; i + 16 <= count; i += 16) {
-        const __m256i a =
-            _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(coverage + i)));
-        const __m256i kept = _mm256_mullo_epi16(_mm256_sub_epi16(full, a), unit);
+    for (; i + 16 <= count; i += 16)
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(through + i),
-                            _mm256_subs_epu16(kept, _mm256_set1_epi16(1)));
-    }
+                            _mm256_subs_epu16(keptAvx2(coverage + i), _mm256_set1_epi16(1)));
     startScalar(through + i, coverage + i, count - i);
 }
 
