@@ -18,8 +18,8 @@ public:
     // Draws the view tree as it shows at `now` (monotonic seconds) and shows it.
     virtual void present(View& root, double now) = 0;
     // A descriptor that becomes readable when the output has events, or -1
-    // when they can wait for its next frame (an output that always wants
-    // frames has its events handled at least once a frame).
+    // for none. The run loop reads the events before each frame and wakes
+    // for them only when no frame is near.
     virtual int eventFd() const { return -1; }
     // Handles pending events (resizes and the like). False once the output is
     // gone, which ends the run loop.
@@ -28,6 +28,10 @@ public:
     // surface the compositor has not asked to draw, being hidden or between
     // its refreshes) is skipped: its view is neither animated nor drawn.
     virtual bool wantsFrame() const { return true; }
+    // Whether it wants no frame only until its server's word that the last
+    // one was taken, which is expected by the next frame's moment (a Wayland
+    // surface between two refreshes of its monitor).
+    virtual bool awaitsFrame() const { return false; }
 };
 
 } // namespace aerolune

@@ -63,6 +63,12 @@ bool RunLoop::wantsAnyFrame() const {
     });
 }
 
+bool RunLoop::awaitsAnyFrame() const {
+    return std::any_of(screens_.begin(), screens_.end(), [](const Screen& screen) {
+        return screen.output && screen.output->awaitsFrame();
+    });
+}
+
 double RunLoop::frameInterval() const {
     double interval = ScreenSaverView::defaultAnimationTimeInterval;
     for (std::size_t i = 0; i < screens_.size(); ++i) {
@@ -108,12 +114,12 @@ void RunLoop::advance(ManualClock& clock, double seconds) {
     clock.advanceTo(target);
 }
 
-void RunLoop::sleepUntil(std::optional<double> deadline, int signalFd) const {
+void RunLoop::sleepUntil(std::optional<double> deadline, int signalFd, bool withEvents) const {
     std::vector<int> fds{signalFd};
-    if (events_)
+    if (withEvents && events_)
         fds.push_back(events_->eventFd());
     for (const auto& screen : screens_)
-        if (screen.output)
+        if (withEvents && screen.output)
             fds.push_back(screen.output->eventFd());
     std::optional<double> seconds;
     if (deadline) {
@@ -146,6 +152,22 @@ void RunLoop::stopViews() {
             screen.view->stopAnimation();
 }
 
+// With no frame wanted or awaited, only work, events and signals wake the
+// loop. An output that awaits its frame (its server's word that the last one
+// was taken, which comes a moment after it was sent) has its events read at
+// the next frame's moment, or watched from then on if the word has not come
+// by then. Events wait for a frame that close: reading them as they came
+// would wake the loop twice a frame, a tenth of a night's cost.
+void RunLoop::sleepUntilNextTurn(const SignalWatcher& signals) {
+    const double now = Clock::current().monotonic();
+    const bool wanted = wantsAnyFrame() || (awaitsAnyFrame() && now < *nextFrame_);
+    std::optional<double> deadline = MainQueue::main().nextDeadline();
+    if (wanted)
+        deadline = std::min(*nextFrame_, deadline.value_or(*nextFrame_));
+    const bool eventsWait = wanted && *nextFrame_ - now <= eventsWaitAtMost;
+    sleepUntil(deadline, signals.fd(), !eventsWait);
+}
+
 int RunLoop::run() {
     const SignalWatcher signals;
     return run(signals);
@@ -176,11 +198,7 @@ int RunLoop::run(const SignalWatcher& signals) {
                 std::min(*nextFrame_, nextFrameAfter(*lastFrame_, Clock::current().monotonic()));
         if (stopRequested_ || signals.received())
             break;
-        // With no frame wanted, only work, events and signals wake the loop.
-        std::optional<double> deadline = queue.nextDeadline();
-        if (wantsAnyFrame())
-            deadline = std::min(*nextFrame_, deadline.value_or(*nextFrame_));
-        sleepUntil(deadline, signals.fd());
+        sleepUntilNextTurn(signals);
     }
     running_ = false;
     stopViews();

@@ -19,7 +19,8 @@
 // skips a screen whose output does not want one now: its view is not animated,
 // laid out or drawn. While no screen wants a frame the loop does not wake for
 // frames at all, only for work, events and signals; the next frame comes as
-// soon as one is wanted again.
+// soon as one is wanted again. Events are read before each frame and wait
+// for a frame less than eventsWaitAtMost away; else they wake the loop.
 
 #include "platform/core/ManualClock.h"
 #include "platform/core/SignalWatcher.h"
@@ -67,6 +68,9 @@ public:
     void advance(ManualClock& clock, double seconds);
 
     std::uint64_t frameCount() const { return frames_; }
+    // How near a frame must be for the events to wait for it, in seconds:
+    // a still saver's frame a minute away must not keep a closed window open.
+    static constexpr double eventsWaitAtMost = 0.1;
     // The first screen's view.
     ScreenSaverView& view() const { return *screens_.front().view; }
 
@@ -79,6 +83,7 @@ private:
 
     void runScreen(Screen& screen);
     bool wantsAnyFrame() const;
+    bool awaitsAnyFrame() const;
     bool processEvents();
     void startViews();
     void stopViews();
@@ -87,7 +92,10 @@ private:
     // The moment of the next frame on the grid after `frameTime`, skipping the
     // ones already past at `now`.
     double nextFrameAfter(double frameTime, double now) const;
-    void sleepUntil(std::optional<double> deadline, int signalFd) const;
+    // Sleeps until the deadline, a signal or work posted from elsewhere, and
+    // the events of the source and the outputs `withEvents`.
+    void sleepUntil(std::optional<double> deadline, int signalFd, bool withEvents) const;
+    void sleepUntilNextTurn(const SignalWatcher& signals);
 
     std::vector<Screen> screens_;
     EventSource* events_ = nullptr;

@@ -123,6 +123,10 @@ bool WaylandSurface::wantsFrame() const {
     return configured_ && !closed_ && (!frameCallback_ || answerConfigure_);
 }
 
+bool WaylandSurface::awaitsFrame() const {
+    return configured_ && !closed_ && frameCallback_ && !answerConfigure_;
+}
+
 // The compositor's own word wins over a guess from the monitors: its
 // fractional scale (drawn through the viewport), else the integer scale it
 // prefers for the surface's buffers (wl_surface version 6), which follows the

@@ -8,7 +8,10 @@
 // after each frame shown, only when the compositor has said it is time for the
 // next one (a frame callback). A surface that is hidden or covered is never
 // told so, and costs nothing: the run loop neither animates nor draws it. An
-// answer to a new configure is sent at once all the same.
+// answer to a new configure is sent at once all the same. Until the word
+// comes the surface awaits it (awaitsFrame): the loop reads it at the next
+// frame's moment rather than waking for it, and listens for it only once
+// that moment has passed without it.
 //
 // The compositor draws each frame straight into a free buffer of two or three
 // in shared memory (ShmBufferRing; a buffer also redraws what changed while it
@@ -48,6 +51,7 @@ public:
 
     Size size() const override { return size_; }
     bool wantsFrame() const override;
+    bool awaitsFrame() const override;
     void present(View& root, double now) override;
 
     // The compositor closed the surface (its monitor went, or the window's

@@ -532,10 +532,8 @@ bool X11Output::wantsFrame() const {
     return !x_->ownsWindow || (x_->mapped && !x_->obscured);
 }
 
-// While hidden no frame comes to handle the events: the one that shows the
-// window again must wake the loop.
 int X11Output::eventFd() const {
-    return wantsFrame() ? -1 : ConnectionNumber(x_->display);
+    return ConnectionNumber(x_->display);
 }
 
 void X11Output::present(View& root, double now) {

@@ -56,11 +56,9 @@ public:
     // dots per inch; nothing when it is not set.
     std::optional<std::string> resourceDpi() const;
     void present(View& root, double now) override;
-    // No eventFd while frames come: events wait for the next frame, a
-    // thirtieth of a second away at most. The server's word that it has read
-    // each frame would otherwise wake the loop a second time a frame, a tenth
-    // of a night's cost. While a window of our own is hidden, the connection
-    // wakes the loop instead.
+    // The connection: while a window of our own is hidden, or frames are a
+    // still saver's minute apart, its events wake the loop; while frames
+    // come, they wait for the next one (see RunLoop).
     int eventFd() const override;
     bool processEvents() override;
     // A window of our own wants no frame while it is unmapped (minimised, on

@@ -194,3 +194,100 @@ TEST_F(RunLoopTest, WhileNoScreenWantsAFrameTheLoopSleepsUntilAnEventBringsOne) 
     EXPECT_EQ(std::count(other.begin(), other.end(), "present"), 1);
     EXPECT_FALSE(added->isAnimating()) << "the loop stops the views it started";
 }
+
+namespace {
+
+// An output paced by its server, as a Wayland surface is: after each frame it
+// awaits the server's word, a byte on a pipe, which comes at once while
+// `answers`; else, for that frame, from a thread a tenth of a second later.
+// It counts the loop's idle turns: those that read its events and made no
+// frame before reading them again.
+class PacedSaver : public JournalSaver {
+public:
+    explicit PacedSaver(Journal& journal) : JournalSaver(journal) {
+        EXPECT_EQ(::pipe2(fds_, O_NONBLOCK | O_CLOEXEC), 0);
+    }
+    ~PacedSaver() override {
+        if (late_.joinable())
+            late_.join();
+        ::close(fds_[0]);
+        ::close(fds_[1]);
+    }
+    void present(View& root, double now) override {
+        JournalSaver::present(root, now);
+        wants = false;
+        framed_ = true;
+        if (answers) {
+            send();
+            return;
+        }
+        answers = true;
+        late_ = std::thread([this] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            send();
+        });
+    }
+    bool awaitsFrame() const override { return !wants; }
+    int eventFd() const override { return fds_[0]; }
+    bool processEvents() override {
+        idleTurns += framed_ ? 0 : 1;
+        framed_ = false;
+        char byte;
+        if (::read(fds_[0], &byte, 1) == 1)
+            wants = true;
+        return true;
+    }
+
+    bool answers = true;
+    int idleTurns = 0;
+
+private:
+    void send() { EXPECT_EQ(::write(fds_[1], "x", 1), 1); }
+    int fds_[2] = {-1, -1};
+    bool framed_ = true;
+    std::thread late_;
+};
+
+} // namespace
+
+// Read as it came, the word would wake the loop a second time each frame;
+// a word that is late must wake it, without the loop turning meanwhile.
+TEST_F(RunLoopTest, AServersWordIsReadAtTheNextFrameAndListenedForOnlyOnceItIsLate) {
+    Clock::setCurrent(nullptr);
+    Journal paced;
+    auto saver = std::make_shared<PacedSaver>(paced);
+    saver->setAnimationTimeInterval(0.005);
+    RunLoop loop(saver, saver.get());
+    int frames = 0, idleAtTwenty = 0;
+    saver->onFrame = [&] {
+        if (++frames == 20) {
+            idleAtTwenty = saver->idleTurns;
+            saver->answers = false;
+        } else if (frames == 21) {
+            loop.stop();
+        }
+    };
+    EXPECT_EQ(loop.run(), 0);
+    EXPECT_EQ(frames, 21);
+    EXPECT_EQ(idleAtTwenty, 0) << "the loop woke for the word between frames";
+    EXPECT_LE(saver->idleTurns, 2) << "the loop turned while the word was late";
+}
+// A still saver's frames are a minute apart: an event (a window closed) must
+// not wait for the next one.
+TEST_F(RunLoopTest, EventsWakeTheLoopWhenTheNextFrameIsFarAway) {
+    Clock::setCurrent(nullptr);
+    saver->setAnimationTimeInterval(60);
+    PipeSource source;
+    RunLoop loop(&source);
+    loop.addScreen(saver, saver.get());
+    source.onEvent = [&] { loop.stop(); };
+    const auto start = std::chrono::steady_clock::now();
+    std::thread sender([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        source.send();
+    });
+    EXPECT_EQ(loop.run(), 0);
+    sender.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+    EXPECT_EQ(loop.frameCount(), 1u);
+}
