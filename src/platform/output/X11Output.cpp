@@ -547,9 +547,10 @@ void X11Output::present(View& root, double now) {
         x_->exposed = false;
     } else if (x_->shared && !redrawn.empty() && redrawn.size() <= mostClipPieces) {
         // The server reads the image from memory it shares: one copy of the
-        // box around the frame, clipped to the redrawn pieces, costs it only
-        // those pixels and one request, however many pieces a night has.
-        const PixelRect all = x_->putClipped(redrawn);
+        // box around the frame, clipped to the redrawn pieces (bridged: the
+        // image holds the whole frame), costs it only those pixels and one
+        // request, however many pieces a night has.
+        const PixelRect all = x_->putClipped(bridged(redrawn));
         x_->put(all.x, all.y, all.width, all.height, true);
     } else {
         x_->putClipped({});

@@ -1,6 +1,7 @@
 #include "platform/render/Compositor.h"
 
 #include "platform/render/UnitByte.h"
+#include "platform/render/UploadBoxes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -153,12 +154,14 @@ std::vector<PixelRect> Compositor::render(View& root, double now,
     return redrawn;
 }
 
-// Pieces of the last frame as memory of the image's layout holds them.
+// Pieces of the last frame as memory of the image's layout holds them. Outside
+// the stale pieces this image already holds the last frame, so they are
+// copied bridged, row by row across each band.
 void Compositor::copyFrom(const unsigned char* lastFrame, const cairo_region_t* pieces) {
     cairo_surface_flush(image_.get());
     unsigned char* data = cairo_image_surface_get_data(image_.get());
     const int stride = cairo_image_surface_get_stride(image_.get());
-    for (const PixelRect& r : rectsOf(pieces)) {
+    for (const PixelRect& r : bridged(rectsOf(pieces))) {
         const std::size_t offset = static_cast<std::size_t>(r.y) * stride + std::size_t(r.x) * 4;
         for (int row = 0; row < r.height; ++row)
             std::memcpy(data + offset + std::size_t(row) * stride,

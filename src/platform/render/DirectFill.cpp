@@ -208,6 +208,32 @@ bool fillGradientDirect(cairo_surface_t* image, const cairo_region_t* allowed,
     return true;
 }
 
+// Columns of one colour each, a band of the area's rectangles (those that
+// share their rows) at a time, row by row across the band: the columns whose
+// colour moved a level are many and thin, and written one after the other
+// each would fetch the band's every row again from memory.
+void fillColumnsDirect(unsigned char* data, int stride, const cairo_region_t* area,
+                       const GradientRamp& ramp) {
+    std::vector<cairo_rectangle_int_t> band;
+    for (int i = 0, n = cairo_region_num_rectangles(area); i < n;) {
+        band.clear();
+        do {
+            cairo_rectangle_int_t r;
+            cairo_region_get_rectangle(area, i, &r);
+            if (!band.empty() && r.y != band.front().y)
+                break;
+            band.push_back(r);
+        } while (++i < n);
+        const cairo_rectangle_int_t& first = band.front();
+        for (int row = first.y; row < first.y + first.height; ++row) {
+            auto* line = reinterpret_cast<std::uint32_t*>(data + std::size_t(row) * stride);
+            for (const cairo_rectangle_int_t& r : band)
+                std::memcpy(line + r.x, ramp.pixels.data() + (r.x - ramp.bounds.x),
+                            static_cast<std::size_t>(r.width) * 4);
+        }
+    }
+}
+
 void fillGradientDirect(cairo_surface_t* image, const cairo_region_t* allowed,
                         const GradientRamp& ramp) {
     const CairoRegion regionWithin = boxesWithin(image, allowed, ramp.bounds);
@@ -216,29 +242,29 @@ void fillGradientDirect(cairo_surface_t* image, const cairo_region_t* allowed,
     unsigned char* data = cairo_image_surface_get_data(image);
     const int stride = cairo_image_surface_get_stride(image);
     const auto colorAt = [&](int line) { return ramp.pixels[static_cast<std::size_t>(line)]; };
+    if (ramp.alongColumns) {
+        fillColumnsDirect(data, stride, area, ramp);
+        cairo_rectangle_int_t extents;
+        cairo_region_get_extents(area, &extents);
+        return cairo_surface_mark_dirty_rectangle(image, extents.x, extents.y, extents.width,
+                                                  extents.height);
+    }
     for (int i = 0, n = cairo_region_num_rectangles(area); i < n; ++i) {
         cairo_rectangle_int_t r;
         cairo_region_get_rectangle(area, i, &r);
-        if (ramp.alongColumns) {
-            const std::uint32_t* line = ramp.pixels.data() + (r.x - ramp.bounds.x);
-            for (int row = r.y; row < r.y + r.height; ++row)
-                std::memcpy(data + row * stride + 4 * r.x, line,
-                            static_cast<std::size_t>(r.width) * 4);
-        } else {
-            // Rows of one colour come in runs (a few hundred colours over a
-            // thousand rows): one fill per run.
-            const int first = r.y - ramp.bounds.y;
-            int runStart = first;
-            std::uint32_t runColor = colorAt(first);
-            for (int line = first + 1; line <= first + r.height; ++line) {
-                const std::uint32_t color = line < first + r.height ? colorAt(line) : ~runColor;
-                if (color == runColor)
-                    continue;
-                pixman_fill(reinterpret_cast<std::uint32_t*>(data), stride / 4, 32, r.x,
-                            ramp.bounds.y + runStart, r.width, line - runStart, runColor);
-                runStart = line;
-                runColor = color;
-            }
+        // Rows of one colour come in runs (a few hundred colours over a
+        // thousand rows): one fill per run.
+        const int first = r.y - ramp.bounds.y;
+        int runStart = first;
+        std::uint32_t runColor = colorAt(first);
+        for (int line = first + 1; line <= first + r.height; ++line) {
+            const std::uint32_t color = line < first + r.height ? colorAt(line) : ~runColor;
+            if (color == runColor)
+                continue;
+            pixman_fill(reinterpret_cast<std::uint32_t*>(data), stride / 4, 32, r.x,
+                        ramp.bounds.y + runStart, r.width, line - runStart, runColor);
+            runStart = line;
+            runColor = color;
         }
         cairo_surface_mark_dirty_rectangle(image, r.x, r.y, r.width, r.height);
     }

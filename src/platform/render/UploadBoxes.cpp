@@ -51,4 +51,18 @@ std::vector<PixelRect> uploadBoxes(std::vector<PixelRect> redrawn, long requestP
     return redrawn;
 }
 
+std::vector<PixelRect> bridged(const std::vector<PixelRect>& banded, int gap) {
+    std::vector<PixelRect> joined;
+    joined.reserve(banded.size());
+    for (const PixelRect& r : banded) {
+        PixelRect* last = joined.empty() ? nullptr : &joined.back();
+        if (last && last->y == r.y && last->height == r.height &&
+            r.x - (last->x + last->width) < gap)
+            last->width = r.x + r.width - last->x;
+        else
+            joined.push_back(r);
+    }
+    return joined;
+}
+
 } // namespace aerolune

@@ -152,6 +152,30 @@ TEST(CompositorTest, GroupOpacityBlendsAnOverlappingPairOnceForLayersAndViews) {
     }
 }
 
+// A backdrop's colours moved a level: its changed columns, thin and many,
+// cut by a window above it and by a speck that moved, are drawn as a fresh
+// frame draws them.
+TEST(CompositorTest, AGradientsChangedColumnsAreRedrawnAsAFreshFrameDrawsThem) {
+    auto root = layeredView(Rect(0, 0, 300, 60), black);
+    auto gradient = std::make_shared<GradientLayer>();
+    gradient->setTransform(Transform::makeRotation(quarterTurn));
+    gradient->setFrame(root->bounds());
+    gradient->setColors({Color(0.1, 0.3, 0.5), Color(0.9, 0.7, 0.5)});
+    root->layer()->addSublayer(gradient);
+    root->addSubview(layeredView(Rect(100, 20, 100, 20), blue));
+    auto speck = square(Rect(20, 30, 2, 2), white);
+    root->layer()->addSublayer(speck);
+    Compositor compositor;
+    compositor.render(*root, 0);
+    gradient->setColors({Color(0.1 + 1.0 / 255, 0.3, 0.5), Color(0.9, 0.7, 0.5)});
+    speck->setFrame(Rect(250, 10, 2, 2));
+    EXPECT_GT(compositor.render(*root, 1).size(), 50u) << "not the many pieces meant";
+    const test::Pixels fresh = drawn(*root), incremental(compositor.image());
+    for (int y = 0; y < 60; ++y)
+        for (int x = 0; x < 300; ++x)
+            ASSERT_EQ(incremental.pointAt(x, y), fresh.pointAt(x, y)) << x << ", " << y;
+}
+
 TEST(CompositorTest, OnlyWhatShowsDifferentlyIsRedrawn) {
     auto root = layeredView(Rect(0, 0, 100, 50), black);
     auto box = square(Rect(10, 10, 10, 10), red), star = square(Rect(60.0, 30, 2, 2), white, 1);
