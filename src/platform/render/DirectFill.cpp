@@ -208,6 +208,8 @@ bool fillGradientDirect(cairo_surface_t* image, const cairo_region_t* allowed,
     return true;
 }
 
+namespace {
+
 // Columns of one colour each, a band of the area's rectangles (those that
 // share their rows) at a time, row by row across the band: the columns whose
 // colour moved a level are many and thin, and written one after the other
@@ -233,6 +235,8 @@ void fillColumnsDirect(unsigned char* data, int stride, const cairo_region_t* ar
         }
     }
 }
+
+} // namespace
 
 void fillGradientDirect(cairo_surface_t* image, const cairo_region_t* allowed,
                         const GradientRamp& ramp) {
