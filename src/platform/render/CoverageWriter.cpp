@@ -248,14 +248,7 @@ void CoverageWriter::writeOverPlain(cairo_surface_t* image, const cairo_region_t
     through_.resize(static_cast<std::size_t>(cairo_image_surface_get_width(image)));
     Span* spans = spans_.data();
     for (int i = 0, n = cairo_region_num_rectangles(boxes.get()); i < n;) {
-        band.clear();
-        do {
-            cairo_rectangle_int_t r;
-            cairo_region_get_rectangle(boxes.get(), i, &r);
-            if (!band.empty() && (r.y != band.front().y || r.height != band.front().height))
-                break;
-            band.push_back(r);
-        } while (++i < n);
+        i = gatherBand(boxes.get(), i, band);
         const int left = band.front().x, right = band.back().x + band.back().width;
         for (int row = band.front().y; row < band.front().y + band.front().height; ++row) {
             int count = 0;

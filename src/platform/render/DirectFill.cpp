@@ -55,6 +55,19 @@ CairoRegion boxesWithin(cairo_surface_t* image, const cairo_region_t* allowed,
     return area;
 }
 
+int gatherBand(const cairo_region_t* region, int first, std::vector<cairo_rectangle_int_t>& band) {
+    band.clear();
+    const int n = cairo_region_num_rectangles(region);
+    for (int i = first; i < n; ++i) {
+        cairo_rectangle_int_t r;
+        cairo_region_get_rectangle(region, i, &r);
+        if (!band.empty() && r.y != band.front().y)
+            return i;
+        band.push_back(r);
+    }
+    return n;
+}
+
 namespace {
 
 // Writes `picture`, its top-left corner at device (x, y), into `image` inside
@@ -218,14 +231,7 @@ void fillColumnsDirect(unsigned char* data, int stride, const cairo_region_t* ar
                        const GradientRamp& ramp) {
     std::vector<cairo_rectangle_int_t> band;
     for (int i = 0, n = cairo_region_num_rectangles(area); i < n;) {
-        band.clear();
-        do {
-            cairo_rectangle_int_t r;
-            cairo_region_get_rectangle(area, i, &r);
-            if (!band.empty() && r.y != band.front().y)
-                break;
-            band.push_back(r);
-        } while (++i < n);
+        i = gatherBand(area, i, band);
         const cairo_rectangle_int_t& first = band.front();
         for (int row = first.y; row < first.y + first.height; ++row) {
             auto* line = reinterpret_cast<std::uint32_t*>(data + std::size_t(row) * stride);

@@ -63,6 +63,10 @@ std::uint32_t opaquePixel(const Color& color);
 // The boxes of `allowed` inside `bounds` and inside the image.
 CairoRegion boxesWithin(cairo_surface_t* image, const cairo_region_t* allowed,
                         const cairo_rectangle_int_t& bounds);
+// Puts into `band` the rectangles of `region` from index `first` on that share
+// its rows (a region keeps them in bands of equal y and height, left to
+// right) and returns the index after them.
+int gatherBand(const cairo_region_t* region, int first, std::vector<cairo_rectangle_int_t>& band);
 
 // Fills the boxes of `area` with one opaque colour.
 void fillRegionDirect(cairo_surface_t* image, const cairo_region_t* area, const Color& color);
