@@ -35,21 +35,18 @@ TEST(DataDirectoryTest, AProgramLooksBesideItselfAndOnlyABuildReadsTheSourceTree
     ::unsetenv("AEROLUNE_DATA_DIR");
 }
 
-TEST(DataDirectoryTest, MessageCataloguesAreFoundBesideTheProgramWhereverItIsUnpacked) {
-    const auto root = fs::path(testing::TempDir()) / ("unpacked-" + std::to_string(::getpid()));
-    const auto usr = root / "usr";
-    fs::create_directories(usr / "bin");
-    fs::create_directories(usr / "libexec/xscreensaver");
-    // A locale folder without our catalogue (another program's) does not count.
-    fs::create_directories(usr / "share/locale/de/LC_MESSAGES");
-    std::ofstream(usr / "share/locale/de/LC_MESSAGES/other.mo") << "x";
+// Unpacked programs reading their catalogues are the install tests'.
+TEST(DataDirectoryTest, MessageCataloguesAreFoundBesideTheProgramAndOnlyWhereOursAre) {
+    const auto usr =
+        fs::path(testing::TempDir()) / ("unpacked-" + std::to_string(::getpid())) / "usr";
+    const auto messages = usr / "share/locale/de/LC_MESSAGES";
+    fs::create_directories(messages);
+    std::ofstream(messages / "other.mo") << "x"; // another program's
     EXPECT_NE(DataDirectory::localeFolder(usr / "bin/aerolune-settings"), usr / "share/locale");
-    std::ofstream(usr / "share/locale/de/LC_MESSAGES/aerolune.mo") << "x";
-    for (const auto* program : {"bin/aerolune-settings", "libexec/xscreensaver/aerolune"})
-        EXPECT_EQ(DataDirectory::localeFolder(usr / program).lexically_normal(),
-                  usr / "share/locale")
-            << program;
+    std::ofstream(messages / "aerolune.mo") << "x";
+    EXPECT_EQ(DataDirectory::localeFolder(usr / "libexec/xscreensaver/aerolune").lexically_normal(),
+              usr / "share/locale");
     EXPECT_EQ(DataDirectory::localeFolder(), AEROLUNE_TEST_BUILD_DIR "/locale")
         << "a program run from the build reads the build's catalogues";
-    fs::remove_all(root);
+    fs::remove_all(usr.parent_path());
 }

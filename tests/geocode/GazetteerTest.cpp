@@ -73,18 +73,17 @@ TEST(GazetteerTest, ANameLongerThanALengthHoldsIsRefusedNotCut) {
     const std::string stem(200, 'a'), longest = stem + std::string(55, 'b');
     const auto loaded = Gazetteer::parse(tinyGazetteer(stem, std::string(55, 'b')));
     ASSERT_TRUE(loaded) << loaded.error().message;
-    EXPECT_EQ((*loaded)->name((*loaded)->keys().at(1)), longest);
-    EXPECT_EQ((*loaded)->exactMatches(longest).size(), 1u);
+    const Gazetteer& g = **loaded;
+    EXPECT_EQ(g.name(g.keys().at(1)), longest);
+    EXPECT_EQ(g.exactMatches(longest).size(), 1u);
     // The top bit of a name's place says it is another name, not the place's own.
-    EXPECT_EQ(
-        std::pair(bool((*loaded)->keys().at(0).alternate), bool((*loaded)->keys().at(1).alternate)),
-        std::pair(false, true));
-    EXPECT_EQ((*loaded)->keys().at(1).place, 0u);
+    EXPECT_TRUE(!g.keys()[0].alternate && g.keys()[1].alternate && g.keys()[1].place == 0);
     // A country's name in a language, or its English one where that language has none.
-    EXPECT_EQ((*loaded)->countryName(0, "ja"), "\u30DD\u30EB\u30C8\u30AC\u30EB");
-    EXPECT_EQ((*loaded)->countryName(0, "ja_JP"), "\u30DD\u30EB\u30C8\u30AC\u30EB");
-    EXPECT_EQ((*loaded)->countryName(0, "de"), "Portugal");
-    EXPECT_EQ((*loaded)->countryName(0, ""), "Portugal");
+    for (const auto& [language, name] : {std::pair{"ja", "\u30DD\u30EB\u30C8\u30AC\u30EB"},
+                                         {"ja_JP", "\u30DD\u30EB\u30C8\u30AC\u30EB"},
+                                         {"de", "Portugal"},
+                                         {"", "Portugal"}})
+        EXPECT_EQ(g.countryName(0, language), name) << language;
     EXPECT_EQ(refusal(Gazetteer::parse(tinyGazetteer(stem, std::string(56, 'b')))),
               "has a name longer than 255 bytes");
 }

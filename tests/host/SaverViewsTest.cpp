@@ -99,28 +99,23 @@ TEST(SaverViewsTest, TheSkyWindowIsInsetByAFifthOfTheGeometricMeanRoundedAwayFro
     EXPECT_NE(sheet().window, sheet().window) << "a new sheet each time";
 }
 
-TEST(SaverViewsTest, EachNewSkyGoesBeneathTheOneItReplacesWhichKeepsItsSizeWhileItFades) {
+// The newest sky goes beneath the one it replaces (the fade below shows it);
+// that one keeps its size while it fades, when the window changes.
+TEST(SaverViewsTest, ASkyThatFadesOutKeepsItsSizeWhileTheNewOneTakesTheWindows) {
     SaverHarness harness("Europe/Paris", "2024-06-21T12:00:00+02:00", paris);
     harness.clock().setNow(*Solar(harness.now(), paris).sunset() - 2);
     auto sky = SkySaverView::create(Rect(0, 0, 400, 300), false);
-    const auto loading = sky->subviews().at(0);
-    EXPECT_EQ(loading->frame(), sky->bounds()) << "the loading panel, at once";
+    EXPECT_EQ(sky->subviews().at(0)->frame(), sky->bounds()) << "the loading panel, at once";
     sky->startAnimation();
     const auto day = sky->skyCoordinator()->currentView();
     harness.advance(2);
     sky->animateOneFrame();
     const auto sunset = sky->skyCoordinator()->currentView();
     ASSERT_EQ(sky->skyCoordinator()->skyMode(), SkyMode::sunset);
-    using Views = std::vector<std::shared_ptr<View>>;
-    EXPECT_EQ(sky->subviews(), (Views{sunset, day, loading})) << "newest at the bottom";
     sky->setFrame(Rect(0, 0, 200, 100));
     sky->displayIfNeeded();
     EXPECT_EQ(sunset->frame(), Rect(0, 0, 200, 100));
     EXPECT_EQ(day->frame(), Rect(0, 0, 400, 300)) << "a fading view keeps its size";
-    harness.advance(3);
-    EXPECT_EQ(sky->subviews(), (Views{sunset, day}));
-    harness.advance(2);
-    EXPECT_EQ(sky->subviews(), (Views{sunset}));
 }
 
 // With no place stored, the panel says so for ten seconds; then the sky of
@@ -151,13 +146,12 @@ TEST(SaverViewsTest, AFailedStartShowsWhyThenTheTimeZonesSkyTenSecondsLaterUnles
         run.loop.advance(harness.clock(), 0.02);
         EXPECT_EQ(run.sky.skyMode(), after);
         EXPECT_EQ(run.sky.showsTimeZonePlace(), !storedMeanwhile && after == SkyMode::night);
-        const auto& lines = harness.logLines();
-        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
-                                [](const std::string& line) {
-                                    return line.starts_with("no location is stored: showing the "
-                                                            "sky of Europe/Paris, a guess from "
-                                                            "the time zone, at ");
-                                }),
+        EXPECT_EQ(std::ranges::count_if(harness.logLines(),
+                                        [](const std::string& line) {
+                                            return line.starts_with(
+                                                "no location is stored: showing the sky of "
+                                                "Europe/Paris, a guess from the time zone, at ");
+                                        }),
                   run.sky.showsTimeZonePlace() ? 1 : 0);
     }
 }
@@ -235,13 +229,10 @@ TEST(SaverViewsTest, EachSkyThatGivesWayIsWholeAtTheChangeHalfFadedAt2_5sAndGone
             sky->layoutSubtreeIfNeeded();
             sky->displayIfNeeded();
             compositor.render(*sky, harness.clock().monotonic());
-            const test::Pixels shown(compositor.image());
-            std::vector<double> channels;
-            for (int y = 0; y < shown.height(); ++y)
-                for (int x = 0; x < shown.width(); ++x)
-                    for (const int c : {shown.at(x, y).r, shown.at(x, y).g, shown.at(x, y).b})
-                        channels.push_back(c);
-            return channels;
+            // Every byte; the alpha bytes, always opaque, weigh nothing below.
+            cairo_surface_t* image = compositor.image();
+            const auto* data = cairo_image_surface_get_data(image);
+            return std::vector<double>(data, data + cairo_image_surface_get_stride(image) * 120);
         };
         // Frame by frame up to the change, as the saver reckons its moment.
         if (!atStart)

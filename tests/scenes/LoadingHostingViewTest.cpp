@@ -26,22 +26,19 @@ TEST(LoadingHostingViewTest, TheTextSitsInTheMiddleOfAWhitePanelThatFillsTheView
             const test::Pixels pixels = test::renderFrame(compositor, *view, scale);
             // The box around the ink, the lightest red (darkest blue), and the
             // runs of rows that hold ink: one per line of text.
-            int minX = 1 << 20, maxX = -1, minY = 1 << 20, maxY = -1, darkest = 255, runs = 0,
-                lastRow = -2;
+            int minX = 1 << 20, maxX = -1, minY = 1 << 20, maxY = -1, darkest = 255, runs = 0;
             for (int y = 0; y < pixels.height(); ++y) {
-                bool inRow = false;
+                const bool runGoesOn = maxY == y - 1; // the row above held ink
                 for (int x = 0; x < pixels.width(); ++x) {
                     const test::Rgb p = pixels.at(x, y);
                     if (p == test::Rgb{255, 255, 255})
                         continue;
                     ASSERT_TRUE(p.b == 255 && std::abs(p.r - p.g) <= 1) << "blue over white";
+                    runs += !runGoesOn && maxY != y;
                     minX = std::min(minX, x), maxX = std::max(maxX, x);
-                    minY = std::min(minY, y), maxY = std::max(maxY, y);
+                    minY = std::min(minY, y), maxY = y;
                     darkest = std::min(darkest, p.r);
-                    runs += !inRow && y != lastRow + 1;
-                    inRow = true;
                 }
-                lastRow = inRow ? y : lastRow;
             }
             EXPECT_EQ(runs, lines);
             EXPECT_NEAR(darkest, 128, 3) << "blue at half opacity";

@@ -96,6 +96,7 @@ TYPED_TEST(SkyViewsTest, ItemsDriftLeftByTheirSpeedAndWrapOnlyOnceTheyHaveLeft) 
 
 TEST(DayViewTest, ANewDayHas25WholeCloudsOfTheirRangeOfSizesAtTheOrigin) {
     const DayView view;
+    ASSERT_EQ(view.clouds().size(), 25u);
     for (const auto& cloud : view.clouds()) {
         const auto [w, h] = cloud->frame().size;
         EXPECT_TRUE(cloud->frame().origin == Point{} && w == std::round(w) && h == std::round(h));
@@ -103,7 +104,10 @@ TEST(DayViewTest, ANewDayHas25WholeCloudsOfTheirRangeOfSizesAtTheOrigin) {
     }
 }
 
-TEST(NightViewTest, ADrawSizesEachOf300StarsAndSetsItsBrightnessWhichSetsItsSpeed) {
+// A draw sizes each star and sets its brightness, which sets its speed; its
+// twinkles then stay strictly between one and three points.
+TEST(NightViewTest, ADrawSizes300StarsWhoseBrightnessSetsTheirSpeedAndTheyTwinkleWithin1To3) {
+    Random::reseedShared(7);
     NightView view;
     ASSERT_EQ(view.stars().size(), 300u);
     EXPECT_EQ(view.stars()[0]->frame(), Rect()) << "unplaced until the first draw";
@@ -113,14 +117,9 @@ TEST(NightViewTest, ADrawSizesEachOf300StarsAndSetsItsBrightnessWhichSetsItsSpee
         ASSERT_TRUE(size.width == size.height && size.width >= 1 && size.width < 3);
         ASSERT_EQ(star->opacity(), static_cast<float>(size.width * 0.25));
     }
-    view.stars()[0]->setOpacity(0.5f);
-    EXPECT_EQ(view.stars()[0]->speed(), static_cast<double>(0.01f));
-}
-
-TEST(NightViewTest, TwinklesStayStrictlyBetweenOneAndThreePoints) {
-    Random::reseedShared(7);
-    NightView view;
     Star& star = *view.stars()[0];
+    star.setOpacity(0.5f);
+    EXPECT_EQ(star.speed(), static_cast<double>(0.01f));
     for (const double side : {2.9, 1.05, 2.0}) {
         double smallest = 3, largest = 0;
         for (int frame = 0; frame < 2000; ++frame) {
@@ -164,7 +163,9 @@ TEST(CloudTest, PuffsAreDiscsClearAtTheEdgesDensestInTheMiddleAndSymmetric) {
     EXPECT_EQ(puff->cornerRadius(), 6.0);
 }
 
-TEST(SkyRenderingTest, ACloudIsDensestInItsMiddleAndSymmetricOnThePlainDayBlue) {
+// Whether the compositor keeps a cloud's puffs in place and mirrored is
+// CompositorTest's; here, that a day shows its blue and a cloud's white.
+TEST(SkyRenderingTest, ACloudIsWhitestInItsMiddleOnThePlainDayBlue) {
     Random::reseedShared(4);
     auto view = std::make_shared<DayView>();
     view->setFrame(Rect(0, 0, 320, 160));
@@ -174,23 +175,13 @@ TEST(SkyRenderingTest, ACloudIsDensestInItsMiddleAndSymmetricOnThePlainDayBlue) 
         cloud->setHidden(true);
     view->layer()->addSublayer(std::make_shared<Cloud>(Rect(60, 30, 200, 100)));
     const test::Pixels pixels = test::renderFrame(compositor, *view, 1);
-    // Puffs of 9 points every 4 reach from the first inner one at 4 to 205, so
-    // the cloud's density is mirrored about (60 + 104.5, 30 + 54.5).
-    const auto mirrored = [&](int x, int y) { return pixels.pointAt(328 - x, 168 - y); };
-    int cloudPixels = 0;
-    for (int y = 0; y < 160; ++y)
-        for (int x = 0; x < 320; ++x) {
-            const Rgb p = pixels.pointAt(x, y);
-            if (x < 63 || x >= 266 || y < 33 || y >= 136) {
-                ASSERT_EQ(p, (Rgb{164, 221, 250})) << x << ", " << y << ": the day sky";
-                continue;
-            }
-            // Overlapping puffs meet in another order on the other side: 8-bit
-            // rounding may differ by a few steps.
-            ASSERT_TRUE(test::near(p, mirrored(x, y), 3)) << x << ", " << y;
-            cloudPixels += p.r > 164;
-        }
-    EXPECT_GT(cloudPixels, 190 * 90);
+    // Puffs of 9 points every 4 reach from the first inner one at 4 to 205:
+    // 203 x 103 pixels from x = 63 and y = 33 up, row 24 down. The rest is sky.
+    const auto sky = [](const Rgb& p) { return p == Rgb{164, 221, 250}; };
+    const auto whiter = [](const Rgb& p) { return p.r > 164; };
+    EXPECT_EQ(pixels.count(0, 0, 320, 160, sky),
+              320 * 160 - pixels.count(63, 24, 203, 103, whiter));
+    EXPECT_GT(pixels.count(63, 24, 203, 103, whiter), 190 * 90);
     const Rgb middle = pixels.pointAt(164, 84), rim = pixels.pointAt(80, 84);
     EXPECT_GT(middle.r, rim.r + 20);
     EXPECT_GT(rim.r, 164);
@@ -203,27 +194,12 @@ TEST(SkyRenderingTest, TheNightIsPlainNightBlueButWhereAStarLightensIt) {
     view->setFrame(Rect(0, 0, 240, 120));
     Compositor compositor;
     const test::Pixels pixels = test::renderFrame(compositor, *view, 0);
-    int plain = 0, inside = 0;
-    for (int y = 0; y < 120; ++y)
-        for (int x = 0; x < 240; ++x)
-            if (std::none_of(view->stars().begin(), view->stars().end(), [&](const auto& star) {
-                    const Rect f = star->frame().insetBy(-1, -1);
-                    return x + 1 > f.minX() && x < f.maxX() && y + 1 > f.minY() && y < f.maxY();
-                })) {
-                ASSERT_EQ(pixels.pointAt(x, y), (Rgb{19, 24, 98})) << x << ", " << y;
-                ++plain;
-            }
-    for (const auto& star : view->stars()) {
-        const Rect f = star->frame();
-        if (f.maxX() >= 240 || f.maxY() >= 120)
-            continue;
-        int brightest = 0;
-        for (int y = int(f.minY()); y <= int(f.maxY()); ++y)
-            for (int x = int(f.minX()); x <= int(f.maxX()); ++x)
-                brightest = std::max(brightest, pixels.pointAt(x, y).r);
-        EXPECT_GT(brightest, 19 + (f.width() > 2.5 && star->opacity() > 0.6f ? 80 : 5))
-            << describe(f);
-        ++inside;
-    }
-    EXPECT_TRUE(plain > 20000 && inside > 150) << plain << " " << inside;
+    const auto night = [](const Rgb& p) { return p == Rgb{19, 24, 98}; };
+    const auto lit = [](const Rgb& p) { return p.r > 19 + 80; };
+    // Some 200 stars fall in the picture, none more than 4 x 4 pixels; the large
+    // bright ones light a few pixels each.
+    EXPECT_GT(pixels.count(0, 0, 240, 120, night), 240 * 120 - 200 * 16);
+    EXPECT_GT(pixels.count(0, 0, 240, 120, lit), 200);
+    EXPECT_EQ(pixels.count(0, 0, 240, 120, [&](const Rgb& p) { return !night(p) && p.b < 98; }), 0)
+        << "a star only lightens";
 }

@@ -62,7 +62,8 @@ std::shared_ptr<Sky> started(const char* start, bool stored = true) {
 
 } // namespace
 
-TEST(SkyCoordinatorTest, TheAnnouncedChangeFiresOnTheTickAtItsMomentAndTheOldSkyFadesOut) {
+TEST(SkyCoordinatorTest,
+     TheAnnouncedChangeFiresOnceOnTheTickAtItsMomentAndTheNextIsAskedAnHourLater) {
     const auto sky = started("2024-06-21T12:00:00+02:00");
     EXPECT_TRUE(std::dynamic_pointer_cast<DayView>(sky->coordinator->currentView()));
     EXPECT_EQ(sky->coordinator->nextTransition()->date, sky->sunset);
@@ -70,15 +71,11 @@ TEST(SkyCoordinatorTest, TheAnnouncedChangeFiresOnTheTickAtItsMomentAndTheOldSky
     EXPECT_EQ(sky->changes, 2) << "the same mode again keeps its view";
     sky->tickAt(std::nextafter(sky->sunset, 0.0));
     EXPECT_EQ(sky->mode(), SkyMode::day);
-    const auto day = sky->coordinator->currentView();
     sky->tickAt(sky->sunset);
     EXPECT_TRUE(std::dynamic_pointer_cast<SkyTransitionView>(sky->coordinator->currentView()));
     EXPECT_FALSE(sky->coordinator->nextTransition()) << "fired once";
-    sky->harness.advance(4.9);
-    EXPECT_EQ(day->superview(), sky->parent.get()) << "still fading";
-    sky->harness.advance(0.1);
-    EXPECT_EQ(day->superview(), nullptr);
-    sky->coordinator->tick(); // the sunset's first frame starts its walk
+    sky->harness.advance(5);
+    sky->coordinator->tick(); // a frame starts the sunset's walk
     sky->harness.advance(1680);
     EXPECT_TRUE(std::dynamic_pointer_cast<NightView>(sky->coordinator->currentView()));
     // Nothing is asked until the hour after sunset is over; then tomorrow's sunrise.
@@ -213,23 +210,20 @@ TEST(SkyCoordinatorTest,
         save(singapore);
         sky->harness.advance(1);
         EXPECT_EQ(sky->mode(), SkyMode::night);
-        EXPECT_TRUE(std::dynamic_pointer_cast<NightView>(sky->coordinator->currentView()));
         EXPECT_EQ(sunset->superview(), sky->parent.get()) << "fading out";
         sky->harness.advance(5);
         EXPECT_EQ(sunset->superview(), nullptr);
     }
     {
         SCOPED_TRACE("the store removed");
-        const auto plan = sky->coordinator->nextTransition();
-        ASSERT_TRUE(plan);
+        const TimePoint plan = sky->coordinator->nextTransition().value().date;
         const int changes = sky->changes;
         std::filesystem::remove(*Prefs::storeFile());
         MainQueue::main().runReadable();
         sky->harness.advance(1);
         EXPECT_EQ(sky->coordinator->failureCount(), 1u);
         EXPECT_EQ(sky->changes, changes) << "the night stays";
-        ASSERT_TRUE(sky->coordinator->nextTransition()) << "and so does its plan";
-        EXPECT_EQ(sky->coordinator->nextTransition()->date, plan->date);
+        EXPECT_EQ(sky->coordinator->nextTransition().value_or(SkyTransition{}).date, plan);
         save(paris);
         sky->harness.advance(1);
         EXPECT_EQ(sky->mode(), SkyMode::sunset) << "Paris, minutes after its sunset";

@@ -19,9 +19,12 @@ static LocationResult lookUp() {
     return result.value_or(LocationError::authorizationDenied);
 }
 
-TEST(LocationHelperTest, CompletesWithTheStoredPlaceOrMissingPref) {
+// The stored place, missingPref without one, and an override of this run in
+// place of the store until it is taken away.
+TEST(LocationHelperTest, CompletesWithTheOverrideOrTheStoredPlaceOrMissingPref) {
     ScopedConfigHome home;
     ScopedLogRecorder log;
+    auto& helper = LocationHelper::shared();
     EXPECT_EQ(lookUp().error(), LocationError::missingPref);
     EXPECT_EQ(log.lines().at(1), "[vemo] getLocation \u2026\u00a0nil");
     ASSERT_TRUE(Prefs::setCoordinates({48.5, 2.25}));
@@ -31,18 +34,10 @@ TEST(LocationHelperTest, CompletesWithTheStoredPlaceOrMissingPref) {
                                          "[vemo] getLocation \xE2\x80\xA6\xC2\xA0Optional("
                                          "CLLocationCoordinate2D(latitude: 48.5, longitude: 2.25))",
                                          "[vemo] Prefs. coordinates: 48.5, 2.25"));
-    EXPECT_EQ(errorDescription(LocationError::authorizationDenied),
-              "Unable to determine the position of the sky.\nDefaulting to daytime.");
-}
-
-TEST(LocationHelperTest, AnOverrideAnswersInsteadOfTheStoreUntilItIsTakenAway) {
-    ScopedConfigHome home;
-    auto& helper = LocationHelper::shared();
-    ASSERT_TRUE(Prefs::setCoordinates({48.5, 2.25}));
     ASSERT_TRUE(helper.setOverride(CLLocationCoordinate2D{0.0, 0.0})); // unlike the store's
     for (const auto wrong : {CLLocationCoordinate2D{90.5, 0}, {0, -180.5}, {NAN, 0}})
         EXPECT_FALSE(helper.setOverride(wrong)) << describe(wrong);
-    ScopedLogRecorder log;
+    log.clear();
     EXPECT_EQ(lookUp().valueOr({48.5, 2.25}), (CLLocationCoordinate2D{0.0, 0.0}))
         << "the old one went";
     EXPECT_THAT(log.lines(), ElementsAre("[vemo] getLocation \u2026\u00a0Optional(" +

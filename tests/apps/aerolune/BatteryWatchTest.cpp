@@ -8,8 +8,6 @@
 #include "support/SaverHarness.h"
 #include "transitions/SkyTransitionView.h"
 
-#include <gtest/gtest.h>
-
 using namespace aerolune;
 
 const CLLocationCoordinate2D paris{48.85, 2.35};

@@ -12,15 +12,9 @@
 #include "support/ScopedConfigHome.h"
 #include "support/SunAltitude.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
-#include <cmath>
-#include <ctime>
-#include <filesystem>
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <tuple>
 
 using namespace aerolune::test;
 
@@ -65,7 +59,7 @@ protected:
     }
 
     unsigned long makeWindow(int width, int height) {
-        const auto window = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 20, 20,
+        const auto window = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0,
                                                 unsigned(width), unsigned(height), 0, 0, 0);
         XMapWindow(display_, window);
         XSync(display_, False);
@@ -109,7 +103,10 @@ TEST_F(SaverWindowTest, EveryWayOfRunningShowsTheSkyInsetFollowsResizesAndEndsWi
     }
 }
 
-TEST_F(SaverWindowTest, EarlySignalsEndWithZeroAndWindowsThatCannotBeUsedAreRefused) {
+// The saver's host ends it whenever it likes, with status 0: a signal that
+// comes before the first frame, or a SIGTERM while the saver waits on a
+// display that takes the connection and never answers.
+TEST_F(SaverWindowTest, SignalsDuringStartupEndTheSaverWithZero) {
     for (const int signal : {SIGTERM, SIGINT}) {
         // Blocked here, the signal is inherited pending and reaches the saver
         // at the first moment it can take it, long before its first frame.
@@ -123,46 +120,20 @@ TEST_F(SaverWindowTest, EarlySignalsEndWithZeroAndWindowsThatCannotBeUsedAreRefu
         EXPECT_EQ(run->wait(), 0) << signal;
         EXPECT_EQ(run->err, "");
     }
-    // A window id cut down to 32 bits would draw into another window.
-    const unsigned long window = makeWindow(200, 100);
-    const std::string beyond = hex(window | 1ul << 32);
-    ScopedEnvironmentVariable named("XSCREENSAVER_WINDOW", beyond.c_str());
-    const auto refused = saver({"-root"});
-    EXPECT_EQ(refused->wait(), 1);
-    EXPECT_EQ(refused->err, "aerolune: XSCREENSAVER_WINDOW " + beyond +
-                                " is larger than any X window id (at most 0xffffffff)\n");
-    XDestroyWindow(display_, window);
-    XSync(display_, False);
-    const auto gone = saver({"-window-id", std::to_string(window)});
-    EXPECT_EQ(gone->wait(), 1);
-    EXPECT_EQ(gone->err.rfind("aerolune: there is no window " + hex(window), 0), 0u) << gone->err;
-}
-
-// A display that takes the connection and never answers it.
-static std::string silentDisplay(int& socket) {
-    for (int number = 200; number < 260; ++number) {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
+    int number = 200, socket = -1;
+    sockaddr_un address{AF_UNIX, {}};
+    for (; number < 260; ++number) {
         std::snprintf(address.sun_path, sizeof address.sun_path, "/tmp/.X11-unix/X%d", number);
-        if (std::filesystem::exists(address.sun_path) ||
-            std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock"))
+        if (std::filesystem::exists("/tmp/.X" + std::to_string(number) + "-lock"))
             continue;
         socket = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
         if (::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
             ::listen(socket, 4) == 0)
-            return ":" + std::to_string(number);
+            break;
         ::close(socket);
     }
-    return {};
-}
-
-// The saver's host ends it with SIGTERM whenever it likes: it ends, with
-// status 0, even while it waits on a display that never answers.
-TEST_F(SaverWindowTest, ASigtermEndsTheSaverWhileItWaitsOnADisplayThatNeverAnswers) {
-    int socket = -1;
-    const std::string display = silentDisplay(socket);
-    ASSERT_FALSE(display.empty());
-    ScopedEnvironmentVariable silent("DISPLAY", display.c_str());
+    ASSERT_LT(number, 260) << "no display number free";
+    ScopedEnvironmentVariable silent("DISPLAY", (":" + std::to_string(number)).c_str());
     const auto run = saver({});
     // Once it has connected it waits on the display, however slowly it started.
     pollfd waiting{socket, POLLIN, 0};
@@ -172,61 +143,68 @@ TEST_F(SaverWindowTest, ASigtermEndsTheSaverWhileItWaitsOnADisplayThatNeverAnswe
     EXPECT_EQ(run->wait(20s), 0) << run->err;
     ::close(connection);
     ::close(socket);
-    std::filesystem::remove("/tmp/.X11-unix/X" + display.substr(1));
+    std::filesystem::remove(address.sun_path);
 }
 
-// The saver's log until its first sky view is made, then SIGTERM.
-static std::string logOfAStart(std::vector<std::string> options = {}) {
-    options.push_back("--log-stderr");
-    LoggedProgram run(AEROLUNE_PROGRAM, options);
-    run.awaitLine("AeroluneSaverView.init");
-    ::kill(run.pid(), SIGTERM);
-    EXPECT_EQ(run.wait(5s), 0) << run.seen;
-    return run.seen;
-}
-
+// The option, then AEROLUNE_SCALE, then GDK_SCALE (whole, and with Xft.dpi
+// still counting), then Xft.dpi written the ways Xft and GTK also read, the
+// most specific winning; a value that cannot be used is skipped, and says so.
 TEST(SaverScaleTest, XftDpiGivesTheScaleAfterTheOptionAndTheEnvironment) {
     PrivateXServer server("1280x720x24");
     if (!server.display())
         GTEST_SKIP() << "no Xvfb";
     ScopedEnvironmentVariable on("DISPLAY", server.name().c_str());
     ScopedConfigHome home;
-    server.setResources("Xft.antialias:\t1\nXft.dpi:\t192\n");
+    const std::string dpi = "Xft.antialias:\t1\nXft.dpi:\t192\n";
     // clang-format off
-    for (const auto& [aerolune, gdk, option, frame] : {
-             std::tuple<const char*, const char*, const char*, std::string>{nullptr, nullptr, nullptr, "640, 360"},
-             {"large", nullptr, nullptr, "640, 360"}, {"", "1", nullptr, "1280, 720"},
-             {"1.25", "2", nullptr, "1024, 576"}, {"1", nullptr, "4", "320, 180"}}) { // clang-format on
-        SCOPED_TRACE(std::string(aerolune ? aerolune : "-") + " " + (gdk ? gdk : "-"));
-        ScopedEnvironmentVariable first("AEROLUNE_SCALE", aerolune), second("GDK_SCALE", gdk);
-        const std::string seen = logOfAStart(option ? std::vector<std::string>{"--scale", option}
-                                                    : std::vector<std::string>{});
-        EXPECT_NE(seen.find("init {{0, 0}, {" + frame + "}}"), std::string::npos) << seen;
-        EXPECT_EQ(seen.find("ignoring AEROLUNE_SCALE=\"large\": not a scale") != std::string::npos,
-                  aerolune && std::string_view(aerolune) == "large");
-    }
-    // Written the ways Xft and GTK also read, the most specific winning; a
-    // value no screen has is skipped, and says so.
-    for (const auto& [resources, frame, complaint] :
-         {std::tuple<std::string, std::string, std::string>{"*dpi: 192\n", "640, 360", ""},
-          {"Xft*dpi: 120\n", "1024, 576", ""},
-          {"*dpi: 96\nXft.dpi: 192\n", "640, 360", ""},
-          {"Xft.dpi: 1000\n", "1280, 720",
-           "ignoring Xft.dpi=\"1000\": not a resolution from 48 to 384 dots per inch"},
-          {"Xft.dpi: tall\n", "1280, 720", "ignoring Xft.dpi=\"tall\""}}) {
-        SCOPED_TRACE(resources);
+    for (const auto& [resources, aerolune, gdk, option, frame, complaint] : {
+             std::tuple<std::string, const char*, const char*, const char*, std::string, std::string>
+             {dpi, nullptr, nullptr, nullptr, "640, 360", ""},
+             {dpi, "large", nullptr, nullptr, "640, 360", "ignoring AEROLUNE_SCALE=\"large\": not a scale"},
+             {dpi, "", "1", nullptr, "1280, 720", ""}, {dpi, "1.25", "2", nullptr, "1024, 576", ""},
+             {dpi, "1", nullptr, "4", "320, 180", ""}, {"*dpi: 192\n", nullptr, nullptr, nullptr, "640, 360", ""},
+             {"Xft*dpi: 120\n", nullptr, nullptr, nullptr, "1024, 576", ""},
+             {"*dpi: 96\nXft.dpi: 192\n", nullptr, nullptr, nullptr, "640, 360", ""},
+             {"Xft.dpi: 1000\n", nullptr, nullptr, nullptr, "1280, 720", "ignoring Xft.dpi=\"1000\": not a resolution from 48 to 384 dots per inch"},
+             {"Xft.dpi: tall\n", nullptr, nullptr, nullptr, "1280, 720", "ignoring Xft.dpi=\"tall\""}}) { // clang-format on
+        SCOPED_TRACE(resources + (aerolune ? aerolune : "-") + " " + (gdk ? gdk : "-"));
         server.setResources(resources);
-        const std::string seen = logOfAStart();
-        EXPECT_NE(seen.find("init {{0, 0}, {" + frame + "}}"), std::string::npos) << seen;
-        EXPECT_EQ(seen.find("ignoring Xft.dpi") != std::string::npos, !complaint.empty()) << seen;
-        EXPECT_NE(seen.find(complaint), std::string::npos) << seen;
+        ScopedEnvironmentVariable first("AEROLUNE_SCALE", aerolune), second("GDK_SCALE", gdk);
+        std::vector<std::string> options{"--log-stderr"};
+        if (option)
+            options.insert(options.end(), {"--scale", option});
+        LoggedProgram run(AEROLUNE_PROGRAM, options);
+        run.awaitLine("AeroluneSaverView.init");
+        ::kill(run.pid(), SIGTERM);
+        EXPECT_EQ(run.wait(5s), 0) << run.seen;
+        EXPECT_NE(run.seen.find("init {{0, 0}, {" + frame + "}}"), std::string::npos) << run.seen;
+        EXPECT_EQ(run.seen.find("ignoring ") != std::string::npos, !complaint.empty()) << run.seen;
+        EXPECT_NE(run.seen.find(complaint), std::string::npos) << run.seen;
     }
 }
 
-// The saver draws 32-bit ARGB pixels. It finds a visual that takes them for
+// A window that is gone, or whose id is too large, is refused. The saver
+// draws 32-bit ARGB pixels. It finds a visual that takes them for
 // a window of its own on a 16-bit screen, draws in a 32-bit window whose
 // visual Xlib hides, and where no visual will do it names the real cause.
-TEST_F(SaverWindowTest, EveryDepthOfWindowIsDrawnOrRefusedForWhatItIs) {
+TEST_F(SaverWindowTest, EveryWindowIsDrawnOrRefusedForWhatItIs) {
+    // Its message starts with `problem`.
+    const auto refused = [](std::vector<std::string> arguments, const std::string& problem) {
+        const auto run = saver(std::move(arguments));
+        EXPECT_EQ(run->wait(10s), 1);
+        EXPECT_EQ(run->err.rfind("aerolune: " + problem, 0), 0u) << run->err;
+    };
+    {
+        // A window id cut down to 32 bits would draw into another window.
+        const unsigned long window = makeWindow(200, 100);
+        const std::string beyond = hex(window | 1ul << 32);
+        ScopedEnvironmentVariable named("XSCREENSAVER_WINDOW", beyond.c_str());
+        refused({"-root"}, "XSCREENSAVER_WINDOW " + beyond +
+                               " is larger than any X window id (at most 0xffffffff)\n");
+        XDestroyWindow(display_, window);
+        XSync(display_, False);
+        refused({"-window-id", std::to_string(window)}, "there is no window " + hex(window));
+    }
     {
         SCOPED_TRACE("a 32-bit window, its visual hidden from the saver's Xlib");
         XVisualInfo argb{};
@@ -263,23 +241,18 @@ TEST_F(SaverWindowTest, EveryDepthOfWindowIsDrawnOrRefusedForWhatItIs) {
         EXPECT_EQ(run->wait(5s), 0);
     }
     const std::string deep = "Aerolune draws in 24- or 32-bit true colour only";
-    const auto refused = [](std::vector<std::string> arguments, const std::string& problem) {
-        const auto run = saver(std::move(arguments));
-        EXPECT_EQ(run->wait(10s), 1);
-        EXPECT_EQ(run->err, "aerolune: " + problem + "\n");
-    };
     refused({"-root"}, "the root window is 16-bit true colour; " + deep +
                            " (run it without -root for a window of its own, or the X server at "
-                           "depth 24)");
+                           "depth 24)\n");
     {
         ScopedEnvironmentVariable hidden("XLIB_SKIP_ARGB_VISUALS", "1");
         refused({}, "this display offers no 24- or 32-bit true-colour visual to draw in (its "
-                    "screen is 16-bit true colour)");
+                    "screen is 16-bit true colour)\n");
     }
     PrivateXServer eight("640x480x8");
     ScopedEnvironmentVariable onEight("DISPLAY", eight.name().c_str());
     refused({}, "this display offers no 24- or 32-bit true-colour visual to draw in (its screen "
-                "is 8-bit pseudo-colour)");
+                "is 8-bit pseudo-colour)\n");
 }
 
 // A longitude on the equator where the sun sets `seconds` from now.
@@ -335,10 +308,7 @@ TEST_F(SaverWindowTest, AWindowOfItsOwnDrawsNothingWhileHiddenAndShowsTheSkyOfTh
     std::this_thread::sleep_for(6s); // the day fades out over five
     EXPECT_EQ(rowsVary(), false) << "no sunset";
 
-    const Window cover =
-        XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 1400, 800, 0, 0, 0xff0000);
-    XMapRaised(display_, cover);
-    XSync(display_, False);
+    const Window cover = makeWindow(1400, 800);
     EXPECT_TRUE(run.awaitLine("the window is hidden")) << run.seen;
     XDestroyWindow(display_, cover);
     XSync(display_, False);

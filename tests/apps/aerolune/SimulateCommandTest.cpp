@@ -2,7 +2,6 @@
 #include "support/ScopedConfigHome.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 
 using namespace aerolune;
 using namespace aerolune::test;

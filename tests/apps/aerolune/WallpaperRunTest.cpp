@@ -11,13 +11,6 @@
 #include "support/PowerSupplies.h"
 #include "support/SaverHarness.h"
 
-#include <algorithm>
-#include <csignal>
-#include <filesystem>
-#include <gtest/gtest.h>
-#include <sstream>
-#include <sys/resource.h>
-
 using namespace aerolune;
 using namespace aerolune::test;
 namespace fs = std::filesystem;
@@ -28,18 +21,15 @@ const CLLocationCoordinate2D paris{48.85, 2.35};
 
 // A desktop that keeps each picture it is given, the one before the first
 // being "old.png".
-class RecordingDesktop : public DesktopBackground {
-public:
+struct RecordingDesktop : DesktopBackground {
     std::string name() const override { return "Test"; }
     std::string id() const override { return "test"; }
     Result<void> set(const fs::path& picture) override {
-        shown = picture.string();
-        return {};
+        return shown = picture.string(), Result<void>{};
     }
     Result<Setting> current() override { return Setting{{"picture", shown}}; }
     Result<void> restore(const Setting& setting) override {
-        shown = setting.at("picture");
-        return {};
+        return shown = setting.at("picture"), Result<void>{};
     }
     std::string shown = "old.png";
 };
@@ -51,13 +41,11 @@ struct Picture {
 };
 
 // A run of the wallpaper in a 160x90 picture, its real clock moved by the
-// test; it records each picture as it is set, with what the desktop holds and
-// what the folder keeps.
-class Wallpaper {
-public:
+// test (`onNextWait` sets it, once); it records each picture as it is set,
+// with what the desktop holds and what the folder keeps.
+struct Wallpaper {
     Wallpaper(const char* start, Options options = {})
-        : harness_("Europe/Paris", start, paris), real_(harness_.now()),
-          options_(std::move(options)) {
+        : harness_("Europe/Paris", start, paris), real_(harness_.now()), options_(options) {
         options_.command = Options::Command::wallpaper;
         options_.at = harness_.now();
         auto desktop = std::make_unique<RecordingDesktop>();
@@ -75,10 +63,14 @@ public:
         const TimePoint end = harness_.now() + seconds;
         run_->setObserver([this, end, count](const fs::path& file) {
             EXPECT_EQ(desktop_->shown, file.string());
-            EXPECT_EQ(folderHolds(), (std::vector<std::string>{"previous-background.conf",
-                                                               file.filename().string()}));
-            const Pixels picture = Pixels::fromPng(file);
-            pictures.push_back({run_->clock().now(), run_->sky().skyMode(), picture.at(80, 45)});
+            std::vector<std::string> kept;
+            for (const auto& entry : fs::directory_iterator(cache_.path() / "aerolune"))
+                kept.push_back(entry.path().filename().string());
+            std::sort(kept.begin(), kept.end());
+            EXPECT_EQ(kept, (std::vector<std::string>{"previous-background.conf",
+                                                      file.filename().string()}));
+            pictures.push_back(
+                {run_->clock().now(), run_->sky().skyMode(), Pixels::fromPng(file).at(80, 45)});
             return run_->clock().now() < end && pictures.size() < count;
         });
         std::ostringstream out, err;
@@ -86,17 +78,6 @@ public:
         return pictures;
     }
 
-private:
-    SaverHarness harness_;
-
-public:
-    // What the wait does besides the real clock's moving, once (a clock set).
-    std::function<void()> onNextWait;
-    std::vector<Picture> pictures;
-    RecordingDesktop* desktop_ = nullptr;
-    ManualClock real_;
-
-private:
     void wait(double seconds) {
         ASSERT_GE(seconds, 0);
         ASSERT_LE(seconds, 86400) << "a run that never wakes";
@@ -104,22 +85,16 @@ private:
         if (onNextWait)
             std::exchange(onNextWait, nullptr)();
     }
-    std::vector<std::string> folderHolds() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(cache_.path() / "aerolune"))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
 
+    SaverHarness harness_;
+    ManualClock real_;
+    Options options_; // the run keeps a reference
+    std::function<void()> onNextWait;
+    std::vector<Picture> pictures;
+    RecordingDesktop* desktop_ = nullptr;
     TemporaryFolder cache_{"aerolune-cache"};
-    Options options_;
     std::unique_ptr<WallpaperRun> run_;
 };
-
-bool warm(const Rgb& c) {
-    return c.r > 200 && c.r > c.b + 60;
-}
 
 } // namespace
 
@@ -133,7 +108,6 @@ TEST(WallpaperRunTest, ADayOfPicturesAtTheirMomentsShowingTheirSkies) {
     const auto pictures = wallpaper.runFor(24 * 3600);
     ASSERT_GT(pictures.size(), 24u * 4);
     EXPECT_NEAR(pictures.front().at, start, 0.1) << "the first at once";
-    const auto night = rgbOf(ColorHelper::nightSkyColor());
     const TimePoint sunset = *Solar(start, paris).sunset();
     const TimePoint sunrise = *Solar(start + 86400, paris).sunrise();
     const auto takenNear = [&](TimePoint moment) {
@@ -150,10 +124,11 @@ TEST(WallpaperRunTest, ADayOfPicturesAtTheirMomentsShowingTheirSkies) {
         EXPECT_LE(picture.at - before.at, 15 * 60 + 0.1) << formatUtc(picture.at);
         SCOPED_TRACE(formatUtc(picture.at) + " " + describe(picture.middle));
         if (picture.mode == SkyMode::night) {
-            EXPECT_TRUE(near(picture.middle, night, 30));
+            EXPECT_TRUE(near(picture.middle, rgbOf(ColorHelper::nightSkyColor()), 30));
         } else if (picture.mode == SkyMode::sunset && picture.at > sunset + 300 &&
                    picture.at < sunset + 1000) {
-            EXPECT_TRUE(warm(picture.middle)) << "the sunset's yellows and oranges";
+            EXPECT_TRUE(picture.middle.r > 200 && picture.middle.r > picture.middle.b + 60)
+                << "the sunset's yellows and oranges";
         } else if (picture.mode == SkyMode::day) {
             EXPECT_TRUE(picture.middle.b > picture.middle.r) << "day blue or a cloud over it";
         }
@@ -187,10 +162,8 @@ TEST(WallpaperRunTest, OnBatteryStillOnlyChangesOfSkyArePictured) {
     supplies.add("BAT0", {{"type", "Battery"}, {"status", "Discharging"}});
     Options options;
     options.onBattery = Options::OnBattery::still;
-    Wallpaper wallpaper("2024-06-21T20:00:00+02:00", options);
-    const auto pictures = wallpaper.runFor(4 * 3600);
     std::vector<std::optional<SkyMode>> modes;
-    for (const auto& picture : pictures)
+    for (const auto& picture : Wallpaper("2024-06-21T20:00:00+02:00", options).runFor(4 * 3600))
         modes.push_back(picture.mode);
     // The last, the morning's sunrise, ends the run.
     EXPECT_EQ(modes, (std::vector<std::optional<SkyMode>>{SkyMode::day, SkyMode::sunset,

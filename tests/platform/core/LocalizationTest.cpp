@@ -20,43 +20,27 @@ TEST(LocalizationTest, FormatFillsPlainAndNumberedPlaceholdersAndLeavesTheRest) 
     EXPECT_EQ(L::format("%s", {"%s %1$s"}), "%s %1$s") << "a value is not read again";
 }
 
-// Each case runs in a process of its own, so the locale set here stays here.
-class LocalizationLanguageTest : public ::testing::Test {
-protected:
-    void start() {
+// A list of languages takes the first that has a catalogue; a locale that is
+// not installed still names its language; C as the whole locale means English.
+// Each case sets the locale again, as gettext remembers its answers till then.
+TEST(LocalizationTest, TheEnvironmentChoosesTheCatalogue) {
+    const ScopedEnvironmentVariable messages("LC_MESSAGES", nullptr);
+    const struct {
+        const char *all, *lang, *language, *save, *name, *separator;
+    } cases[] = {{nullptr, nullptr, "de", "Speichern", "de", ","},
+                 {nullptr, nullptr, "xx:ja:de", "\u4FDD\u5B58", "ja", "."},
+                 {nullptr, "pt_BR.UTF-8@nonexistent", nullptr, "Salvar", "pt_BR", ","},
+                 {"C", nullptr, "fr", "Save", "", "."}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.save);
+        const ScopedEnvironmentVariable all("LC_ALL", c.all), lang("LANG", c.lang),
+            language("LANGUAGE", c.language);
         Localization::start(AEROLUNE_BUILD_LOCALE_DIR, Localization::Categories::messages);
+        EXPECT_EQ(tr("Save"), c.save);
+        EXPECT_EQ(Localization::language(), c.name);
+        EXPECT_EQ(Localization::translateIn("decimal separator", "."), c.separator);
+        EXPECT_EQ(tr("a message no catalogue has"), "a message no catalogue has");
     }
-    ScopedEnvironmentVariable all_{"LC_ALL", nullptr}, messages_{"LC_MESSAGES", nullptr},
-        lang_{"LANG", nullptr}, language_{"LANGUAGE", nullptr};
-};
-
-TEST_F(LocalizationLanguageTest, LanguageAloneChoosesTheCatalogue) {
-    ScopedEnvironmentVariable language("LANGUAGE", "de");
-    start();
-    EXPECT_EQ(tr("Save"), "Speichern");
-    EXPECT_EQ(Localization::language(), "de");
-    EXPECT_EQ(Localization::translateIn("decimal separator", "."), ",");
-    EXPECT_EQ(tr("a message no catalogue has"), "a message no catalogue has");
-    // A list of languages: the first that has a catalogue. gettext remembers
-    // its answers until the locale is set again.
-    ScopedEnvironmentVariable japanese("LANGUAGE", "xx:ja:de");
-    start();
-    EXPECT_EQ(tr("Save"), "\u4FDD\u5B58");
-    EXPECT_EQ(Localization::translateIn("decimal separator", "."), ".");
-}
-
-TEST_F(LocalizationLanguageTest, ALocaleThatIsNotInstalledStillNamesTheLanguage) {
-    ScopedEnvironmentVariable lang("LANG", "pt_BR.UTF-8@nonexistent");
-    start();
-    EXPECT_EQ(tr("Save"), "Salvar");
-    EXPECT_EQ(Localization::language(), "pt_BR");
     // Numbers keep the C library's own form.
     EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
-}
-
-TEST_F(LocalizationLanguageTest, CAsTheWholeLocaleMeansEnglish) {
-    ScopedEnvironmentVariable all("LC_ALL", "C"), language("LANGUAGE", "fr");
-    start();
-    EXPECT_EQ(tr("Save"), "Save");
-    EXPECT_EQ(Localization::language(), "");
 }

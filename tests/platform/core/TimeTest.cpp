@@ -4,13 +4,11 @@
 
 using namespace aerolune;
 
-TEST(TimeTest, WritesUtcToTheNearestSecondBeforeAndAfterTheEpoch) {
+TEST(TimeTest, WritesUtcToTheNearestSecondAndReadsMomentsWithTheirZoneAndDurations) {
     EXPECT_EQ(formatUtc(1718941695.4), "2024-06-21T03:48:15Z");
     EXPECT_EQ(formatUtc(1718941695.5), "2024-06-21T03:48:16Z");
     EXPECT_EQ(formatUtc(-1), "1969-12-31T23:59:59Z");
-}
-
-TEST(TimeTest, ReadsMomentsWithTheirZoneAndDurationsAndRefusesTheRest) {
+    // Reads moments with their zone, and durations, and refuses the rest.
     EXPECT_EQ(parseIso8601("2024-06-21T05:48:15+02:00"), 1718941695);
     EXPECT_EQ(parseIso8601("2024-06-20T23:48:15-04:00"), 1718941695);
     EXPECT_EQ(parseIso8601("2024-06-21T03:48Z"), 1718941680);

@@ -14,9 +14,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 #include <wayland-server.h>
 
@@ -29,6 +31,7 @@ constexpr int compositorVersion = 4;
 #endif
 
 int preferredScale = 0; // 0: surfaces hear no preferred scale
+std::uint32_t nextSerial = 1;
 
 struct Surface {
     wl_resource* buffer = nullptr;
@@ -37,26 +40,15 @@ struct Surface {
     std::string shown;
 };
 
-Surface& surfaceOf(wl_resource* resource) {
-    return *static_cast<Surface*>(wl_resource_get_user_data(resource));
-}
-
-void destroyResource(wl_client*, wl_resource* resource) {
-    wl_resource_destroy(resource);
-}
-
 // Shows nothing: notes what was committed, gives the buffer back and answers
 // the frame callbacks at once.
-void commit(wl_client*, wl_resource* resource) {
-    Surface& surface = surfaceOf(resource);
+void commit(Surface& surface) {
     if (wl_shm_buffer* shm = surface.buffer ? wl_shm_buffer_get(surface.buffer) : nullptr) {
         const std::string shown = "buffer " + std::to_string(wl_shm_buffer_get_width(shm)) + "x" +
                                   std::to_string(wl_shm_buffer_get_height(shm)) + " at scale " +
                                   std::to_string(surface.scale);
-        if (shown != surface.shown)
+        if (shown != std::exchange(surface.shown, shown))
             std::printf("%s\n", shown.c_str());
-        std::fflush(stdout);
-        surface.shown = shown;
         wl_buffer_send_release(surface.buffer);
     }
     surface.buffer = nullptr;
@@ -67,106 +59,61 @@ void commit(wl_client*, wl_resource* resource) {
     surface.frames.clear();
 }
 
-const struct wl_surface_interface surfaceRequests = [] {
-    struct wl_surface_interface requests {};
-    requests.destroy = destroyResource;
-    requests.attach = [](wl_client*, wl_resource* resource, wl_resource* buffer, std::int32_t,
-                         std::int32_t) { surfaceOf(resource).buffer = buffer; };
-    requests.damage = [](wl_client*, wl_resource*, std::int32_t, std::int32_t, std::int32_t,
-                         std::int32_t) {};
-    requests.frame = [](wl_client* client, wl_resource* resource, std::uint32_t id) {
-        surfaceOf(resource).frames.push_back(
-            wl_resource_create(client, &wl_callback_interface, 1, id));
-    };
-    requests.set_opaque_region = [](wl_client*, wl_resource*, wl_resource*) {};
-    requests.set_input_region = [](wl_client*, wl_resource*, wl_resource*) {};
-    requests.commit = commit;
-    requests.set_buffer_transform = [](wl_client*, wl_resource*, std::int32_t) {};
-    requests.set_buffer_scale = [](wl_client*, wl_resource* resource, std::int32_t scale) {
-        surfaceOf(resource).scale = scale;
-    };
-    requests.damage_buffer = [](wl_client*, wl_resource*, std::int32_t, std::int32_t, std::int32_t,
-                                std::int32_t) {};
-    return requests;
-}();
+wl_resource* serve(wl_resource* resource, Surface* surface = nullptr);
 
-const struct wl_region_interface regionRequests = [] {
-    struct wl_region_interface requests {};
-    requests.destroy = destroyResource;
-    requests.add = [](wl_client*, wl_resource*, std::int32_t, std::int32_t, std::int32_t,
-                      std::int32_t) {};
-    requests.subtract = [](wl_client*, wl_resource*, std::int32_t, std::int32_t, std::int32_t,
-                           std::int32_t) {};
-    return requests;
-}();
-
-void createSurface(wl_client* client, wl_resource* compositor, std::uint32_t id) {
-    wl_resource* resource =
-        wl_resource_create(client, &wl_surface_interface, wl_resource_get_version(compositor), id);
-    wl_resource_set_implementation(resource, &surfaceRequests, new Surface,
-                                   [](wl_resource* gone) { delete &surfaceOf(gone); });
+// One dispatcher serves every object, by the requests' names, which no two of
+// the interfaces here use for different things; any other request (damage,
+// regions, titles, acknowledgements) changes nothing here.
+int dispatch(const void*, void* target, std::uint32_t, const wl_message* message,
+             wl_argument* args) {
+    auto* resource = static_cast<wl_resource*>(target);
+    auto* surface = static_cast<Surface*>(wl_resource_get_user_data(resource));
+    wl_client* client = wl_resource_get_client(resource);
+    const int version = wl_resource_get_version(resource);
+    const std::string_view request = message->name;
+    if (request == "destroy") {
+        wl_resource_destroy(resource);
+    } else if (request == "create_surface") {
+        [[maybe_unused]] wl_resource* made = serve(
+            wl_resource_create(client, &wl_surface_interface, version, args[0].n), new Surface);
 #ifdef WL_SURFACE_PREFERRED_BUFFER_SCALE_SINCE_VERSION
-    if (preferredScale > 0 &&
-        wl_resource_get_version(resource) >= WL_SURFACE_PREFERRED_BUFFER_SCALE_SINCE_VERSION)
-        wl_surface_send_preferred_buffer_scale(resource, preferredScale);
+        if (preferredScale > 0 && version >= WL_SURFACE_PREFERRED_BUFFER_SCALE_SINCE_VERSION)
+            wl_surface_send_preferred_buffer_scale(made, preferredScale);
 #endif
+    } else if (request == "create_region") {
+        serve(wl_resource_create(client, &wl_region_interface, version, args[0].n));
+    } else if (request == "attach") {
+        surface->buffer = reinterpret_cast<wl_resource*>(args[0].o);
+    } else if (request == "frame") {
+        surface->frames.push_back(wl_resource_create(client, &wl_callback_interface, 1, args[0].n));
+    } else if (request == "set_buffer_scale") {
+        surface->scale = args[0].i;
+    } else if (request == "commit") {
+        commit(*surface);
+    } else if (request == "get_xdg_surface") {
+        serve(wl_resource_create(client, &xdg_surface_interface, version, args[0].n));
+    } else if (request == "get_toplevel") {
+        // A window takes the size its client asks for: configured at 0x0.
+        wl_resource* toplevel =
+            serve(wl_resource_create(client, &xdg_toplevel_interface, version, args[0].n));
+        wl_array noStates{};
+        xdg_toplevel_send_configure(toplevel, 0, 0, &noStates);
+        xdg_surface_send_configure(resource, nextSerial++);
+    }
+    return 0;
 }
 
-const struct wl_compositor_interface compositorRequests = [] {
-    struct wl_compositor_interface requests {};
-    requests.create_surface = createSurface;
-    requests.create_region = [](wl_client* client, wl_resource* compositor, std::uint32_t id) {
-        wl_resource_set_implementation(wl_resource_create(client, &wl_region_interface,
-                                                          wl_resource_get_version(compositor), id),
-                                       &regionRequests, nullptr, nullptr);
-    };
-    return requests;
-}();
+wl_resource* serve(wl_resource* resource, Surface* surface) {
+    wl_resource_set_dispatcher(resource, dispatch, nullptr, surface, [](wl_resource* gone) {
+        delete static_cast<Surface*>(wl_resource_get_user_data(gone));
+    });
+    return resource;
+}
 
-// (The structs of requests share their names with the interfaces.)
-// A window takes the size its client asks for: configured at 0x0.
-const struct xdg_toplevel_interface toplevelRequests = [] {
-    struct xdg_toplevel_interface requests {};
-    requests.destroy = destroyResource;
-    requests.set_title = [](wl_client*, wl_resource*, const char*) {};
-    requests.set_app_id = [](wl_client*, wl_resource*, const char*) {};
-    requests.set_fullscreen = [](wl_client*, wl_resource*, wl_resource*) {};
-    return requests;
-}();
-
-std::uint32_t nextSerial = 1;
-
-const struct xdg_surface_interface xdgSurfaceRequests = [] {
-    struct xdg_surface_interface requests {};
-    requests.destroy = destroyResource;
-    requests.get_toplevel = [](wl_client* client, wl_resource* xdgSurface, std::uint32_t id) {
-        wl_resource* toplevel = wl_resource_create(client, &xdg_toplevel_interface,
-                                                   wl_resource_get_version(xdgSurface), id);
-        wl_resource_set_implementation(toplevel, &toplevelRequests, nullptr, nullptr);
-        wl_array states;
-        wl_array_init(&states);
-        xdg_toplevel_send_configure(toplevel, 0, 0, &states);
-        wl_array_release(&states);
-        xdg_surface_send_configure(xdgSurface, nextSerial++);
-    };
-    requests.set_window_geometry = [](wl_client*, wl_resource*, std::int32_t, std::int32_t,
-                                      std::int32_t, std::int32_t) {};
-    requests.ack_configure = [](wl_client*, wl_resource*, std::uint32_t) {};
-    return requests;
-}();
-
-const struct xdg_wm_base_interface wmBaseRequests = [] {
-    struct xdg_wm_base_interface requests {};
-    requests.destroy = destroyResource;
-    requests.get_xdg_surface = [](wl_client* client, wl_resource* base, std::uint32_t id,
-                                  wl_resource*) {
-        wl_resource_set_implementation(
-            wl_resource_create(client, &xdg_surface_interface, wl_resource_get_version(base), id),
-            &xdgSurfaceRequests, nullptr, nullptr);
-    };
-    requests.pong = [](wl_client*, wl_resource*, std::uint32_t) {};
-    return requests;
-}();
+void bindGlobal(wl_client* client, void* interface, std::uint32_t version, std::uint32_t id) {
+    serve(
+        wl_resource_create(client, static_cast<const wl_interface*>(interface), int(version), id));
+}
 
 } // namespace
 
@@ -174,23 +121,14 @@ int main(int argc, char** argv) {
     const bool windows = argc == 4 && std::string(argv[2]) == "--windows";
     if (argc != 2 && !windows)
         return 2;
-    if (windows)
-        preferredScale = std::stoi(argv[3]);
     wl_display* display = wl_display_create();
-    wl_global_create(display, &wl_compositor_interface, compositorVersion, nullptr,
-                     [](wl_client* client, void*, std::uint32_t version, std::uint32_t id) {
-                         wl_resource_set_implementation(
-                             wl_resource_create(client, &wl_compositor_interface, int(version), id),
-                             &compositorRequests, nullptr, nullptr);
-                     });
-    if (windows)
-        wl_global_create(
-            display, &xdg_wm_base_interface, 1, nullptr,
-            [](wl_client* client, void*, std::uint32_t version, std::uint32_t id) {
-                wl_resource_set_implementation(
-                    wl_resource_create(client, &xdg_wm_base_interface, int(version), id),
-                    &wmBaseRequests, nullptr, nullptr);
-            });
+    wl_global_create(display, &wl_compositor_interface, compositorVersion,
+                     const_cast<wl_interface*>(&wl_compositor_interface), bindGlobal);
+    if (windows) {
+        preferredScale = std::stoi(argv[3]);
+        wl_global_create(display, &xdg_wm_base_interface, 1,
+                         const_cast<wl_interface*>(&xdg_wm_base_interface), bindGlobal);
+    }
     wl_display_init_shm(display);
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un address{};
@@ -203,8 +141,8 @@ int main(int argc, char** argv) {
     if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         listen(fd, 8) != 0 || wl_display_add_socket_fd(display, fd) != 0)
         return 1;
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each line as it is written, for the tests
     std::printf("ready\n");
-    std::fflush(stdout);
     wl_display_run(display);
     return 0;
 }

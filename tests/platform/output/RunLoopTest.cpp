@@ -4,7 +4,6 @@
 #include "platform/core/SystemClock.h"
 #include "support/ScopedEnvironment.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -120,31 +119,14 @@ TEST_F(RunLoopTest, ASignalCaughtBeforeRunEndsItAtOnceAndTheHandlerKeepsErrno) {
     EXPECT_EQ(loop.frameCount(), 0u);
 }
 
-TEST_F(RunLoopTest, AScreenWhoseOutputWantsNoFrameIsNeitherAnimatedNorDrawn) {
-    Journal other;
-    auto second = std::make_shared<JournalSaver>(other);
-    RunLoop loop(static_cast<EventSource*>(nullptr));
-    loop.addScreen(saver, saver.get());
-    loop.addScreen(second, second.get());
-    saver->startAnimation();
-    second->startAnimation();
-    second->wants = false;
-    loop.runFrame();
-    EXPECT_EQ(journal, (Journal{"frame", "layout", "draw {{0, 0}, {64, 32}}", "present"}));
-    EXPECT_TRUE(other.empty());
-    journal.clear();
-    second->wants = true; // wanted again, it catches up on its size and draw
-    second->outputSize = {30, 20};
-    loop.runFrame();
-    EXPECT_EQ(journal, (Journal{"frame", "present"}));
-    EXPECT_EQ(other, (Journal{"frame", "layout", "draw {{0, 0}, {30, 20}}", "present"}));
-}
-
-// A source whose descriptor becomes readable when a test thread writes to it.
+// A source whose descriptor becomes readable when a byte is sent to it, at
+// once or from a thread a tenth of a second later.
 class PipeSource : public EventSource {
 public:
     PipeSource() { EXPECT_EQ(::pipe2(fds_, O_NONBLOCK | O_CLOEXEC), 0); }
     ~PipeSource() override {
+        if (later_.joinable())
+            later_.join();
         ::close(fds_[0]);
         ::close(fds_[1]);
     }
@@ -157,41 +139,55 @@ public:
         return true;
     }
     void send() { EXPECT_EQ(::write(fds_[1], "x", 1), 1); }
+    void sendLater() {
+        if (later_.joinable())
+            later_.join();
+        later_ = std::thread([this] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            send();
+        });
+    }
 
     std::function<void()> onEvent;
     int calls = 0;
 
 private:
     int fds_[2] = {-1, -1};
+    std::thread later_;
 };
 
-TEST_F(RunLoopTest, WhileNoScreenWantsAFrameTheLoopSleepsUntilAnEventBringsOne) {
+// A still saver's frames are a minute apart: an event (a window closed) must
+// not wait for the next one either.
+TEST_F(RunLoopTest, WhileNoScreenWantsAFrameOrTheNextIsFarAwayTheLoopSleepsUntilAnEvent) {
     Clock::setCurrent(nullptr); // run() needs a clock that moves
     Journal other;
     auto added = std::make_shared<JournalSaver>(other);
     // Frames every millisecond: a loop that woke for them would turn often.
     saver->setAnimationTimeInterval(0.001);
-    added->setAnimationTimeInterval(0.001);
     saver->wants = false;
     PipeSource source;
     RunLoop loop(&source);
     loop.addScreen(saver, saver.get());
     int callsBeforeTheEvent = -1;
     source.onEvent = [&] {
+        if (callsBeforeTheEvent >= 0)
+            return loop.stop();
         callsBeforeTheEvent = source.calls - 1;
+        EXPECT_TRUE(journal.empty()) << "the covered screen was animated or drawn";
+        saver->wants = true;
+        saver->setAnimationTimeInterval(60);
+        added->setAnimationTimeInterval(60);
         loop.addScreen(added, added.get());
         EXPECT_TRUE(added->isAnimating()) << "a screen added while running is started";
-        MainQueue::main().async([&] { loop.stop(); });
+        source.sendLater();
     };
-    std::thread sender([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        source.send();
-    });
+    const auto start = std::chrono::steady_clock::now();
+    source.sendLater();
     EXPECT_EQ(loop.run(), 0);
-    sender.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
     EXPECT_LE(callsBeforeTheEvent, 2) << "the loop woke with nothing to do";
-    EXPECT_TRUE(journal.empty()) << "the covered screen was animated or drawn";
-    EXPECT_EQ(std::count(other.begin(), other.end(), "present"), 1);
+    EXPECT_EQ(journal, (Journal{"frame", "layout", "draw {{0, 0}, {64, 32}}", "present"}));
+    EXPECT_EQ(other, journal) << "each screen had the one frame";
     EXPECT_FALSE(added->isAnimating()) << "the loop stops the views it started";
 }
 
@@ -205,47 +201,29 @@ namespace {
 class PacedSaver : public JournalSaver {
 public:
     explicit PacedSaver(Journal& journal) : JournalSaver(journal) {
-        EXPECT_EQ(::pipe2(fds_, O_NONBLOCK | O_CLOEXEC), 0);
-    }
-    ~PacedSaver() override {
-        if (late_.joinable())
-            late_.join();
-        ::close(fds_[0]);
-        ::close(fds_[1]);
+        word_.onEvent = [this] { wants = true; };
     }
     void present(View& root, double now) override {
         JournalSaver::present(root, now);
         wants = false;
         framed_ = true;
-        if (answers) {
-            send();
-            return;
-        }
+        answers ? word_.send() : word_.sendLater();
         answers = true;
-        late_ = std::thread([this] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            send();
-        });
     }
     bool awaitsFrame() const override { return !wants; }
-    int eventFd() const override { return fds_[0]; }
+    int eventFd() const override { return word_.eventFd(); }
     bool processEvents() override {
         idleTurns += framed_ ? 0 : 1;
         framed_ = false;
-        char byte;
-        if (::read(fds_[0], &byte, 1) == 1)
-            wants = true;
-        return true;
+        return word_.processEvents();
     }
 
     bool answers = true;
     int idleTurns = 0;
 
 private:
-    void send() { EXPECT_EQ(::write(fds_[1], "x", 1), 1); }
-    int fds_[2] = {-1, -1};
+    PipeSource word_;
     bool framed_ = true;
-    std::thread late_;
 };
 
 } // namespace
@@ -254,15 +232,14 @@ private:
 // a word that is late must wake it, without the loop turning meanwhile.
 TEST_F(RunLoopTest, AServersWordIsReadAtTheNextFrameAndListenedForOnlyOnceItIsLate) {
     Clock::setCurrent(nullptr);
-    Journal paced;
-    auto saver = std::make_shared<PacedSaver>(paced);
-    saver->setAnimationTimeInterval(0.005);
-    RunLoop loop(saver, saver.get());
+    auto paced = std::make_shared<PacedSaver>(journal);
+    paced->setAnimationTimeInterval(0.005);
+    RunLoop loop(paced, paced.get());
     int frames = 0, idleAtTwenty = 0;
-    saver->onFrame = [&] {
+    paced->onFrame = [&] {
         if (++frames == 20) {
-            idleAtTwenty = saver->idleTurns;
-            saver->answers = false;
+            idleAtTwenty = paced->idleTurns;
+            paced->answers = false;
         } else if (frames == 21) {
             loop.stop();
         }
@@ -270,24 +247,5 @@ TEST_F(RunLoopTest, AServersWordIsReadAtTheNextFrameAndListenedForOnlyOnceItIsLa
     EXPECT_EQ(loop.run(), 0);
     EXPECT_EQ(frames, 21);
     EXPECT_EQ(idleAtTwenty, 0) << "the loop woke for the word between frames";
-    EXPECT_LE(saver->idleTurns, 2) << "the loop turned while the word was late";
-}
-// A still saver's frames are a minute apart: an event (a window closed) must
-// not wait for the next one.
-TEST_F(RunLoopTest, EventsWakeTheLoopWhenTheNextFrameIsFarAway) {
-    Clock::setCurrent(nullptr);
-    saver->setAnimationTimeInterval(60);
-    PipeSource source;
-    RunLoop loop(&source);
-    loop.addScreen(saver, saver.get());
-    source.onEvent = [&] { loop.stop(); };
-    const auto start = std::chrono::steady_clock::now();
-    std::thread sender([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        source.send();
-    });
-    EXPECT_EQ(loop.run(), 0);
-    sender.join();
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
-    EXPECT_EQ(loop.frameCount(), 1u);
+    EXPECT_LE(paced->idleTurns, 2) << "the loop turned while the word was late";
 }

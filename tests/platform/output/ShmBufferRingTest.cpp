@@ -5,6 +5,7 @@
 #include "support/ScopedConfigHome.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 #include <unistd.h>
 
 using namespace aerolune;
@@ -20,54 +21,45 @@ TEST(ShmBufferRingTest, EachFrameGoesIntoAFreeBufferThatTakesWhatItMissedFromThe
     constexpr int width = 40, height = 30;
     const PixelRect whole{0, 0, width, height}, left{2, 3, 10, 8}, right{25, 12, 12, 15};
     using Rects = std::vector<PixelRect>;
+    // Whether a frame's buffer is another than the last frame's, what it lacks
+    // of the last frame and which buffer holds that.
+    using Holds = std::tuple<bool, Rects, const ShmBuffer*>;
+    const auto holds = [](const ShmBufferRing::Next& n) {
+        return Holds{n.changed, n.stale, n.last};
+    };
 
     const auto a = ring.next(width, height);
-    ASSERT_TRUE(a.buffer && a.changed);
-    EXPECT_EQ(a.stale, Rects{whole}) << "a new buffer holds nothing yet";
-    EXPECT_EQ(a.last, nullptr) << "and none holds the last frame";
+    ASSERT_TRUE(a.buffer);
+    EXPECT_EQ(holds(a), (Holds{true, {whole}, nullptr})) << "a new buffer holds nothing yet";
     ring.drawn({whole});
     a.buffer->markBusy();
 
     const auto b = ring.next(width, height);
-    ASSERT_TRUE(b.buffer && b.buffer != a.buffer && b.changed);
-    EXPECT_EQ(b.stale, Rects{whole});
-    EXPECT_EQ(b.last, a.buffer);
+    ASSERT_TRUE(b.buffer && b.buffer != a.buffer);
+    EXPECT_EQ(holds(b), (Holds{true, {whole}, a.buffer}));
     ring.drawn({left});
     ring.drawn({right});
     b.buffer->markBusy();
     a.buffer->release();
-    {
-        SCOPED_TRACE("the first buffer, free again, redraws the frames it missed alone");
-        const auto again = ring.next(width, height);
-        ASSERT_EQ(again.buffer, a.buffer);
-        EXPECT_TRUE(again.changed);
-        EXPECT_EQ(again.stale, (Rects{left, right}));
-        EXPECT_EQ(again.last, b.buffer);
-        ring.drawn({});
-    }
-    {
-        SCOPED_TRACE("the newest buffer, not yet shown, is drawn on again as it is");
-        const auto unshown = ring.next(width, height);
-        EXPECT_EQ(unshown.buffer, a.buffer);
-        EXPECT_FALSE(unshown.changed);
-        EXPECT_TRUE(unshown.stale.empty());
-        EXPECT_EQ(unshown.last, nullptr);
-    }
+    // The first buffer, free again, redraws the frames it missed alone.
+    const auto again = ring.next(width, height);
+    ASSERT_EQ(again.buffer, a.buffer);
+    EXPECT_EQ(holds(again), (Holds{true, {left, right}, b.buffer}));
+    ring.drawn({});
+    // The newest buffer, not yet shown, is drawn on again as it is.
+    const auto unshown = ring.next(width, height);
+    EXPECT_EQ(unshown.buffer, a.buffer);
+    EXPECT_EQ(holds(unshown), (Holds{false, {}, nullptr}));
     a.buffer->markBusy();
-    {
-        SCOPED_TRACE("a third buffer at most");
-        const auto c = ring.next(width, height);
-        ASSERT_TRUE(c.buffer && c.buffer != a.buffer && c.buffer != b.buffer);
-        c.buffer->markBusy();
-        EXPECT_EQ(ring.next(width, height).buffer, nullptr);
-    }
-    {
-        SCOPED_TRACE("a new size starts anew");
-        const auto resized = ring.next(width + 1, height);
-        ASSERT_TRUE(resized.buffer);
-        EXPECT_EQ(resized.stale, (Rects{{0, 0, width + 1, height}}));
-        EXPECT_EQ(resized.last, nullptr) << "no buffer of the new size was drawn";
-        EXPECT_EQ(ring.size(), 1u);
-    }
+    // A third buffer at most.
+    const auto c = ring.next(width, height);
+    ASSERT_TRUE(c.buffer && c.buffer != a.buffer && c.buffer != b.buffer);
+    c.buffer->markBusy();
+    EXPECT_EQ(ring.next(width, height).buffer, nullptr);
+    // A new size starts anew: no buffer of that size was drawn.
+    const auto resized = ring.next(width + 1, height);
+    ASSERT_TRUE(resized.buffer);
+    EXPECT_EQ(holds(resized), (Holds{true, {{0, 0, width + 1, height}}, nullptr}));
+    EXPECT_EQ(ring.size(), 1u);
     ::unlink(socket.c_str());
 }

@@ -1,6 +1,6 @@
 // Shows a small scene through the X11 output on a real X server (skipped
-// without one): in a window of its own, in one given by id and on the root
-// window, with shared memory and without; checks that what the compositor
+// without one): in a window of its own and in one given by id, with shared
+// memory and without; checks that what the compositor
 // drew reached the screen, whole and in pieces, before and after a resize,
 // and that the output ends when its window is destroyed.
 
@@ -20,7 +20,6 @@
 #include <sys/shm.h>
 
 using namespace aerolune;
-using test::Rgb;
 using namespace std::chrono_literals;
 
 namespace {
@@ -35,18 +34,16 @@ template <typename Function> Function* real(const char* name) {
     return reinterpret_cast<Function*>(::dlsym(RTLD_NEXT, name));
 }
 
-constexpr Rgb backdrop{19, 24, 98}, salmon{255, 137, 103}, green{154, 211, 117};
-
 // In y-up terms: the backdrop, the right half salmon, the bottom quarter of
 // the left half green; laid out from the bounds. Two specks drift near each
 // other, so that each frame sends pieces of the window.
 struct Scene : ScreenSaverView {
     Scene() : ScreenSaverView(Rect(), false) {
-        for (const Rgb& c : {backdrop, salmon, green, Rgb{255, 255, 255}, Rgb{255, 255, 255}}) {
+        for (const Color& c : {Color(0.07, 0.09, 0.38), Color(1, 0.54, 0.4), Color(0.6, 0.83, 0.46),
+                               Color(1, 1, 1), Color(1, 1, 1)}) {
             panels.push_back(std::make_shared<View>());
             panels.back()->setWantsLayer(true);
-            panels.back()->layer()->setBackgroundColor(
-                Color(c.r / 255.0, c.g / 255.0, c.b / 255.0));
+            panels.back()->layer()->setBackgroundColor(c);
             addSubview(panels.back());
         }
     }
@@ -67,9 +64,8 @@ struct Scene : ScreenSaverView {
 // How many shared-memory segments this process made are still there.
 int segmentsLeft() {
     std::ifstream table("/proc/sysvipc/shm");
-    std::string line;
     int count = 0;
-    while (std::getline(table, line)) {
+    for (std::string line; std::getline(table, line);) {
         long key = 0, id = 0, permissions = 0, size = 0, creator = 0;
         std::istringstream(line) >> key >> id >> permissions >> size >> creator;
         count += creator == ::getpid();
@@ -89,13 +85,12 @@ protected:
             loop.runFrame();
             loop.runFrame(); // a second frame: no exposure, only the pieces that changed
             const test::Pixels drawn(output.compositor().image());
-            const int w = drawn.width(), h = drawn.height();
             const auto shot = test::screenshot(output.window());
-            if (!shot || shot->width() != w || shot->height() != h)
+            if (!shot || shot->width() != drawn.width() || shot->height() != drawn.height())
                 continue;
             int differing = 0;
-            for (int y = 0; y < h; ++y)
-                for (int x = 0; x < w; ++x)
+            for (int y = 0; y < drawn.height(); ++y)
+                for (int x = 0; x < drawn.width(); ++x)
                     differing += !(shot->at(x, y) == drawn.at(x, y));
             if (differing == 0)
                 return;
@@ -117,13 +112,13 @@ protected:
 //   XCreateImage  no memory for the image (null).
 extern "C" void* shmat(int id, const void* address, int flags) noexcept {
     if (!failing("shmat"))
-        return real<void*(int, const void*, int)>("shmat")(id, address, flags);
+        return real<decltype(shmat)>("shmat")(id, address, flags);
     errno = ENOMEM;
     return reinterpret_cast<void*>(-1);
 }
 
 extern "C" Bool XShmAttach(Display* display, XShmSegmentInfo* segment) {
-    auto* attach = real<Bool(Display*, XShmSegmentInfo*)>("XShmAttach");
+    auto* attach = real<decltype(XShmAttach)>("XShmAttach");
     if (!failing("XShmAttach"))
         return attach(display, segment);
     // An id just freed names no segment at all.
@@ -138,15 +133,14 @@ extern "C" Bool XShmAttach(Display* display, XShmSegmentInfo* segment) {
 extern "C" XImage* XCreateImage(Display* display, Visual* visual, unsigned depth, int format,
                                 int offset, char* data, unsigned width, unsigned height, int pad,
                                 int line) {
-    using Create =
-        XImage*(Display*, Visual*, unsigned, int, int, char*, unsigned, unsigned, int, int);
     return failing("XCreateImage")
                ? nullptr
-               : real<Create>("XCreateImage")(display, visual, depth, format, offset, data, width,
-                                              height, pad, line);
+               : real<decltype(XCreateImage)>("XCreateImage")(
+                     display, visual, depth, format, offset, data, width, height, pad, line);
 }
 
-TEST_F(X11OutputTest, AWindowShowsTheSceneItsChangesAndItsNewSizeUntilItIsDestroyed) {
+TEST_F(X11OutputTest,
+       AWindowShowsTheSceneAndItsChangesAtEachSizeUntilDestroyedAndNoImageIsAClearError) {
     const Window given =
         XCreateSimpleWindow(display_, DefaultRootWindow(display_), 40, 30, 300, 180, 0, 0, 0);
     XMapWindow(display_, given);
@@ -183,10 +177,8 @@ TEST_F(X11OutputTest, AWindowShowsTheSceneItsChangesAndItsNewSizeUntilItIsDestro
         XSync(display_, False);
         EXPECT_EQ(loop.run(), 0) << "the loop ends once the window is gone";
     }
-}
-
-// A window that is gone is refused by the saver's own tests.
-TEST_F(X11OutputTest, AnImageThatCannotBeMadeIsAClearError) {
+    // An image that cannot be made is a clear error. (A window that is gone is
+    // refused by the saver's own tests.)
     const test::ScopedEnvironmentVariable failing("AEROLUNE_FAILING_CALLS", "XCreateImage");
     const auto noImage = X11Output::open({.size = {160, 100}, .allowSharedMemory = false});
     ASSERT_FALSE(noImage);
