@@ -36,9 +36,8 @@ TEST(CompressedFileTest, ReadsWhatZlibWroteUpToItsLimitAndRefusesDamage) {
     const auto good = compressed(text);
     EXPECT_EQ(readBack(good), text);
     EXPECT_EQ(readBack(good, text.size()), text);
-    EXPECT_EQ(readBack(good, text.size() - 1),
-              "refused: " + kFile.string() + ": inflates to more than " +
-                  std::to_string(text.size() - 1) + " bytes; refused as damaged");
+    EXPECT_TRUE(readBack(good, text.size() - 1)
+                    .starts_with("refused: " + kFile.string() + ": inflates to more than"));
     // A trailer that claims 4 GiB must not make the reader set aside 4 GiB.
     for (const auto& bytes : {good.substr(0, good.size() / 2), good.substr(0, good.size() - 4),
                               text, good.substr(0, good.size() - 4) + "\xFF\xFF\xFF\xFF"})

@@ -33,20 +33,19 @@ TEST(DataDirectoryTest, AProgramLooksBesideItselfAndOnlyABuildReadsTheSourceTree
     ::setenv("AEROLUNE_DATA_DIR", "/elsewhere", 1);
     EXPECT_EQ(DataDirectory::searchPath(usr / "bin/aerolune-settings").front(), "/elsewhere");
     ::unsetenv("AEROLUNE_DATA_DIR");
-}
 
-// Unpacked programs reading their catalogues are the install tests'.
-TEST(DataDirectoryTest, MessageCataloguesAreFoundBesideTheProgramAndOnlyWhereOursAre) {
-    const auto usr =
+    // Message catalogues beside the program, only where ours are; unpacked
+    // programs reading them are the install tests'.
+    const auto pkg =
         fs::path(testing::TempDir()) / ("unpacked-" + std::to_string(::getpid())) / "usr";
-    const auto messages = usr / "share/locale/de/LC_MESSAGES";
+    const auto messages = pkg / "share/locale/de/LC_MESSAGES";
     fs::create_directories(messages);
     std::ofstream(messages / "other.mo") << "x"; // another program's
-    EXPECT_NE(DataDirectory::localeFolder(usr / "bin/aerolune-settings"), usr / "share/locale");
+    EXPECT_NE(DataDirectory::localeFolder(pkg / "bin/aerolune-settings"), pkg / "share/locale");
     std::ofstream(messages / "aerolune.mo") << "x";
-    EXPECT_EQ(DataDirectory::localeFolder(usr / "libexec/xscreensaver/aerolune").lexically_normal(),
-              usr / "share/locale");
+    EXPECT_EQ(DataDirectory::localeFolder(pkg / "libexec/xscreensaver/aerolune").lexically_normal(),
+              pkg / "share/locale");
     EXPECT_EQ(DataDirectory::localeFolder(), AEROLUNE_TEST_BUILD_DIR "/locale")
         << "a program run from the build reads the build's catalogues";
-    fs::remove_all(usr.parent_path());
+    fs::remove_all(pkg.parent_path());
 }

@@ -51,7 +51,7 @@ TEST(GazetteerTest, TheShippedFileIsSoundAndEachPlaceIsFoundUnderItsOwnName) {
     }
 }
 
-TEST(GazetteerTest, ADamagedOrHostileFileIsRefusedWithAReason) {
+TEST(GazetteerTest, ADamagedOrHostileFileIsRefusedWithAReasonAndNoNameIsCut) {
     const auto path = DataDirectory::find(Gazetteer::fileName).value();
     const auto bytes = CompressedFile::read(path).value();
     ASSERT_TRUE(Gazetteer::parse(bytes));
@@ -67,9 +67,8 @@ TEST(GazetteerTest, ADamagedOrHostileFileIsRefusedWithAReason) {
     test::writeGzipBomb(file, 1024);
     EXPECT_NE(refusal(Gazetteer::load(file)).find("inflates to more than"), std::string::npos);
     std::filesystem::remove(file);
-}
 
-TEST(GazetteerTest, ANameLongerThanALengthHoldsIsRefusedNotCut) {
+    // A name longer than a length byte holds is refused, not cut.
     const std::string stem(200, 'a'), longest = stem + std::string(55, 'b');
     const auto loaded = Gazetteer::parse(tinyGazetteer(stem, std::string(55, 'b')));
     ASSERT_TRUE(loaded) << loaded.error().message;
@@ -79,10 +78,9 @@ TEST(GazetteerTest, ANameLongerThanALengthHoldsIsRefusedNotCut) {
     // The top bit of a name's place says it is another name, not the place's own.
     EXPECT_TRUE(!g.keys()[0].alternate && g.keys()[1].alternate && g.keys()[1].place == 0);
     // A country's name in a language, or its English one where that language has none.
+    // clang-format off
     for (const auto& [language, name] : {std::pair{"ja", "\u30DD\u30EB\u30C8\u30AC\u30EB"},
-                                         {"ja_JP", "\u30DD\u30EB\u30C8\u30AC\u30EB"},
-                                         {"de", "Portugal"},
-                                         {"", "Portugal"}})
+             {"ja_JP", "\u30DD\u30EB\u30C8\u30AC\u30EB"}, {"de", "Portugal"}, {"", "Portugal"}}) // clang-format on
         EXPECT_EQ(g.countryName(0, language), name) << language;
     EXPECT_EQ(refusal(Gazetteer::parse(tinyGazetteer(stem, std::string(56, 'b')))),
               "has a name longer than 255 bytes");

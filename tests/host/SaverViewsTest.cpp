@@ -3,11 +3,9 @@
 #include "platform/output/RunLoop.h"
 #include "platform/render/Compositor.h"
 #include "scenes/LoadingHostingView.h"
-#include "support/Pixels.h"
 #include "support/SaverHarness.h"
 
 #include <algorithm>
-#include <cmath>
 #include <gtest/gtest.h>
 #include <string>
 #include <tuple>
@@ -92,30 +90,9 @@ TEST(SaverViewsTest, TheSkyWindowIsInsetByAFifthOfTheGeometricMeanRoundedAwayFro
         EXPECT_EQ(saver->abstractSaverView()->frame(), saver->bounds()) << describe(frame);
         EXPECT_EQ(saver->subviews().front(), saver->abstractSaverView()) << "the backdrop below";
     }
-    EXPECT_EQ(harness.logLines().front(),
-              "[vemo] AeroluneSaverView.init {{0, 0}, {1920, 1080}} false");
     EXPECT_FALSE(AeroluneSaverView::create(Rect(0, 0, -1, 10), false));
     const auto sheet = [] { return AeroluneSaverView::configureSheet([](auto f) { f(); }); };
     EXPECT_NE(sheet().window, sheet().window) << "a new sheet each time";
-}
-
-// The newest sky goes beneath the one it replaces (the fade below shows it);
-// that one keeps its size while it fades, when the window changes.
-TEST(SaverViewsTest, ASkyThatFadesOutKeepsItsSizeWhileTheNewOneTakesTheWindows) {
-    SaverHarness harness("Europe/Paris", "2024-06-21T12:00:00+02:00", paris);
-    harness.clock().setNow(*Solar(harness.now(), paris).sunset() - 2);
-    auto sky = SkySaverView::create(Rect(0, 0, 400, 300), false);
-    EXPECT_EQ(sky->subviews().at(0)->frame(), sky->bounds()) << "the loading panel, at once";
-    sky->startAnimation();
-    const auto day = sky->skyCoordinator()->currentView();
-    harness.advance(2);
-    sky->animateOneFrame();
-    const auto sunset = sky->skyCoordinator()->currentView();
-    ASSERT_EQ(sky->skyCoordinator()->skyMode(), SkyMode::sunset);
-    sky->setFrame(Rect(0, 0, 200, 100));
-    sky->displayIfNeeded();
-    EXPECT_EQ(sunset->frame(), Rect(0, 0, 200, 100));
-    EXPECT_EQ(day->frame(), Rect(0, 0, 400, 300)) << "a fading view keeps its size";
 }
 
 // With no place stored, the panel says so for ten seconds; then the sky of
@@ -127,8 +104,7 @@ TEST(SaverViewsTest, AFailedStartShowsWhyThenTheTimeZonesSkyTenSecondsLaterUnles
           {"Europe/Paris", true, SkyMode::night},
           {"UTC", false, SkyMode::day},
           {"Etc/GMT-2", false, SkyMode::day}}) {
-        SCOPED_TRACE(std::string(zone) +
-                     (storedMeanwhile ? ", stored and restarted after 3 s" : ""));
+        SCOPED_TRACE(std::string(zone) + (storedMeanwhile ? ", stored and restarted at 3 s" : ""));
         SaverHarness harness(zone, "2024-06-21T21:00:00Z");
         Running run;
         run.loop.advance(harness.clock(), 3);
@@ -146,13 +122,6 @@ TEST(SaverViewsTest, AFailedStartShowsWhyThenTheTimeZonesSkyTenSecondsLaterUnles
         run.loop.advance(harness.clock(), 0.02);
         EXPECT_EQ(run.sky.skyMode(), after);
         EXPECT_EQ(run.sky.showsTimeZonePlace(), !storedMeanwhile && after == SkyMode::night);
-        EXPECT_EQ(std::ranges::count_if(harness.logLines(),
-                                        [](const std::string& line) {
-                                            return line.starts_with(
-                                                "no location is stored: showing the sky of "
-                                                "Europe/Paris, a guess from the time zone, at ");
-                                        }),
-                  run.sky.showsTimeZonePlace() ? 1 : 0);
     }
 }
 
@@ -172,8 +141,7 @@ TEST(SaverViewsTest, TheBackdropChainsWalksFromTheColourTheLastOneEndedOnAndNeve
               first->gradientColors().back());
     EXPECT_TRUE(second->hasStarted()) << "the next walk starts at once";
     EXPECT_EQ(second->frame(), backdrop->bounds());
-    std::weak_ptr<View> watch = backdrop;
-    backdrop.reset();
+    std::weak_ptr<View> watch = std::exchange(backdrop, nullptr);
     second.reset();
     EXPECT_TRUE(watch.expired()) << "the walk must not keep the backdrop alive";
 }
@@ -197,8 +165,8 @@ TEST(SaverViewsTest, AfterASleepTheSaverShowsTheSkyOfTheMomentAndNoChangeItMisse
         EXPECT_EQ(asleep->superview() != nullptr, sky == SkyMode::day);
         run.loop.advance(harness.clock(), 120);
         EXPECT_EQ(run.sky.skyMode(), sky) << "and no change it missed comes after";
-        const auto& log = harness.logLines();
-        EXPECT_EQ(std::count(log.begin(), log.end(), "[vemo] TransitionForecaster.getLocation"), 2);
+        EXPECT_EQ(std::ranges::count(harness.logLines(), "[vemo] TransitionForecaster.getLocation"),
+                  2);
     }
 }
 
@@ -234,29 +202,25 @@ TEST(SaverViewsTest, EachSkyThatGivesWayIsWholeAtTheChangeHalfFadedAt2_5sAndGone
             const auto* data = cairo_image_surface_get_data(image);
             return std::vector<double>(data, data + cairo_image_surface_get_stride(image) * 120);
         };
+        const auto tick = [&](double seconds) {
+            harness.advance(seconds);
+            sky->animateOneFrame();
+        };
         // Frame by frame up to the change, as the saver reckons its moment.
         if (!atStart)
             sky->startAnimation();
-        while (harness.now() < change - 10) {
-            harness.advance(1);
-            sky->animateOneFrame();
-        }
+        while (harness.now() < change - 10)
+            tick(1);
         auto before = frame();
         const auto replaced = sky->skyCoordinator()->currentView();
         if (atStart)
             sky->startAnimation();
-        for (int step = 0; step < 40 && sky->skyCoordinator()->currentView() == replaced; ++step) {
-            before = frame();
-            harness.advance(0.5);
-            sky->animateOneFrame();
-        }
+        for (int step = 0; step < 40 && sky->skyCoordinator()->currentView() == replaced; ++step)
+            before = frame(), tick(0.5);
         ASSERT_NE(sky->skyCoordinator()->currentView(), replaced) << "a change";
         std::vector<std::vector<double>> fade{frame()};
-        for (int step = 0; step < 3; ++step) {
-            harness.advance(step < 2 ? 2.5 : 1);
-            sky->animateOneFrame();
-            fade.push_back(frame());
-        }
+        for (const double step : {2.5, 2.5, 1.0})
+            tick(step), fade.push_back(frame());
         // The share of the old sky: F = a O + (1 - a) N, by least squares.
         const auto& after = fade.back();
         const auto oldShare = [&](const std::vector<double>& shown) {

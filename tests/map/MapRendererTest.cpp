@@ -44,9 +44,7 @@ TEST(MapRendererTest, CoastsLieWhereTheyAreWithTheMarkerAtTheCentre) {
     const auto fiji = renderer.render({-16.6, 179.95});
     EXPECT_GT(share(fiji, MapRenderer::land, 100, 0, 100, 100), 0.0);
     EXPECT_GT(share(fiji, MapRenderer::water), 0.0);
-}
-
-TEST(MapRendererTest, WithoutDataTheMapIsSeaAndTheMarkerAtAnyScale) {
+    // Without data the map is sea, and the marker at any scale.
     const auto map = MapRenderer(nullptr, nullptr).render({38.71667, -9.13333}, 2);
     ASSERT_EQ(cairo_image_surface_get_width(map.get()), 400);
     EXPECT_EQ(share(map, MapRenderer::land, 0, 0, 400, 200), 0.0);

@@ -62,12 +62,19 @@ std::shared_ptr<Sky> started(const char* start, bool stored = true) {
 
 } // namespace
 
+// A clock jump of more than two seconds either way asks for the sky of the moment.
 TEST(SkyCoordinatorTest,
      TheAnnouncedChangeFiresOnceOnTheTickAtItsMomentAndTheNextIsAskedAnHourLater) {
     const auto sky = started("2024-06-21T12:00:00+02:00");
     EXPECT_TRUE(std::dynamic_pointer_cast<DayView>(sky->coordinator->currentView()));
     EXPECT_EQ(sky->coordinator->nextTransition()->date, sky->sunset);
     sky->coordinator->start();
+    sky->coordinator->tick();
+    for (const auto& [jump, asked] : {std::pair{1.9, 2}, {2.1, 3}, {-2.1, 4}, {-1.9, 4}}) {
+        sky->harness.clock().setNow(sky->harness.now() + jump); // the wall clock alone
+        sky->coordinator->tick();
+        EXPECT_EQ(sky->forecasts(), asked) << jump << " s: no more than jitter?";
+    }
     EXPECT_EQ(sky->changes, 2) << "the same mode again keeps its view";
     sky->tickAt(std::nextafter(sky->sunset, 0.0));
     EXPECT_EQ(sky->mode(), SkyMode::day);
@@ -80,9 +87,9 @@ TEST(SkyCoordinatorTest,
     EXPECT_TRUE(std::dynamic_pointer_cast<NightView>(sky->coordinator->currentView()));
     // Nothing is asked until the hour after sunset is over; then tomorrow's sunrise.
     sky->tickAt(sky->sunset + 3600);
-    EXPECT_EQ(sky->forecasts(), 2);
+    EXPECT_EQ(sky->forecasts(), 4);
     sky->tickAt(sky->sunset + 3600.5);
-    EXPECT_EQ(sky->forecasts(), 3);
+    EXPECT_EQ(sky->forecasts(), 5);
     EXPECT_EQ(sky->coordinator->nextTransition()->date,
               *Solar(sky->sunset + 43200, paris).sunrise());
 }
@@ -92,11 +99,8 @@ TEST(SkyCoordinatorTest, AFailureBeforeAnySkyShowsWhyInAFreshPanel) {
     const auto sky = started("2024-06-21T23:00:00+02:00", false);
     EXPECT_EQ(sky->loadingText(), "Missing location preference.\nPlease check your settings.");
     EXPECT_EQ(sky->parent->subviews().size(), 1u) << "the first panel left at once";
-    EXPECT_EQ(sky->harness.logLines().back(),
-              "SkyCoordinator failed: Optional(LocationError.missingPref)");
     sky->coordinator->transitionForecasterDidFail(std::nullopt);
     EXPECT_EQ(sky->loadingText(), "Loading the sky…");
-    EXPECT_EQ(sky->harness.logLines().back(), "SkyCoordinator failed: nil");
     sky->coordinator->skyTransitionViewDidComplete();
     EXPECT_FALSE(sky->mode()) << "a completion without a mode changes nothing";
 }
@@ -122,15 +126,7 @@ TEST(SkyCoordinatorTest, AFailureAfterASkyKeepsItAndAsksAgainAnHourLater) {
     EXPECT_EQ(sky->changes, 3) << "the night sky stayed all along";
 }
 
-TEST(SkyCoordinatorTest, AClockJumpOrAChangeOverAMinuteLateAsksForTheSkyOfTheMoment) {
-    const auto sky = started("2024-06-21T12:00:00+02:00");
-    sky->coordinator->tick();
-    for (const auto& [jump, asked] : {std::pair{1.9, 1}, {2.1, 2}, {-2.1, 3}, {-1.9, 3}}) {
-        sky->harness.clock().setNow(sky->harness.now() + jump); // the wall clock alone
-        sky->coordinator->tick();
-        EXPECT_EQ(sky->forecasts(), asked) << jump << " s: no more than jitter?";
-    }
-    EXPECT_EQ(sky->changes, 2) << "still day: the same view";
+TEST(SkyCoordinatorTest, AChangeOverAMinuteLateAsksForTheSkyOfTheMoment) {
     for (const double late : {59.0, 61.0, 7200.0}) {
         const auto stalled = started("2024-06-21T21:50:00+02:00");
         stalled->tickAt(stalled->sunset + late); // the first frame in a while

@@ -2,12 +2,10 @@
 
 #include "astronomy/Solar.h"
 #include "platform/core/Calendar.h"
-#include "support/ScopedConfigHome.h"
 #include "support/ScopedEnvironment.h"
 #include "support/SunAltitude.h"
 
 #include <cmath>
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
@@ -16,8 +14,6 @@
 
 using namespace aerolune;
 using namespace aerolune::test;
-using ::testing::_;
-using ::testing::ElementsAre;
 using Events = std::vector<std::string>;
 
 namespace {
@@ -97,36 +93,17 @@ TEST(TransitionForecasterTest, TheDayTableAtAndAroundEachBoundary) {
 TEST(TransitionForecasterTest, ShortAndPolarDays) {
     ScopedTimeZone zone("Europe/Oslo");
     const auto f = recorder();
-    const Solar shortDay(at("2024-12-21T12:00:00Z"), {67.22, 0.0}); // under an hour
-    EXPECT_EQ(f->forecast(*shortDay.sunset() + 1, {67.22, 0.0}), (Events{mode(SkyMode::sunrise)}));
-    ScopedLogRecorder log;
-    EXPECT_EQ(f->forecast(at("2024-06-21T03:00:00+02:00"), {78.5, 15.5}),
-              (Events{mode(SkyMode::day)}));
-    EXPECT_THAT(log.lines(), ElementsAre("today's sunrise: none (the sun never sets today)",
-                                         "today's sunset: none (the sun never sets today)"));
-    EXPECT_EQ(f->forecast(at("2024-12-21T12:00:00+01:00"), {69.5, 19.0}),
-              (Events{mode(SkyMode::night)}));
-    // The last evening before the polar night: tomorrow has no sunrise to announce.
-    EXPECT_EQ(f->forecast(at("2024-11-27T23:00:00+01:00"), {69.5, 19.0}),
-              (Events{mode(SkyMode::night)}));
-    EXPECT_EQ(f->forecast(at("2024-11-27T23:00:00+01:00"), {NAN, 19.0}), (Events{"fail"}));
-}
-
-// Its failure without a stored place is SkyCoordinatorTest's.
-TEST(TransitionForecasterTest, GetLocationForecastsTheStoredPlaceAtTheClocksMoment) {
-    ScopedTimeZone zone("<+02>-2");
-    ScopedConfigHome home;
-    ScopedManualClock clock(at("2024-06-21T12:00:00+02:00"));
-    ASSERT_TRUE(Prefs::setCoordinates({48.5, 2.5}));
-    ScopedLogRecorder log;
-    const auto f = recorder();
-    f->forecaster->getLocation();
-    const Solar today(clock->now(), {48.5, 2.5});
-    EXPECT_EQ(f->events, (Events{announced(SkyMode::sunset, *today.sunset()), mode(SkyMode::day)}));
-    // The description truncates: sunrise is at 03:48:14.6.
-    EXPECT_THAT(log.lines(), ElementsAre("[vemo] TransitionForecaster.getLocation", _, _, _,
-                                         "today's sunrise: 2024-06-21 03:48:14 +0000",
-                                         "today's sunset: 2024-06-21 19:55:36 +0000"));
+    const Solar shortDay(at("2024-12-21T12:00:00Z"), {67.22, 0.0});   // under an hour
+    // clang-format off
+    for (const auto& [moment, place, expected] : {
+             std::tuple{*shortDay.sunset() + 1, CLLocationCoordinate2D{67.22, 0.0}, Events{mode(SkyMode::sunrise)}},
+             {at("2024-06-21T03:00:00+02:00"), {78.5, 15.5}, {mode(SkyMode::day)}},
+             {at("2024-12-21T12:00:00+01:00"), {69.5, 19.0}, {mode(SkyMode::night)}},
+             // The last evening before the polar night: tomorrow has no sunrise to announce.
+             {at("2024-11-27T23:00:00+01:00"), {69.5, 19.0}, {mode(SkyMode::night)}},
+             {at("2024-11-27T23:00:00+01:00"), {NAN, 19.0}, {"fail"}}}) // clang-format on
+        EXPECT_EQ(f->forecast(moment, place), expected)
+            << formatUtc(moment) << " " << describe(place);
 }
 
 // Wherever the machine's zone draws its days, the sky is the place's: day (or

@@ -8,7 +8,6 @@
 #include "support/Program.h"
 #include "support/ScopedEnvironment.h"
 
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -17,25 +16,21 @@ namespace aerolune::test {
 class DBusSession {
 public:
     DBusSession() {
-        daemon_ = std::make_unique<Program>(
-            "dbus-daemon", std::vector<std::string>{"--session", "--nofork", "--print-address=1"});
-        if (const auto address = daemon_->readLine(10s); address && !address->empty())
+        if (const auto address = daemon_.readLine(10s); address && !address->empty())
             address_.emplace("DBUS_SESSION_BUS_ADDRESS", address->c_str());
     }
     ~DBusSession() {
         address_.reset();
-        if (daemon_->started()) {
-            ::kill(daemon_->pid(), SIGTERM);
-            daemon_->wait(5s);
+        if (daemon_.started()) {
+            ::kill(daemon_.pid(), SIGTERM);
+            daemon_.wait(5s);
         }
     }
-    DBusSession(const DBusSession&) = delete;
-    DBusSession& operator=(const DBusSession&) = delete;
 
     bool running() const { return address_.has_value(); }
 
 private:
-    std::unique_ptr<Program> daemon_;
+    Program daemon_{"dbus-daemon", {"--session", "--nofork", "--print-address=1"}};
     std::optional<ScopedEnvironmentVariable> address_;
 };
 

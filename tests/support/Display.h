@@ -32,9 +32,7 @@ inline std::optional<Pixels> screenshot(unsigned long window) {
     if (std::system(command) == 0)
         shot.emplace(Pixels::fromPng(path));
     std::remove(path.c_str());
-    if (shot && !shot->valid())
-        shot.reset();
-    return shot;
+    return shot && shot->valid() ? shot : std::nullopt;
 }
 
 class DisplayTest : public ::testing::Test {

@@ -39,11 +39,8 @@ public:
 
 private:
     static std::vector<Color> colors(const std::optional<AnimationValue>& value) {
-        if (!value)
-            return {};
-        if (const auto* list = std::get_if<std::vector<Color>>(&*value))
-            return *list;
-        return {};
+        const auto* list = value ? std::get_if<std::vector<Color>>(&*value) : nullptr;
+        return list ? *list : std::vector<Color>{};
     }
 
     const GradientLayer& layer_;

@@ -34,9 +34,8 @@ inline std::string describe(const Rgb& c) {
 
 // The 8-bit value of a colour drawn opaquely.
 inline Rgb rgbOf(const Color& color) {
-    return {static_cast<int>(std::lround(color.red() * 255)),
-            static_cast<int>(std::lround(color.green() * 255)),
-            static_cast<int>(std::lround(color.blue() * 255))};
+    const auto byte = [](double value) { return static_cast<int>(std::lround(value * 255)); };
+    return {byte(color.red()), byte(color.green()), byte(color.blue())};
 }
 
 class Pixels {
@@ -69,8 +68,7 @@ public:
             cairo_image_surface_get_data(image_) + y * cairo_image_surface_get_stride(image_);
         std::uint32_t p;
         std::memcpy(&p, row + 4 * x, 4);
-        return {static_cast<int>(p >> 16 & 255), static_cast<int>(p >> 8 & 255),
-                static_cast<int>(p & 255)};
+        return {int(p >> 16 & 255), int(p >> 8 & 255), int(p & 255)};
     }
     // The pixel at (x, y) with y counted up from the bottom row.
     Rgb pointAt(int x, int y) const { return at(x, height() - 1 - y); }

@@ -147,7 +147,10 @@ private:
 class LoggedProgram : public Program {
 public:
     LoggedProgram(const std::string& path, std::vector<std::string> arguments)
-        : Program("/bin/sh", merged(path, std::move(arguments))) {}
+        : Program("/bin/sh", [&] {
+              arguments.insert(arguments.begin(), {"-c", "exec \"$0\" \"$@\" 2>&1", path});
+              return std::move(arguments);
+          }()) {}
 
     // Reads lines until one holds `text`; false when none comes in time.
     bool awaitLine(const std::string& text, std::chrono::milliseconds limit = 20s) {
@@ -161,13 +164,6 @@ public:
         return false;
     }
     std::string seen; // every line awaitLine() has read
-
-private:
-    static std::vector<std::string> merged(const std::string& path,
-                                           std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), {"-c", "exec \"$0\" \"$@\" 2>&1", path});
-        return arguments;
-    }
 };
 
 struct ProgramRun {

@@ -25,8 +25,6 @@ class ScopedConfigHome {
 public:
     ScopedConfigHome() { Prefs::resetForTesting(); }
     ~ScopedConfigHome() { Prefs::resetForTesting(); }
-    ScopedConfigHome(const ScopedConfigHome&) = delete;
-    ScopedConfigHome& operator=(const ScopedConfigHome&) = delete;
 
     const std::filesystem::path& root() const { return root_.path(); }
     std::filesystem::path folder() const { return root() / "aerolune"; }

@@ -56,18 +56,14 @@ private:
         xdg_surface_ack_configure(xdg_, serial);
         if (shown_)
             return;
-        const int stride = width_ * 4;
-        const std::size_t size = std::size_t(stride) * height_;
+        const std::vector<std::uint32_t> pixels(std::size_t(width_) * height_, colour_);
+        const std::size_t size = pixels.size() * 4;
         const int fd = memfd_create("solid-window", MFD_CLOEXEC);
-        if (fd < 0 || ftruncate(fd, off_t(size)) != 0)
+        if (fd < 0 || write(fd, pixels.data(), size) != ssize_t(size))
             return;
-        auto* pixels = static_cast<std::uint32_t*>(
-            mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0));
-        std::fill_n(pixels, size / 4, colour_);
-        munmap(pixels, size);
         wl_shm_pool* pool = wl_shm_create_pool(shm_, fd, int(size));
-        wl_buffer* buffer = keep(
-            wl_shm_pool_create_buffer(pool, 0, width_, height_, stride, WL_SHM_FORMAT_XRGB8888));
+        wl_buffer* buffer = keep(wl_shm_pool_create_buffer(pool, 0, width_, height_, width_ * 4,
+                                                           WL_SHM_FORMAT_XRGB8888));
         wl_shm_pool_destroy(pool);
         close(fd);
         wl_surface_attach(surface_, buffer, 0, 0);

@@ -72,8 +72,6 @@ public:
                 std::string::npos;
     }
     ~Sway() { stop(); }
-    Sway(const Sway&) = delete;
-    Sway& operator=(const Sway&) = delete;
 
     static bool installed() { return ::access(program, X_OK) == 0; }
     // sway 1.9 and later can unplug a headless output; 1.7 cannot.
@@ -93,9 +91,7 @@ public:
     std::optional<std::string> message(std::vector<std::string> arguments) const {
         arguments.insert(arguments.begin(), {"-s", ipcSocket()});
         auto run = runProgram("/usr/bin/swaymsg", std::move(arguments), 10s);
-        if (run.status != 0)
-            return std::nullopt;
-        return run.out;
+        return run.status == 0 ? std::optional(std::move(run.out)) : std::nullopt;
     }
 
     // A screenshot of one output, or of all of them side by side.
@@ -105,13 +101,11 @@ public:
         if (!output.empty())
             arguments.insert(arguments.end(), {"-o", output});
         arguments.push_back(path);
-        if (runProgram("/usr/bin/env", arguments, 20s).status != 0)
-            return std::nullopt;
-        auto shot = Pixels::fromPng(path);
+        std::optional<Pixels> shot;
+        if (runProgram("/usr/bin/env", arguments, 20s).status == 0)
+            shot.emplace(Pixels::fromPng(path));
         std::filesystem::remove(path);
-        if (!shot.valid())
-            return std::nullopt;
-        return shot;
+        return shot && shot->valid() ? shot : std::nullopt;
     }
 
     // Ends sway (SIGTERM) and waits for it: the compositor goes away.

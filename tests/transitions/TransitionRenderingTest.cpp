@@ -23,8 +23,7 @@ using std::numbers::pi;
 
 namespace {
 
-constexpr int width = 60;
-constexpr int height = 40;
+constexpr int width = 60, height = 40;
 
 // Where a pixel's centre (y up) lies along the axis of a gradient turned
 // counterclockwise by `angle`: 0 at the first colour's edge, 1 at the second's.
@@ -45,20 +44,16 @@ bool blends(const test::Pixels& pixels, double angle, const Color& first, const 
     return true;
 }
 
-struct TransitionRenderingTest : ::testing::Test {
-    TransitionRenderingTest() { MainQueue::main().reset(); }
-    test::Pixels renderAt(View& view, double seconds) {
-        MainQueue::main().advance(*clock, seconds - clock->monotonic());
-        return test::renderFrame(*compositor, view, clock->monotonic());
-    }
-
-    test::ScopedManualClock clock{0};
-    std::unique_ptr<Compositor> compositor = std::make_unique<Compositor>();
-};
-
 } // namespace
 
-TEST_F(TransitionRenderingTest, ASunsetBringsEachNewColourDownFromTheTopASunriseUpFromBelow) {
+TEST(TransitionRenderingTest, SunsetsBringColoursDownSunrisesUpAndTheAbstractOnesAlongAnyTurn) {
+    MainQueue::main().reset();
+    test::ScopedManualClock clock{0};
+    auto compositor = std::make_unique<Compositor>();
+    const auto renderAt = [&](View& view, double seconds) {
+        MainQueue::main().advance(*clock, seconds - clock->monotonic());
+        return test::renderFrame(*compositor, view, clock->monotonic());
+    };
     auto sunset = std::make_shared<SkyTransitionView>(Type::sunset);
     sunset->setFrame(Rect(0, 0, width, height));
     const auto& c = ColorHelper::sunsetColors();
@@ -74,9 +69,8 @@ TEST_F(TransitionRenderingTest, ASunsetBringsEachNewColourDownFromTheTopASunrise
     const auto& r = ColorHelper::sunriseColors();
     EXPECT_TRUE(blends(renderAt(*sunrise, 1680 + 240), pi, r[0], r[1]));
     EXPECT_TRUE(blends(renderAt(*sunrise, 1680 + 1200), 0, r[4], r[4]));
-}
 
-TEST_F(TransitionRenderingTest, TheAbstractGradientCoversItsViewAlongEachOfTheFourTurns) {
+    // The abstract gradient covers its view along each of the four turns.
     std::vector<double> seen;
     for (std::uint64_t seed = 0; seen.size() < 4 && seed < 100; ++seed) {
         Random::reseedShared(seed);

@@ -38,8 +38,7 @@ TEST(BatteryWatchTest, MainsLostAndBackStillsTheSkyAndMovesItAgain) {
     const auto& sky = *host->saver()->skySaverView()->skyCoordinator();
     const auto day = std::dynamic_pointer_cast<DayView>(sky.currentView());
     ASSERT_TRUE(day);
-    const TimePoint sunset = *Solar(harness.now(), paris).sunset();
-    loop.advance(harness.clock(), sunset - harness.now());
+    loop.advance(harness.clock(), *Solar(harness.now(), paris).sunset() - harness.now());
     for (int second = 0; second <= SaverHostView::stillFrameInterval && sky.currentView() == day;
          ++second)
         loop.advance(harness.clock(), 1);

@@ -146,47 +146,10 @@ TEST_F(SaverWindowTest, SignalsDuringStartupEndTheSaverWithZero) {
     std::filesystem::remove(address.sun_path);
 }
 
-// The option, then AEROLUNE_SCALE, then GDK_SCALE (whole, and with Xft.dpi
-// still counting), then Xft.dpi written the ways Xft and GTK also read, the
-// most specific winning; a value that cannot be used is skipped, and says so.
-TEST(SaverScaleTest, XftDpiGivesTheScaleAfterTheOptionAndTheEnvironment) {
-    PrivateXServer server("1280x720x24");
-    if (!server.display())
-        GTEST_SKIP() << "no Xvfb";
-    ScopedEnvironmentVariable on("DISPLAY", server.name().c_str());
-    ScopedConfigHome home;
-    const std::string dpi = "Xft.antialias:\t1\nXft.dpi:\t192\n";
-    // clang-format off
-    for (const auto& [resources, aerolune, gdk, option, frame, complaint] : {
-             std::tuple<std::string, const char*, const char*, const char*, std::string, std::string>
-             {dpi, nullptr, nullptr, nullptr, "640, 360", ""},
-             {dpi, "large", nullptr, nullptr, "640, 360", "ignoring AEROLUNE_SCALE=\"large\": not a scale"},
-             {dpi, "", "1", nullptr, "1280, 720", ""}, {dpi, "1.25", "2", nullptr, "1024, 576", ""},
-             {dpi, "1", nullptr, "4", "320, 180", ""}, {"*dpi: 192\n", nullptr, nullptr, nullptr, "640, 360", ""},
-             {"Xft*dpi: 120\n", nullptr, nullptr, nullptr, "1024, 576", ""},
-             {"*dpi: 96\nXft.dpi: 192\n", nullptr, nullptr, nullptr, "640, 360", ""},
-             {"Xft.dpi: 1000\n", nullptr, nullptr, nullptr, "1280, 720", "ignoring Xft.dpi=\"1000\": not a resolution from 48 to 384 dots per inch"},
-             {"Xft.dpi: tall\n", nullptr, nullptr, nullptr, "1280, 720", "ignoring Xft.dpi=\"tall\""}}) { // clang-format on
-        SCOPED_TRACE(resources + (aerolune ? aerolune : "-") + " " + (gdk ? gdk : "-"));
-        server.setResources(resources);
-        ScopedEnvironmentVariable first("AEROLUNE_SCALE", aerolune), second("GDK_SCALE", gdk);
-        std::vector<std::string> options{"--log-stderr"};
-        if (option)
-            options.insert(options.end(), {"--scale", option});
-        LoggedProgram run(AEROLUNE_PROGRAM, options);
-        run.awaitLine("AeroluneSaverView.init");
-        ::kill(run.pid(), SIGTERM);
-        EXPECT_EQ(run.wait(5s), 0) << run.seen;
-        EXPECT_NE(run.seen.find("init {{0, 0}, {" + frame + "}}"), std::string::npos) << run.seen;
-        EXPECT_EQ(run.seen.find("ignoring ") != std::string::npos, !complaint.empty()) << run.seen;
-        EXPECT_NE(run.seen.find(complaint), std::string::npos) << run.seen;
-    }
-}
-
 // A window that is gone, or whose id is too large, is refused. The saver
-// draws 32-bit ARGB pixels. It finds a visual that takes them for
-// a window of its own on a 16-bit screen, draws in a 32-bit window whose
-// visual Xlib hides, and where no visual will do it names the real cause.
+// draws 32-bit ARGB pixels. It finds a visual that takes them for a window of
+// its own on a 16-bit screen (at any scale), and where no visual will do it
+// names the real cause.
 TEST_F(SaverWindowTest, EveryWindowIsDrawnOrRefusedForWhatItIs) {
     // Its message starts with `problem`.
     const auto refused = [](std::vector<std::string> arguments, const std::string& problem) {
@@ -199,8 +162,7 @@ TEST_F(SaverWindowTest, EveryWindowIsDrawnOrRefusedForWhatItIs) {
         const unsigned long window = makeWindow(200, 100);
         const std::string beyond = hex(window | 1ul << 32);
         ScopedEnvironmentVariable named("XSCREENSAVER_WINDOW", beyond.c_str());
-        refused({"-root"}, "XSCREENSAVER_WINDOW " + beyond +
-                               " is larger than any X window id (at most 0xffffffff)\n");
+        refused({"-root"}, "XSCREENSAVER_WINDOW " + beyond + " is larger than any X window id");
         XDestroyWindow(display_, window);
         XSync(display_, False);
         refused({"-window-id", std::to_string(window)}, "there is no window " + hex(window));
@@ -240,19 +202,44 @@ TEST_F(SaverWindowTest, EveryWindowIsDrawnOrRefusedForWhatItIs) {
         ::kill(run->pid(), SIGTERM);
         EXPECT_EQ(run->wait(5s), 0);
     }
-    const std::string deep = "Aerolune draws in 24- or 32-bit true colour only";
-    refused({"-root"}, "the root window is 16-bit true colour; " + deep +
-                           " (run it without -root for a window of its own, or the X server at "
-                           "depth 24)\n");
+    refused({"-root"}, "the root window is 16-bit true colour; Aerolune draws in 24- or 32-bit");
+    const std::string none = "this display offers no 24- or 32-bit true-colour visual to draw in";
     {
         ScopedEnvironmentVariable hidden("XLIB_SKIP_ARGB_VISUALS", "1");
-        refused({}, "this display offers no 24- or 32-bit true-colour visual to draw in (its "
-                    "screen is 16-bit true colour)\n");
+        refused({}, none + " (its screen is 16-bit true colour)\n");
+    }
+    // The scale: the option, then AEROLUNE_SCALE, then GDK_SCALE (whole, and
+    // with Xft.dpi still counting), then Xft.dpi written the ways Xft and GTK
+    // also read, the most specific winning; a value that cannot be used is
+    // skipped, and says so.
+    const std::string dpi = "Xft.antialias:\t1\nXft.dpi:\t192\n";
+    // clang-format off
+    for (const auto& [resources, aerolune, gdk, option, frame, complaint] : {
+             std::tuple<std::string, const char*, const char*, const char*, std::string, std::string>
+             {dpi, nullptr, nullptr, nullptr, "640, 360", ""},
+             {dpi, "large", nullptr, nullptr, "640, 360", "ignoring AEROLUNE_SCALE=\"large\": not a scale"},
+             {dpi, "", "1", nullptr, "1280, 720", ""}, {dpi, "1.25", "2", nullptr, "1024, 576", ""},
+             {dpi, "1", nullptr, "4", "320, 180", ""}, {"*dpi: 192\n", nullptr, nullptr, nullptr, "640, 360", ""},
+             {"Xft*dpi: 120\n", nullptr, nullptr, nullptr, "1024, 576", ""},
+             {"*dpi: 96\nXft.dpi: 192\n", nullptr, nullptr, nullptr, "640, 360", ""},
+             {"Xft.dpi: 1000\n", nullptr, nullptr, nullptr, "1280, 720", "ignoring Xft.dpi=\"1000\": not a resolution from 48 to 384 dots per inch"},
+             {"Xft.dpi: tall\n", nullptr, nullptr, nullptr, "1280, 720", "ignoring Xft.dpi=\"tall\""}}) { // clang-format on
+        SCOPED_TRACE(resources + (aerolune ? aerolune : "-") + " " + (gdk ? gdk : "-"));
+        sixteen.setResources(resources);
+        ScopedEnvironmentVariable first("AEROLUNE_SCALE", aerolune), second("GDK_SCALE", gdk);
+        LoggedProgram run(AEROLUNE_PROGRAM,
+                          option ? std::vector<std::string>{"--log-stderr", "--scale", option}
+                                 : std::vector<std::string>{"--log-stderr"});
+        run.awaitLine("AeroluneSaverView.init");
+        ::kill(run.pid(), SIGTERM);
+        EXPECT_EQ(run.wait(5s), 0) << run.seen;
+        EXPECT_NE(run.seen.find("init {{0, 0}, {" + frame + "}}"), std::string::npos) << run.seen;
+        EXPECT_EQ(run.seen.find("ignoring ") != std::string::npos, !complaint.empty()) << run.seen;
+        EXPECT_NE(run.seen.find(complaint), std::string::npos) << run.seen;
     }
     PrivateXServer eight("640x480x8");
     ScopedEnvironmentVariable onEight("DISPLAY", eight.name().c_str());
-    refused({}, "this display offers no 24- or 32-bit true-colour visual to draw in (its screen "
-                "is 8-bit pseudo-colour)\n");
+    refused({}, none + " (its screen is 8-bit pseudo-colour)\n");
 }
 
 // A longitude on the equator where the sun sets `seconds` from now.
@@ -271,7 +258,7 @@ static double sunsetLongitude(double seconds) {
     return longitude;
 }
 
-// Unmapped or wholly covered, a window of its own draws nothing; shown again,
+// Unmapped, a window of its own draws nothing; shown again,
 // it shows the sky of that moment, here the sunset that came while hidden.
 TEST_F(SaverWindowTest, AWindowOfItsOwnDrawsNothingWhileHiddenAndShowsTheSkyOfTheMomentAgain) {
     ScopedEnvironmentVariable utc("TZ", "UTC");
@@ -307,12 +294,6 @@ TEST_F(SaverWindowTest, AWindowOfItsOwnDrawsNothingWhileHiddenAndShowsTheSkyOfTh
     ASSERT_TRUE(run.awaitLine("the window shows again")) << run.seen;
     std::this_thread::sleep_for(6s); // the day fades out over five
     EXPECT_EQ(rowsVary(), false) << "no sunset";
-
-    const Window cover = makeWindow(1400, 800);
-    EXPECT_TRUE(run.awaitLine("the window is hidden")) << run.seen;
-    XDestroyWindow(display_, cover);
-    XSync(display_, False);
-    EXPECT_TRUE(run.awaitLine("the window shows again")) << run.seen;
     ::kill(run.pid(), SIGTERM);
     EXPECT_EQ(run.wait(5s), 0);
 }

@@ -23,32 +23,41 @@ static int differing(const Pixels& a, const Pixels& b, int tolerance) {
     return count;
 }
 
+// A snapshot in Paris with seed 3. The shell lets the program write at most
+// `blocks` of 512 bytes, with SIGXFSZ ignored, so that a write past them fails
+// as on a full disc.
+static ProgramRun snapshot(const fs::path& file, std::vector<std::string> arguments,
+                           const char* blocks = "unlimited") {
+    arguments.insert(arguments.begin(),
+                     {"-c", "trap '' XFSZ; ulimit -f $0; exec \"$@\"", blocks, AEROLUNE_PROGRAM,
+                      "--snapshot", file, "--seed", "3", "--lat", "48.85", "--lon", "2.35"});
+    return runProgram("sh", arguments, std::chrono::minutes(3));
+}
+
 // A run skipped far ahead still meets its sunset: 400 days at most, ending
 // 13 minutes after the sunset of 26 July 2025 (half a minute in a sanitizer
 // build). A shorter one, from 110 minutes before sunset to ten minutes into
 // it, past the end of the backdrop's first walk (the next one's colours are
-// drawn at random), shows what every frame drawn shows.
+// drawn at random), shows what every frame drawn shows. At scale 2 the same
+// picture has twice the pixels.
 TEST(SnapshotCommandTest, RunsSkippedAheadMeetTheirSunsetAndShowWhatEveryFrameDrawnShows) {
     ScopedConfigHome home;
     ScopedTimeZone zone("Europe/Paris");
     ASSERT_TRUE(Prefs::setCoordinates({48.85, 2.35}));
     const auto file = home.root() / "dusk.png";
-    const auto snapshot = [&](const char* size, const char* start, const char* after) {
-        return runProgram(
-            AEROLUNE_PROGRAM,
-            {"--snapshot", file, "--size", size, "--at", start, "--after", after, "--seed", "3"},
-            std::chrono::minutes(3));
+    const auto fromDusk = [&](const char* size, const char* after) {
+        return snapshot(file, {"--size", size, "--at", "2024-06-21T19:50:00Z", "--after", after});
     };
-    const auto run = snapshot("960x540", "2024-06-21T19:50:00Z", "400d");
+    const auto run = fromDusk("960x540", "400d");
     ASSERT_EQ(run.status, 0) << run.err;
     const auto dusk = Pixels::fromPng(file);
     ASSERT_TRUE(dusk.valid() && dusk.width() == 960);
     for (const Rgb& c : {dusk.at(480, 145), dusk.at(480, 394)})
         EXPECT_TRUE(c.r > 200 && c.r > c.b + 80) << describe(c) << " is not a warm colour";
-    EXPECT_EQ(snapshot("16x16", "2024-06-21T19:50:00Z", "34560001").status, 2) << "a second more";
+    EXPECT_EQ(fromDusk("16x16", "34560001").status, 2) << "a second more";
 
     const char* start = "2024-06-21T18:06:00Z";
-    ASSERT_EQ(snapshot("160x90", start, "7300").status, 0);
+    ASSERT_EQ(snapshot(file, {"--size", "160x90", "--at", start, "--after", "7300"}).status, 0);
     // The same run here, every frame animated, laid out and drawn.
     ScopedManualClock clock(parseIso8601(start).value());
     MainQueue::main().reset();
@@ -65,26 +74,39 @@ TEST(SnapshotCommandTest, RunsSkippedAheadMeetTheirSunsetAndShowWhatEveryFrameDr
     EXPECT_EQ(differing(Pixels(compositor.image()), Pixels::fromPng(file), 1), 0)
         << "pixels of 14400";
     MainQueue::main().reset();
+
+    const auto take = [&](const std::string& size, const char* scale) {
+        const auto file = home.root() / (size + ".png");
+        const auto run = snapshot(
+            file, {"--size", size, "--scale", scale, "--at", "2024-06-21T10:00Z", "--after", "2"});
+        EXPECT_EQ(run.status, 0) << run.err;
+        return Pixels::fromPng(file);
+    };
+    const auto one = take("640x360", "1"), two = take("1280x720", "2");
+    ASSERT_TRUE(one.valid() && two.valid() && two.width() == 1280 && two.height() == 720);
+    // The larger picture reduced two by two to the smaller one's pixels.
+    const auto square = [&](int x, int y) {
+        return two.at(x, y).sum() + two.at(x + 1, y).sum() + two.at(x, y + 1).sum() +
+               two.at(x + 1, y + 1).sum();
+    };
+    double difference = 0;
+    for (int y = 0; y < 360; ++y)
+        for (int x = 0; x < 640; ++x)
+            difference += std::abs(square(2 * x, 2 * y) / 4.0 - one.at(x, y).sum());
+    EXPECT_LT(difference / (640 * 360 * 3), 1.0) << "clouds of the same sizes in the same places";
 }
 
 TEST(SnapshotCommandTest, AFailedWriteSaysSoAndLeavesTheOldPictureAndNoTemporaryFile) {
     ScopedConfigHome home;
     const auto folder = home.root() / "pictures", picture = folder / "sky.png";
     fs::create_directories(folder / "album");
-    // The shell lets the program write at most `blocks` of 512 bytes, with
-    // SIGXFSZ ignored, so that a write past them fails as on a full disc.
-    const auto snapshot = [&](const fs::path& file, const char* size, const char* blocks) {
-        return runProgram("sh", {"-c", "trap '' XFSZ; ulimit -f $0; exec \"$@\"", blocks,
-                                 AEROLUNE_PROGRAM, "--snapshot", file, "--size", size, "--lat",
-                                 "48.85", "--lon", "2.35"});
-    };
-    ASSERT_EQ(snapshot(picture, "16x16", "unlimited").status, 0);
+    ASSERT_EQ(snapshot(picture, {"--size", "16x16"}).status, 0);
     const std::string good = fileText(picture);
     for (const auto& [target, reason, blocks] :
          {std::tuple{picture, "File too large", "4"},
           {folder / "album", "Is a directory", "unlimited"},
           {folder / "no/such/folder/x.png", "No such file or directory", "unlimited"}}) {
-        const auto run = snapshot(target, "960x540", blocks);
+        const auto run = snapshot(target, {"--size", "960x540"}, blocks);
         EXPECT_EQ(run.status, 1);
         EXPECT_EQ(run.err, "aerolune: cannot write " + target.string() + ": " + reason + "\n");
         EXPECT_TRUE(fileText(picture) == good) << "the old picture was changed";
@@ -93,50 +115,23 @@ TEST(SnapshotCommandTest, AFailedWriteSaysSoAndLeavesTheOldPictureAndNoTemporary
     }
 }
 
-TEST(SnapshotCommandTest, AtScaleTwoTheSamePictureHasTwiceThePixels) {
-    ScopedConfigHome home;
-    const auto take = [&](const std::string& size, const char* scale) {
-        const auto file = home.root() / (size + ".png");
-        const auto run =
-            runProgram(AEROLUNE_PROGRAM, {"--snapshot", file, "--size", size, "--scale", scale,
-                                          "--at", "2024-06-21T10:00Z", "--seed", "3", "--lat",
-                                          "48.85", "--lon", "2.35", "--after", "2"});
-        EXPECT_EQ(run.status, 0) << run.err;
-        return Pixels::fromPng(file);
-    };
-    const auto one = take("640x360", "1"), two = take("1280x720", "2");
-    ASSERT_TRUE(one.valid() && two.valid() && two.width() == 1280 && two.height() == 720);
-    // The larger picture reduced two by two to the smaller one's pixels.
-    double difference = 0;
-    for (int y = 0; y < 360; ++y)
-        for (int x = 0; x < 640; ++x) {
-            const Rgb a = two.at(2 * x, 2 * y), b = two.at(2 * x + 1, 2 * y),
-                      c = two.at(2 * x, 2 * y + 1), d = two.at(2 * x + 1, 2 * y + 1);
-            difference +=
-                std::abs((a.sum() + b.sum() + c.sum() + d.sum()) / 4.0 - one.at(x, y).sum());
-        }
-    EXPECT_LT(difference / (640 * 360 * 3), 1.0) << "clouds of the same sizes in the same places";
-}
-
 // The README shows pictures with the commands that made them: each command,
 // as the README prints it, must still make its picture. The clouds' and the
 // backdrop's random streams would change every pixel were they drawn anew.
 TEST(SnapshotCommandTest, EachPictureTheReadmeShowsIsWhatItsPrintedCommandMakes) {
     ScopedConfigHome home;
     ScopedTimeZone zone("UTC");
-    std::ifstream readme(fs::path(AEROLUNE_SOURCE_DIR) / "README.md");
+    // Each command on a line of its own, its continuations joined.
+    std::string readme = fileText(fs::path(AEROLUNE_SOURCE_DIR) / "README.md");
+    for (std::size_t at; (at = readme.find("\\\n")) != std::string::npos;)
+        readme.erase(at, 2);
+    std::istringstream lines(readme);
     std::vector<std::vector<std::string>> commands;
-    for (std::string line, command; std::getline(readme, line);) {
-        if (command.empty() && !line.starts_with("build/apps/aerolune/aerolune --snapshot docs/"))
-            continue;
-        const bool continued = line.ends_with('\\');
-        command += line.substr(0, line.size() - (continued ? 1 : 0));
-        if (continued)
-            continue;
-        std::istringstream words(command);
-        commands.emplace_back(std::istream_iterator<std::string>(words),
-                              std::istream_iterator<std::string>());
-        command.clear();
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        if (line.starts_with("build/apps/aerolune/aerolune --snapshot docs/"))
+            commands.emplace_back(std::istream_iterator<std::string>(words),
+                                  std::istream_iterator<std::string>());
     }
     ASSERT_GE(commands.size(), 2u) << "the README's picture commands were not found";
     for (auto command : commands) {

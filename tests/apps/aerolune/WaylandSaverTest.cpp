@@ -47,12 +47,10 @@ std::optional<Pixels> awaitSky(const Sway& sway, const std::string& output, int 
     const auto end = std::chrono::steady_clock::now() + 20s;
     while (std::chrono::steady_clock::now() < end) {
         auto shot = sway.screenshot(output);
-        if (shot && shot->width() == w && shot->height() == h) {
-            if (showsNightSkyInset(*shot, d, seen))
-                return shot;
-        } else if (shot) {
+        if (shot && (shot->width() != w || shot->height() != h))
             seen = std::to_string(shot->width()) + "x" + std::to_string(shot->height());
-        }
+        else if (shot && showsNightSkyInset(*shot, d, seen))
+            return shot;
         std::this_thread::sleep_for(200ms);
     }
     ADD_FAILURE() << "no sky laid out on " << output << " at " << width << "x" << height << ": "
@@ -87,17 +85,6 @@ std::string awaitWindow(const Sway& sway) {
         std::this_thread::sleep_for(100ms);
     }
     return {};
-}
-
-// Still running after `time`?
-bool runsOn(Saver& saver, std::chrono::milliseconds time) {
-    return !saver.wait(time).has_value();
-}
-
-// A keyboard that appears only to type the key: the pause lets the saver
-// take the keyboard before the key comes.
-int typeKey(const std::string& key) {
-    return runProgram("/usr/bin/wtype", {"-s", "300", "-k", key}, 10s).status;
 }
 
 class WaylandSaverTest : public ::testing::Test {
@@ -162,40 +149,20 @@ TEST_F(WaylandSaverTest, EachOutputGetsASkyAtItsScaleBeneathWindowsAndOneUnplugg
     ASSERT_TRUE(headless ? sway.message({"output", "HEADLESS-2", "unplug"})
                          : outer.message({"[title=\"wlroots - WL-2\"] kill"}));
     EXPECT_TRUE(saver.awaitLine("no longer showing on " + prefix + "2")) << saver.seen;
-    EXPECT_TRUE(runsOn(saver, 500ms));
-    {
-        SCOPED_TRACE("the output that stays still shows the sky, and a new one gets one");
-        awaitSky(sway, prefix + "1", width, height);
-        ASSERT_TRUE(sway.message({"create_output"}));
-        EXPECT_TRUE(saver.awaitLine(shows(3, 1))) << saver.seen;
-    }
+    EXPECT_FALSE(saver.wait(500ms)) << "ended";
+    // The output that stays still shows the sky, and a new one gets one.
+    awaitSky(sway, prefix + "1", width, height);
+    ASSERT_TRUE(sway.message({"create_output"}));
+    EXPECT_TRUE(saver.awaitLine(shows(3, 1))) << saver.seen;
     ::kill(saver.pid(), SIGTERM);
     EXPECT_EQ(saver.wait(2s), 0);
-}
-
-// A compositor that goes ends the run with status 0.
-TEST_F(WaylandSaverTest, OutputLimitsTheSkyToOneOutputAnUnknownNameIsRefusedAndTheCompositorMayGo) {
-    Sway sway;
-    SKIP_WITHOUT_SWAY(sway);
-    ASSERT_TRUE(sway.message({"create_output"}));
-    Saver unknown({"--layer", "background", "--output", "DP-9"}, false);
-    EXPECT_EQ(unknown.wait(10s), 1);
-    EXPECT_EQ(unknown.out, "aerolune: there is no output named \"DP-9\"; the outputs are "
-                           "HEADLESS-1, HEADLESS-2\n");
-    Saver saver({"--layer", "overlay", "--output", "HEADLESS-2"});
-    ASSERT_TRUE(saver.awaitLine("showing on ")) << saver.seen;
-    EXPECT_NE(saver.seen.find("showing on HEADLESS-2: 1920x1080"), std::string::npos);
-    awaitSky(sway, "HEADLESS-2", 1920, 1080);
-    const auto first = sway.screenshot("HEADLESS-1");
-    ASSERT_TRUE(first);
-    EXPECT_FALSE(near(first->at(960, 540), nightSky, 8)) << "HEADLESS-1 has no sky";
-    sway.stop();
-    EXPECT_EQ(saver.wait(5s), 0) << saver.out;
 }
 
 // The overlay covers windows and ends on a key, a click or a move, but not on a
 // jitter. Without X and a layer the saver opens a window, tiled or full
 // screen, of the size it asks first, and it ends on q, Escape or a close.
+// --output limits the sky to one output, an unknown name is refused, and a
+// compositor that goes ends the run with status 0.
 TEST_F(WaylandSaverTest, TheOverlayAndAWindowFillTheOutputAndEndOnWhatTheUserDoes) {
     Sway sway(solid);
     SKIP_WITHOUT_SWAY(sway);
@@ -203,8 +170,12 @@ TEST_F(WaylandSaverTest, TheOverlayAndAWindowFillTheOutputAndEndOnWhatTheUserDoe
     VirtualPointer pointer;
     ASSERT_TRUE(window.shown());
     ASSERT_TRUE(pointer.valid());
+    // A keyboard that appears only to type the key: the pause lets the saver
+    // take the keyboard before the key comes.
     const auto press = [](const char* key) {
-        return [key](Saver&) { EXPECT_EQ(typeKey(key), 0); };
+        return [key](Saver&) {
+            EXPECT_EQ(runProgram("/usr/bin/wtype", {"-s", "300", "-k", key}, 10s).status, 0);
+        };
     };
     const std::vector<std::string> overlay = {"--layer", "overlay"}, full = {"--fullscreen"};
     const std::tuple<const char*, std::vector<std::string>, std::function<void(Saver&)>> ends[] = {
@@ -213,7 +184,7 @@ TEST_F(WaylandSaverTest, TheOverlayAndAWindowFillTheOutputAndEndOnWhatTheUserDoe
          [&](Saver& saver) {
              for (int i = 0; i < 4; ++i)
                  pointer.move(i % 2 ? -1 : 1, i % 2 ? 1 : -1);
-             EXPECT_TRUE(runsOn(saver, 1s)) << "ended on a jitter";
+             EXPECT_FALSE(saver.wait(1s)) << "ended on a jitter";
              pointer.move(12, 0);
          }},
         // sway gives a surface that appears under a still pointer no pointer
@@ -221,7 +192,7 @@ TEST_F(WaylandSaverTest, TheOverlayAndAWindowFillTheOutputAndEndOnWhatTheUserDoe
         {"a click", overlay,
          [&](Saver& saver) {
              pointer.move(1, 0);
-             EXPECT_TRUE(runsOn(saver, 300ms));
+             EXPECT_FALSE(saver.wait(300ms)) << "ended";
              pointer.click();
          }},
         {"q", {}, press("q")},
@@ -245,10 +216,22 @@ TEST_F(WaylandSaverTest, TheOverlayAndAWindowFillTheOutputAndEndOnWhatTheUserDoe
         ASSERT_TRUE(shot);
         EXPECT_TRUE(arguments != overlay || !near(shot->at(800, 175), red, 40))
             << "the window shows through";
-        EXPECT_TRUE(runsOn(saver, 300ms));
+        EXPECT_FALSE(saver.wait(300ms)) << "ended";
         end(saver);
         EXPECT_EQ(saver.wait(5s), 0);
     }
+    ASSERT_TRUE(sway.message({"create_output"}));
+    Saver unknown({"--layer", "background", "--output", "DP-9"}, false);
+    EXPECT_EQ(unknown.wait(10s), 1);
+    EXPECT_EQ(unknown.out, "aerolune: there is no output named \"DP-9\"; the outputs are "
+                           "HEADLESS-1, HEADLESS-2\n");
+    Saver saver({"--layer", "overlay", "--output", "HEADLESS-2"});
+    ASSERT_TRUE(saver.awaitLine("showing on HEADLESS-2")) << saver.seen;
+    awaitSky(sway, "HEADLESS-2", 1920, 1080);
+    EXPECT_FALSE(near(sway.screenshot("HEADLESS-1").value().at(960, 540), nightSky, 8))
+        << "HEADLESS-1 has no sky";
+    sway.stop();
+    EXPECT_EQ(saver.wait(5s), 0) << saver.out;
 }
 
 // A compositor without layer shell or xdg-shell is named in one line; one that
@@ -263,12 +246,11 @@ TEST_F(WaylandSaverTest, ABareCompositorsShellsAndPreferredBufferScaleAreHeeded)
         ASSERT_EQ(compositor.readLine(), "ready");
         for (const auto& [arguments, problem] :
              {std::pair<std::vector<std::string>, std::string>{
-                  {"--layer", "overlay"},
-                  "this compositor has no layer-shell support; run without --layer for a window"},
+                  {"--layer", "overlay"}, "this compositor has no layer-shell support"},
               {{}, "this compositor has no xdg-shell support for windows"}}) {
             Saver saver(arguments, false);
             EXPECT_EQ(saver.wait(10s), 1);
-            EXPECT_EQ(saver.out, "aerolune: " + problem + "\n");
+            EXPECT_TRUE(saver.out.starts_with("aerolune: " + problem)) << saver.out;
         }
     }
 #ifdef WL_SURFACE_PREFERRED_BUFFER_SCALE_SINCE_VERSION
@@ -279,7 +261,7 @@ TEST_F(WaylandSaverTest, ABareCompositorsShellsAndPreferredBufferScaleAreHeeded)
         ASSERT_EQ(compositor.readLine(), "ready");
         Saver saver({}, false);
         EXPECT_EQ(compositor.readLine(20s), "buffer " + buffer) << compositor.err;
-        EXPECT_TRUE(runsOn(saver, 300ms)) << saver.out;
+        EXPECT_FALSE(saver.wait(300ms)) << saver.out;
         ::kill(saver.pid(), SIGTERM);
         EXPECT_EQ(saver.wait(10s), 0);
     }

@@ -8,7 +8,7 @@
 using namespace aerolune;
 using namespace aerolune::test;
 
-TEST(LocalizationTest, FormatFillsPlainAndNumberedPlaceholdersAndLeavesTheRest) {
+TEST(LocalizationTest, FormatFillsPlaceholdersAndTheEnvironmentChoosesTheCatalogue) {
     using L = Localization;
     EXPECT_EQ(L::format("%s and %s", {"a", "b"}), "a and b");
     EXPECT_EQ(L::format("%2$s before %1$s, %2$s again", {"a", "b"}), "b before a, b again");
@@ -18,12 +18,10 @@ TEST(LocalizationTest, FormatFillsPlainAndNumberedPlaceholdersAndLeavesTheRest) 
     EXPECT_EQ(L::format("%3$s|%d|%|%", {"a"}), "%3$s|%d|%|%");
     EXPECT_EQ(L::format("%1$", {"a"}), "%1$");
     EXPECT_EQ(L::format("%s", {"%s %1$s"}), "%s %1$s") << "a value is not read again";
-}
-
-// A list of languages takes the first that has a catalogue; a locale that is
-// not installed still names its language; C as the whole locale means English.
-// Each case sets the locale again, as gettext remembers its answers till then.
-TEST(LocalizationTest, TheEnvironmentChoosesTheCatalogue) {
+    // A list of languages takes the first that has a catalogue; a locale that
+    // is not installed still names its language; C as the whole locale means
+    // English. Each case sets the locale again, as gettext remembers its
+    // answers till then.
     const ScopedEnvironmentVariable messages("LC_MESSAGES", nullptr);
     const struct {
         const char *all, *lang, *language, *save, *name, *separator;

@@ -25,11 +25,9 @@ protected:
 
 } // namespace
 
-TEST_F(MainQueueTest, WorkRunsAtItsDeadlineInTheOrderScheduledOnTiesAndOnlyForLiveTargets) {
-    queue.asyncAfter(10, record("a"));
-    queue.asyncAfter(5, record("b"));
-    queue.asyncAfter(10, record("c"));
-    queue.asyncAfter(5, record("d"));
+TEST_F(MainQueueTest, WorkRunsAtItsDeadlineInOrderOnlyForLiveTargetsAndOnTheMainThread) {
+    for (const auto& [delay, name] : {std::pair{10, "a"}, {5, "b"}, {10, "c"}, {5, "d"}})
+        queue.asyncAfter(delay, record(name));
     queue.asyncAfter(0, [this] { queue.asyncAfter(0, record("due at once")); });
     const auto kept = std::make_shared<int>(0);
     queue.asyncAfter(7, std::weak_ptr<int>(kept), [](int& calls) { ++calls; });
@@ -49,9 +47,7 @@ TEST_F(MainQueueTest, WorkRunsAtItsDeadlineInTheOrderScheduledOnTiesAndOnlyForLi
     queue.reset();
     queue.advance(*clock, 10);
     EXPECT_EQ(ran.size(), 5u) << "reset drops pending work";
-}
-
-TEST_F(MainQueueTest, WorkPostedFromAnotherThreadWakesThePollerAndRunsOnTheMainThread) {
+    // Work posted from another thread wakes the poller and runs on this one.
     std::thread::id ranOn;
     std::thread poster([&] { queue.async([&] { ranOn = std::this_thread::get_id(); }); });
     pollfd fd{queue.wakeFd(), POLLIN, 0};

@@ -131,13 +131,9 @@ int main(int argc, char** argv) {
     }
     wl_display_init_shm(display);
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const std::string path = argv[1];
-    if (path.size() >= sizeof address.sun_path)
-        return 1;
-    path.copy(address.sun_path, path.size());
-    unlink(path.c_str());
+    sockaddr_un address{AF_UNIX, {}};
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", argv[1]);
+    unlink(address.sun_path);
     if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
         listen(fd, 8) != 0 || wl_display_add_socket_fd(display, fd) != 0)
         return 1;

@@ -7,11 +7,14 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <fcntl.h>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/eventfd.h>
 #include <thread>
+#include <utility>
 #include <vector>
 
 using namespace aerolune;
@@ -60,6 +63,68 @@ protected:
     std::shared_ptr<JournalSaver> saver = std::make_shared<JournalSaver>(journal);
 };
 
+// A source whose descriptor becomes readable when word is sent to it, at
+// once or from a thread a tenth of a second later.
+class WordSource : public EventSource {
+public:
+    ~WordSource() override {
+        later_ = {}; // joins a send still due, before its descriptor closes
+        ::close(fd_);
+    }
+    int eventFd() const override { return fd_; }
+    bool processEvents() override {
+        ++calls;
+        if (std::uint64_t bytes; ::read(fd_, &bytes, 8) == 8 && onEvent)
+            onEvent();
+        return true;
+    }
+    void send() { EXPECT_EQ(::eventfd_write(fd_, 1), 0); }
+    void sendLater() {
+        later_ = std::jthread([this] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            send();
+        });
+    }
+
+    std::function<void()> onEvent;
+    int calls = 0;
+
+private:
+    int fd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    std::jthread later_;
+};
+
+// An output paced by its server, as a Wayland surface is: after each frame it
+// awaits the server's word, which comes at once while
+// `answers`; else, for that frame, from a thread a tenth of a second later.
+// It counts the loop's idle turns: those that read its events and made no
+// frame before reading them again.
+class PacedSaver : public JournalSaver {
+public:
+    explicit PacedSaver(Journal& journal) : JournalSaver(journal) {
+        word_.onEvent = [this] { wants = true; };
+    }
+    void present(View& root, double now) override {
+        JournalSaver::present(root, now);
+        wants = false;
+        framed_ = true;
+        std::exchange(answers, true) ? word_.send() : word_.sendLater();
+    }
+    bool awaitsFrame() const override { return !wants; }
+    int eventFd() const override { return word_.eventFd(); }
+    bool processEvents() override {
+        idleTurns += !std::exchange(framed_, false);
+        return word_.processEvents();
+    }
+
+    bool answers = true;
+    int idleTurns = 0;
+
+private:
+    WordSource word_;
+    bool framed_ = true;
+};
+
 } // namespace
 
 TEST_F(RunLoopTest, FramesComeOnTheirGridEachRunningWorkAnimatingLayingOutDrawingAndPresenting) {
@@ -83,22 +148,20 @@ TEST_F(RunLoopTest, FramesComeOnTheirGridEachRunningWorkAnimatingLayingOutDrawin
 TEST_F(RunLoopTest, AfterAStallTheNextFrameIsTheNextOneOnTheGridWithNoneMadeUp) {
     auto stalling = std::make_shared<StallingClock>();
     Clock::setCurrent(stalling);
-    constexpr double interval = 0.1;
-    saver->setAnimationTimeInterval(interval);
+    saver->setAnimationTimeInterval(0.1);
     std::vector<double> frames;
     RunLoop loop(saver);
     saver->onFrame = [&] {
         frames.push_back(stalling->monotonic());
-        if (frames.size() == 1)
-            stalling->stalled += 20.5 * interval;
+        stalling->stalled += frames.size() == 1 ? 2.05 : 0; // 20.5 frames
         if (frames.size() == 3)
             loop.stop();
     };
     const double start = stalling->monotonic(); // the grid starts no earlier
     EXPECT_EQ(loop.run(), 0);
     ASSERT_EQ(frames.size(), 3u);
-    EXPECT_GE(frames[1], start + 21 * interval - 1e-9) << "frames missed in a stall come not";
-    EXPECT_GE(frames[2], start + 22 * interval - 1e-9);
+    EXPECT_GE(frames[1], start + 2.1 - 1e-9) << "frames missed in a stall come not";
+    EXPECT_GE(frames[2], start + 2.2 - 1e-9);
 }
 
 TEST_F(RunLoopTest, ASignalCaughtBeforeRunEndsItAtOnceAndTheHandlerKeepsErrno) {
@@ -119,53 +182,16 @@ TEST_F(RunLoopTest, ASignalCaughtBeforeRunEndsItAtOnceAndTheHandlerKeepsErrno) {
     EXPECT_EQ(loop.frameCount(), 0u);
 }
 
-// A source whose descriptor becomes readable when a byte is sent to it, at
-// once or from a thread a tenth of a second later.
-class PipeSource : public EventSource {
-public:
-    PipeSource() { EXPECT_EQ(::pipe2(fds_, O_NONBLOCK | O_CLOEXEC), 0); }
-    ~PipeSource() override {
-        if (later_.joinable())
-            later_.join();
-        ::close(fds_[0]);
-        ::close(fds_[1]);
-    }
-    int eventFd() const override { return fds_[0]; }
-    bool processEvents() override {
-        ++calls;
-        char byte;
-        if (::read(fds_[0], &byte, 1) == 1 && onEvent)
-            onEvent();
-        return true;
-    }
-    void send() { EXPECT_EQ(::write(fds_[1], "x", 1), 1); }
-    void sendLater() {
-        if (later_.joinable())
-            later_.join();
-        later_ = std::thread([this] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            send();
-        });
-    }
-
-    std::function<void()> onEvent;
-    int calls = 0;
-
-private:
-    int fds_[2] = {-1, -1};
-    std::thread later_;
-};
-
 // A still saver's frames are a minute apart: an event (a window closed) must
-// not wait for the next one either.
-TEST_F(RunLoopTest, WhileNoScreenWantsAFrameOrTheNextIsFarAwayTheLoopSleepsUntilAnEvent) {
+// not wait for the next one either, nor a paced output's word for the frame.
+TEST_F(RunLoopTest, WhileNothingIsDueTheLoopSleepsUntilAnEventOrAServersLateWord) {
     Clock::setCurrent(nullptr); // run() needs a clock that moves
     Journal other;
     auto added = std::make_shared<JournalSaver>(other);
     // Frames every millisecond: a loop that woke for them would turn often.
     saver->setAnimationTimeInterval(0.001);
     saver->wants = false;
-    PipeSource source;
+    WordSource source;
     RunLoop loop(&source);
     loop.addScreen(saver, saver.get());
     int callsBeforeTheEvent = -1;
@@ -189,63 +215,21 @@ TEST_F(RunLoopTest, WhileNoScreenWantsAFrameOrTheNextIsFarAwayTheLoopSleepsUntil
     EXPECT_EQ(journal, (Journal{"frame", "layout", "draw {{0, 0}, {64, 32}}", "present"}));
     EXPECT_EQ(other, journal) << "each screen had the one frame";
     EXPECT_FALSE(added->isAnimating()) << "the loop stops the views it started";
-}
 
-namespace {
-
-// An output paced by its server, as a Wayland surface is: after each frame it
-// awaits the server's word, a byte on a pipe, which comes at once while
-// `answers`; else, for that frame, from a thread a tenth of a second later.
-// It counts the loop's idle turns: those that read its events and made no
-// frame before reading them again.
-class PacedSaver : public JournalSaver {
-public:
-    explicit PacedSaver(Journal& journal) : JournalSaver(journal) {
-        word_.onEvent = [this] { wants = true; };
-    }
-    void present(View& root, double now) override {
-        JournalSaver::present(root, now);
-        wants = false;
-        framed_ = true;
-        answers ? word_.send() : word_.sendLater();
-        answers = true;
-    }
-    bool awaitsFrame() const override { return !wants; }
-    int eventFd() const override { return word_.eventFd(); }
-    bool processEvents() override {
-        idleTurns += framed_ ? 0 : 1;
-        framed_ = false;
-        return word_.processEvents();
-    }
-
-    bool answers = true;
-    int idleTurns = 0;
-
-private:
-    PipeSource word_;
-    bool framed_ = true;
-};
-
-} // namespace
-
-// Read as it came, the word would wake the loop a second time each frame;
-// a word that is late must wake it, without the loop turning meanwhile.
-TEST_F(RunLoopTest, AServersWordIsReadAtTheNextFrameAndListenedForOnlyOnceItIsLate) {
-    Clock::setCurrent(nullptr);
+    // Read as it came, a server's word would wake the loop a second time each
+    // frame; a word that is late must wake it, without the loop turning
+    // meanwhile.
     auto paced = std::make_shared<PacedSaver>(journal);
     paced->setAnimationTimeInterval(0.005);
-    RunLoop loop(paced, paced.get());
-    int frames = 0, idleAtTwenty = 0;
+    RunLoop pacedLoop(paced, paced.get());
+    int frames = 0;
     paced->onFrame = [&] {
-        if (++frames == 20) {
-            idleAtTwenty = paced->idleTurns;
+        if (++frames == 20)
             paced->answers = false;
-        } else if (frames == 21) {
-            loop.stop();
-        }
+        else if (frames == 21)
+            pacedLoop.stop();
     };
-    EXPECT_EQ(loop.run(), 0);
+    EXPECT_EQ(pacedLoop.run(), 0);
     EXPECT_EQ(frames, 21);
-    EXPECT_EQ(idleAtTwenty, 0) << "the loop woke for the word between frames";
-    EXPECT_LE(paced->idleTurns, 2) << "the loop turned while the word was late";
+    EXPECT_LE(paced->idleTurns, 2) << "it woke between frames, or turned while waiting";
 }

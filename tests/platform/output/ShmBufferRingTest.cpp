@@ -20,13 +20,10 @@ TEST(ShmBufferRingTest, EachFrameGoesIntoAFreeBufferThatTakesWhatItMissedFromThe
     ShmBufferRing ring((*display)->shm());
     constexpr int width = 40, height = 30;
     const PixelRect whole{0, 0, width, height}, left{2, 3, 10, 8}, right{25, 12, 12, 15};
-    using Rects = std::vector<PixelRect>;
     // Whether a frame's buffer is another than the last frame's, what it lacks
     // of the last frame and which buffer holds that.
-    using Holds = std::tuple<bool, Rects, const ShmBuffer*>;
-    const auto holds = [](const ShmBufferRing::Next& n) {
-        return Holds{n.changed, n.stale, n.last};
-    };
+    using Holds = std::tuple<bool, std::vector<PixelRect>, const ShmBuffer*>;
+    const auto holds = [](const auto& n) { return Holds{n.changed, n.stale, n.last}; };
 
     const auto a = ring.next(width, height);
     ASSERT_TRUE(a.buffer);

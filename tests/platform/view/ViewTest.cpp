@@ -32,7 +32,7 @@ private:
 
 } // namespace
 
-TEST(ViewTest, SubviewsKeepTheirOrderMoveWholeLeaveAtOnceAndNeverFormACycle) {
+TEST(ViewTest, SubviewsKeepOrderLayoutAndDisplayRunOnRequestParentsFirstAndSaversRefuseBadFrames) {
     using Views = std::vector<std::shared_ptr<View>>;
     auto parent = std::make_shared<View>();
     auto a = std::make_shared<View>(), b = std::make_shared<View>(), c = std::make_shared<View>();
@@ -61,9 +61,9 @@ TEST(ViewTest, SubviewsKeepTheirOrderMoveWholeLeaveAtOnceAndNeverFormACycle) {
     parent->addSubview(c);
     parent.reset();
     EXPECT_EQ(c->superview(), nullptr) << "a dying parent forgets its children";
-}
 
-TEST(ViewTest, LayoutAndDisplayRunOnRequestOnlyParentsFirstAndReachAChildResizedByADraw) {
+    // Layout and display run on request only, parents first, and reach a
+    // child that a parent's draw resized.
     std::vector<std::string> journal;
     auto root = std::make_shared<JournalView>("root", journal);
     auto child = std::make_shared<JournalView>("child", journal);
@@ -86,12 +86,10 @@ TEST(ViewTest, LayoutAndDisplayRunOnRequestOnlyParentsFirstAndReachAChildResized
     EXPECT_EQ(frame(), Calls{"child.draw {{0, 0}, {80, 30}}"}) << "a request draws it whole";
     child->setFrame(Rect(5, 5, 80, 31));
     EXPECT_EQ(frame(), (Calls{"child.layout", "child.draw {{0, 0}, {80, 31}}"})) << "a new size";
-}
 
-TEST(ScreenSaverViewTest, UnusableFramesAreRefusedAndNoIntervalMeansTheDefault) {
-    const double infinity = std::numeric_limits<double>::infinity();
-    for (const Rect& unusable :
-         {Rect(0, 0, -1, 10), Rect(0, 0, infinity, 1), Rect(0, infinity, 1, 1)})
+    // A saver view refuses unusable frames; no interval means the default.
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const Rect& unusable : {Rect(0, 0, -1, 10), Rect(0, 0, inf, 1), Rect(0, inf, 1, 1)})
         EXPECT_EQ(ScreenSaverView::create(unusable, false), nullptr) << describe(unusable);
     auto view = ScreenSaverView::create(Rect(0, 0, 296, 184), true);
     view->setAnimationTimeInterval(0);
