@@ -3,6 +3,7 @@
 #include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
+#include <tuple>
 
 using namespace aerolune;
 using aerolune::test::at;

@@ -15,6 +15,7 @@
 #include <X11/Xutil.h>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <tuple>
 
 using namespace aerolune::test;
 

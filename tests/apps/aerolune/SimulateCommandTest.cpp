@@ -2,6 +2,7 @@
 #include "support/ScopedConfigHome.h"
 
 #include <gtest/gtest.h>
+#include <istream>
 
 using namespace aerolune;
 using namespace aerolune::test;

@@ -9,6 +9,9 @@
 #include "support/ScopedEnvironment.h"
 
 #include <gtest/gtest.h>
+#include <istream>
+#include <iterator>
+#include <tuple>
 
 using namespace aerolune;
 using namespace aerolune::test;

@@ -13,6 +13,9 @@
 #include "support/ScopedEnvironment.h"
 #include "support/Sway.h"
 
+#include <set>
+#include <tuple>
+
 using namespace aerolune;
 using namespace aerolune::test;
 namespace fs = std::filesystem;

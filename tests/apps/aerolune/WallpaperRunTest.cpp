@@ -11,6 +11,9 @@
 #include "support/PowerSupplies.h"
 #include "support/SaverHarness.h"
 
+#include <algorithm>
+#include <set>
+
 using namespace aerolune;
 using namespace aerolune::test;
 namespace fs = std::filesystem;

@@ -10,7 +10,9 @@
 #include "support/Sway.h"
 #include "support/VirtualPointer.h"
 
+#include <cctype>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <wayland-client.h>
 
 namespace {
